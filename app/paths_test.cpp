@@ -1,0 +1,62 @@
+#include "app/paths.h"
+
+#include <gtest/gtest.h>
+
+namespace modpaths {
+namespace {
+
+using platform::kPosixPaths;
+using platform::kWindowsPaths;
+
+TEST(ExecutableDirectory, CutsAtTheLastSeparatorOfEitherKindOnWindows) {
+  EXPECT_EQ(ExecutableDirectory("D:\\Games\\Example\\Binaries\\Win64\\modpaths.exe", kWindowsPaths),
+            "D:\\Games\\Example\\Binaries\\Win64");
+  EXPECT_EQ(ExecutableDirectory("D:/Games/Example/tool.exe", kWindowsPaths), "D:/Games/Example");
+  EXPECT_EQ(ExecutableDirectory("D:\\Games/Example\\tool.exe", kWindowsPaths), "D:\\Games/Example");
+  EXPECT_EQ(ExecutableDirectory("tool.exe", kWindowsPaths), "tool.exe");
+}
+
+TEST(ExecutableDirectory, TakesABackslashAsPartOfANameOnPosix) {
+  EXPECT_EQ(ExecutableDirectory("/opt/game/Binaries/Win64/modpaths", kPosixPaths),
+            "/opt/game/Binaries/Win64");
+  EXPECT_EQ(ExecutableDirectory("/opt/odd\\name/modpaths", kPosixPaths), "/opt/odd\\name");
+}
+
+TEST(OutputPath, AppendsTheSaveBelowCorvaneHollowVoyage) {
+  EXPECT_EQ(OutputPathFor("C:\\Users\\Ann\\Saved Games", kWindowsPaths),
+            "C:\\Users\\Ann\\Saved Games\\Corvane\\HollowVoyage\\ModManager_ModPaths.sav");
+  EXPECT_EQ(OutputPathFor("/home/ann/Saved Games", kPosixPaths),
+            "/home/ann/Saved Games/Corvane/HollowVoyage/ModManager_ModPaths.sav");
+}
+
+TEST(TemplatePath, LiesBesideTheExecutable) {
+  EXPECT_EQ(TemplatePathFor("D:\\Games\\Example\\Binaries\\Win64", kWindowsPaths),
+            "D:\\Games\\Example\\Binaries\\Win64\\SourceSave.sav");
+  EXPECT_EQ(TemplatePathFor("/g/Binaries/Win64", kPosixPaths), "/g/Binaries/Win64/SourceSave.sav");
+}
+
+TEST(PaksFolder, ReplacesTheLastBinariesByContentPaks) {
+  struct Case {
+    const char* directory;
+    const char* paks;
+  } const cases[] = {
+      {"D:\\Games\\Example\\Binaries\\Win64", "D:\\Games\\Example\\Content\\Paks"},
+      {"D:\\Games\\Example\\Binaries", "D:\\Games\\Example\\Content\\Paks"},
+      {"D:\\Binaries\\Game\\Binaries\\Win64", "D:\\Binaries\\Game\\Content\\Paks"},
+      {"D:\\MyBinariesKit\\Win64", "D:\\MyContent\\Paks"},
+      {"D:\\Games\\Example\\binaries\\Win64", "D:\\Games\\Example\\binaries\\Win64Content\\Paks"},
+      {"D:/Games/Example/Binaries/Win64", "D:/Games/Example/Content\\Paks"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PaksFolderFor(c.directory, kWindowsPaths), c.paks) << c.directory;
+  }
+  EXPECT_EQ(PaksFolderFor("/srv/Game/Binaries/Win64", kPosixPaths), "/srv/Game/Content/Paks");
+}
+
+TEST(PaksFolder, KeepsMultibyteNamesIntact) {
+  const std::string game = "D:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xE6\xB8\xB8\xE6\x88\x8F\\";
+  EXPECT_EQ(PaksFolderFor(game + "Binaries\\Win64", kWindowsPaths), game + "Content\\Paks");
+}
+
+}  // namespace
+}  // namespace modpaths

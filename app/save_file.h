@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace modpaths {
+
+// The output save is the template's bytes, verbatim, followed by:
+//
+//   int32  N                 number of package paths
+//   N x {  int32  L          path length + 1
+//          L bytes           the path and one zero byte }
+//   13 bytes                 05 00 00 00 'N' 'o' 'n' 'e' 00 00 00 00 00
+//
+// The count and records are a TArray of FString; the marker starts with the
+// FString "None". Nothing inside the template is read or adjusted.
+
+// Reads the whole template. False when it is not a readable regular file,
+// is 2 GiB or larger, or cannot be read to its end.
+bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes);
+
+// Writes the save to a temporary file beside `outputPath`, makes it reach the
+// disk, then replaces the output with it in one rename. On any failure the
+// temporary file is removed and an existing output stays exactly as it was.
+// True when the output was replaced.
+bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                       const std::vector<std::string>& paths);
+
+}  // namespace modpaths

@@ -1,0 +1,118 @@
+#include "app/save_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "testing/test_files.h"
+
+namespace modpaths {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::Hex;
+using testing_support::ListNames;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+const char kMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
+
+class SaveFileTest : public ::testing::Test {
+ protected:
+  Bytes Written(const Bytes& templateBytes, const std::vector<std::string>& paths) {
+    EXPECT_TRUE(WriteModPathsSave(output, templateBytes, paths));
+    return ReadFile(output);
+  }
+  TempDir dir;
+  std::string output = dir / "ModManager_ModPaths.sav";
+};
+
+TEST_F(SaveFileTest, LaysOutTemplateCountRecordsAndMarker) {
+  EXPECT_EQ(Written(Hex("AA BB"), {"ab"}),
+            Hex("AA BB 01 00 00 00 03 00 00 00 61 62 00" + std::string(kMarker)));
+  EXPECT_EQ(Written(Hex("AA BB"), {}), Hex("AA BB 00 00 00 00" + std::string(kMarker)));
+  EXPECT_EQ(Written({}, {""}), Hex("01 00 00 00 01 00 00 00 00" + std::string(kMarker)));
+}
+
+TEST_F(SaveFileTest, WritesLongPathsWithTheirLengthAndTerminator) {
+  const std::string path40 = "/Game/Mods/Folder/Sub/Asset_012.Asset_01";
+  ASSERT_EQ(path40.size(), 40u);
+  const Bytes out = Written(Hex("00 FF 00"), {path40, "/Game/X.X"});
+  Bytes expected = Hex("00 FF 00 02 00 00 00 29 00 00 00");
+  expected.insert(expected.end(), path40.begin(), path40.end());
+  expected.push_back(0);
+  const Bytes second = Hex("0A 00 00 00 2F 47 61 6D 65 2F 58 2E 58 00");
+  expected.insert(expected.end(), second.begin(), second.end());
+  const Bytes marker = Hex(kMarker);
+  expected.insert(expected.end(), marker.begin(), marker.end());
+  EXPECT_EQ(out, expected);
+}
+
+TEST_F(SaveFileTest, ReplacesALongerOutputAndLeavesNoTemporaryFile) {
+  WriteFile(output, Bytes(5000, 0x55));
+  EXPECT_EQ(Written(Hex("01"), {}), Hex("01 00 00 00 00" + std::string(kMarker)));
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
+}
+
+TEST_F(SaveFileTest, CreatesNoFolders) {
+  const std::string deep = dir / "Corvane/HollowVoyage/ModManager_ModPaths.sav";
+  EXPECT_FALSE(WriteModPathsSave(deep, Hex("01"), {"a"}));
+  EXPECT_TRUE(ListNames(dir.path()).empty());
+}
+
+TEST_F(SaveFileTest, LeavesAReadOnlyOutputUntouched) {
+  WriteFile(output, Hex("01 02 03"));
+  chmod(output.c_str(), 0444);
+  EXPECT_FALSE(WriteModPathsSave(output, Hex("AA"), {"/Game/A.A"}));
+  EXPECT_EQ(ReadFile(output), Hex("01 02 03"));
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
+}
+
+TEST_F(SaveFileTest, AWriteThatFailsMidwayKeepsThePreviousOutput) {
+  const Bytes previous = Hex("DE AD BE EF");
+  WriteFile(output, previous);
+  // A child process with a 64 KiB file-size limit writes a 1 MiB save: the
+  // write fails partway, as on a full disk.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const bool replaced = WriteModPathsSave(output, Bytes(1 << 20, 0x42), {"/Game/A.A"});
+    _exit(replaced ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save was reported as written";
+  EXPECT_EQ(ReadFile(output), previous);
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
+}
+
+TEST_F(SaveFileTest, ReadsTheTemplateVerbatim) {
+  Bytes bytes(70000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i % 251);
+  WriteFile(dir / "SourceSave.sav", bytes);
+  Bytes read;
+  ASSERT_TRUE(ReadSaveTemplate(dir / "SourceSave.sav", read));
+  EXPECT_EQ(read, bytes);
+
+  WriteFile(dir / "Empty.sav", Bytes{});
+  ASSERT_TRUE(ReadSaveTemplate(dir / "Empty.sav", read));
+  EXPECT_TRUE(read.empty());
+}
+
+TEST_F(SaveFileTest, RefusesTemplatesThatAreNotReadableFiles) {
+  Bytes read;
+  EXPECT_FALSE(ReadSaveTemplate(dir / "missing.sav", read));
+  testing_support::MakeFolders(dir / "SourceSave.sav");
+  EXPECT_FALSE(ReadSaveTemplate(dir / "SourceSave.sav", read));
+}
+
+}  // namespace
+}  // namespace modpaths

@@ -1,0 +1,14 @@
+// Entry point of the Windows build: a GUI-subsystem program that never opens
+// a window, so a player who double-clicks it sees nothing flash up.
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "app/run.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  modpaths::RunTool();
+  return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// The operating system as the tool sees it. platform_win32.cpp is the real
+// thing; platform_posix.cpp is a stand-in that lets the tool, its tests and
+// its tools run on Linux. Every path crossing this boundary is UTF-8.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/path_style.h"
+
+namespace platform {
+
+extern const PathStyle kNativePaths;
+
+// The user's "Saved Games" folder, without a trailing separator. False when
+// the system cannot say.
+bool SavedGamesFolder(std::string& folder);
+
+// Full path of the running executable; empty when the system cannot say.
+std::string ExecutablePath();
+
+// True when something (file or folder) exists at the path.
+bool PathExists(const std::string& path);
+
+struct DirectoryEntry {
+  std::string name;
+  bool isFolder = false;
+};
+
+// Every entry of one folder, "." and ".." included where the system lists
+// them, in the order the system delivers them. False when the folder cannot
+// be listed.
+bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries);
+
+enum class FileMode {
+  Read,       // an existing regular file
+  Write,      // created, or emptied when it exists
+  CreateNew,  // created; fails when anything exists at the path
+};
+
+// An unbuffered handle on an open file. Files are opened without sharing
+// restrictions towards other processes.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool Open(const std::string& path, FileMode mode);
+  bool IsOpen() const;
+
+  // Bytes read into data (0 at the end of the file), or -1 on an error.
+  int64_t Read(void* data, uint64_t size);
+  // True when all size bytes were written.
+  bool Write(const void* data, uint64_t size);
+  bool Seek(int64_t position);
+  // Length of the open file, or -1.
+  int64_t Size() const;
+  // Hands everything written so far to the disk.
+  bool Sync();
+  bool Close();
+
+ private:
+  // A file descriptor or a Windows HANDLE; -1 when closed on both.
+  intptr_t handle_ = -1;
+};
+
+// Replaces `to` by `from` in one step. Fails, leaving both as they were, when
+// `to` is read-only or held by another process.
+bool RenameOver(const std::string& from, const std::string& to);
+
+bool RemoveFile(const std::string& path);
+
+uint32_t ProcessId();
+
+}  // namespace platform

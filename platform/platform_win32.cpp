@@ -1,0 +1,184 @@
+// The Windows side of the platform layer. Every path goes to the wide API as
+// UTF-16, so names outside the ANSI code page work, and nothing is cut at
+// MAX_PATH: long paths get the "\\?\" prefix.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/unicode.h"
+
+namespace platform {
+namespace {
+
+std::wstring ToWide(const std::string& text) {
+  std::wstring wide;
+  if (text.empty()) return wide;
+  if (text.size() > static_cast<size_t>(INT32_MAX)) return wide;
+  const int length = static_cast<int>(text.size());
+  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+  if (units <= 0) return wide;
+  wide.resize(static_cast<size_t>(units));
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), units);
+  return wide;
+}
+
+std::string ToNarrow(const wchar_t* text) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+  return WideToNarrow(reinterpret_cast<const char16_t*>(text));
+}
+
+// Windows refuses paths of MAX_PATH units or more unless they carry the
+// extended-length prefix, which in turn needs an absolute path with
+// backslashes only.
+std::wstring ForApi(const std::string& path) {
+  std::wstring wide = ToWide(path);
+  if (wide.size() < MAX_PATH - 12) return wide;
+  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  if (wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\') return L"\\\\?\\UNC\\" + wide.substr(2);
+  if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+  return wide;
+}
+
+HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+const PathStyle kNativePaths = kWindowsPaths;
+
+bool SavedGamesFolder(std::string& folder) {
+  PWSTR path = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_SavedGames, 0, nullptr, &path);
+  const bool found = SUCCEEDED(result) && path != nullptr;
+  if (found) folder = ToNarrow(path);
+  CoTaskMemFree(path);
+  return found && !folder.empty();
+}
+
+std::string ExecutablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (length == 0) return {};
+    if (length < size) {
+      buffer.resize(length);
+      return ToNarrow(buffer.c_str());
+    }
+    // Truncated: the system filled the whole buffer. Try a bigger one, up to
+    // the longest path Windows can have.
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool PathExists(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExW(ForApi(path).c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries) {
+  const std::wstring pattern = ForApi(folder + "\\*");
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    DirectoryEntry entry;
+    entry.name = ToNarrow(data.cFileName);
+    entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+  return true;
+}
+
+File::~File() { Close(); }
+
+bool File::Open(const std::string& path, FileMode mode) {
+  Close();
+  DWORD access = GENERIC_WRITE;
+  DWORD disposition = CREATE_ALWAYS;
+  if (mode == FileMode::Read) {
+    access = GENERIC_READ;
+    disposition = OPEN_EXISTING;
+  } else if (mode == FileMode::CreateNew) {
+    disposition = CREATE_NEW;
+  }
+  HANDLE file = CreateFileW(ForApi(path).c_str(), access,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
+  handle_ = reinterpret_cast<intptr_t>(file);
+  return true;
+}
+
+bool File::IsOpen() const { return handle_ != -1; }
+
+int64_t File::Read(void* data, uint64_t size) {
+  if (!IsOpen()) return -1;
+  const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  DWORD got = 0;
+  if (!ReadFile(AsHandle(handle_), data, chunk, &got, nullptr)) return -1;
+  return static_cast<int64_t>(got);
+}
+
+bool File::Write(const void* data, uint64_t size) {
+  if (!IsOpen()) return false;
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD put = 0;
+    if (!WriteFile(AsHandle(handle_), bytes, chunk, &put, nullptr) || put == 0) return false;
+    bytes += put;
+    size -= put;
+  }
+  return true;
+}
+
+bool File::Seek(int64_t position) {
+  LARGE_INTEGER target;
+  target.QuadPart = position;
+  return IsOpen() && SetFilePointerEx(AsHandle(handle_), target, nullptr, FILE_BEGIN) != 0;
+}
+
+int64_t File::Size() const {
+  LARGE_INTEGER size;
+  if (!IsOpen() || !GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+  return size.QuadPart;
+}
+
+bool File::Sync() { return IsOpen() && FlushFileBuffers(AsHandle(handle_)) != 0; }
+
+bool File::Close() {
+  if (!IsOpen()) return false;
+  HANDLE file = AsHandle(handle_);
+  handle_ = -1;
+  return CloseHandle(file) != 0;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  return MoveFileExW(ForApi(from).c_str(), ForApi(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(ForApi(path).c_str()) != 0; }
+
+uint32_t ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+}  // namespace platform

@@ -1,0 +1,129 @@
+#include "serializer/buffered_file.h"
+
+#include <algorithm>
+
+namespace Tessel {
+
+BufferedFile::BufferedFile() : buffer_(new uint8_t[kBufferSize]) {}
+
+void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
+  writing_ = mode != platform::FileMode::Read;
+  failed_ = !file_.Open(path, mode);
+  bufferStart_ = 0;
+  cursor_ = end_ = limit_ = buffer_.get();
+  if (failed_) return;
+  if (writing_) {
+    limit_ = buffer_.get() + kBufferSize;
+  } else {
+    size_ = file_.Size();
+    if (size_ < 0) Fail();
+  }
+}
+
+void BufferedFile::Fail() {
+  failed_ = true;
+  // Empty windows make every later transfer take the slow path, which sees
+  // the failed state and moves nothing.
+  cursor_ = end_ = limit_ = buffer_.get();
+}
+
+void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
+  if (failed_ || writing_) {
+    Fail();
+    return;
+  }
+  while (size > 0) {
+    const auto buffered = static_cast<uint64_t>(end_ - cursor_);
+    if (buffered > 0) {
+      const uint64_t take = std::min(buffered, size);
+      std::memcpy(data, cursor_, static_cast<size_t>(take));
+      cursor_ += take;
+      data += take;
+      size -= take;
+      continue;
+    }
+    bufferStart_ += end_ - buffer_.get();
+    cursor_ = end_ = buffer_.get();
+    const int64_t got = file_.Read(buffer_.get(), kBufferSize);
+    if (got <= 0) {
+      Fail();
+      return;
+    }
+    end_ = buffer_.get() + got;
+  }
+}
+
+void BufferedFile::WriteSlow(const uint8_t* data, uint64_t size) {
+  if (failed_ || !writing_) {
+    Fail();
+    return;
+  }
+  if (!Flush()) return;
+  if (size >= kBufferSize) {
+    if (!file_.Write(data, size)) {
+      Fail();
+      return;
+    }
+    bufferStart_ += static_cast<int64_t>(size);
+    return;
+  }
+  std::memcpy(cursor_, data, static_cast<size_t>(size));
+  cursor_ += size;
+}
+
+bool BufferedFile::Flush() {
+  if (failed_) return false;
+  if (!writing_) return true;
+  const auto pending = static_cast<uint64_t>(cursor_ - buffer_.get());
+  if (pending > 0 && !file_.Write(buffer_.get(), pending)) {
+    Fail();
+    return false;
+  }
+  bufferStart_ += static_cast<int64_t>(pending);
+  cursor_ = buffer_.get();
+  return true;
+}
+
+int64_t BufferedFile::Tell() const {
+  if (failed_) return -1;
+  return bufferStart_ + (cursor_ - buffer_.get());
+}
+
+void BufferedFile::Seek(int64_t position) {
+  if (failed_) return;
+  if (position < 0 || !Flush()) {
+    Fail();
+    return;
+  }
+  if (!writing_ && position >= bufferStart_ && position <= bufferStart_ + (end_ - buffer_.get())) {
+    cursor_ = buffer_.get() + (position - bufferStart_);
+    return;
+  }
+  if (!file_.Seek(position)) {
+    Fail();
+    return;
+  }
+  bufferStart_ = position;
+  cursor_ = end_ = buffer_.get();
+}
+
+int64_t BufferedFile::Size() const { return failed_ ? -1 : size_; }
+
+uint64_t BufferedFile::Remaining() const {
+  const int64_t position = Tell();
+  if (failed_ || writing_ || position >= size_) return 0;
+  return static_cast<uint64_t>(size_ - position);
+}
+
+void BufferedFile::Close(bool sync) {
+  if (!file_.IsOpen()) {
+    Fail();
+    return;
+  }
+  bool good = Flush();
+  if (good && sync && writing_) good = file_.Sync();
+  if (!file_.Close()) good = false;
+  if (!good) Fail();
+}
+
+}  // namespace Tessel

@@ -1,0 +1,67 @@
+#include "serializer/serializable.h"
+
+#include <cstring>
+
+namespace IoStore {
+
+void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
+                    uint64_t elementSize) {
+  auto* bytes = static_cast<uint8_t*>(destination);
+  Tessel::BaseSerializer& serializer = *context->serializer;
+  for (uint64_t i = 0; i < count; ++i) {
+    serializer.Serialize(bytes + i * elementSize, elementSize, true);
+  }
+}
+
+void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int64_t count) {
+  if (context->isLoading) {
+    if (!context->serializer->CanHold(count, 1)) return;
+    buffer.assign(static_cast<size_t>(count), 0);
+  } else if (count < 0) {
+    return;
+  } else if (buffer.size() < static_cast<uint64_t>(count)) {
+    buffer.resize(static_cast<size_t>(count), 0);
+  }
+  SerializeArray(context, buffer.data(), static_cast<uint64_t>(count), 1);
+}
+
+FString::FString(std::string_view value)
+    : length(static_cast<uint32_t>(value.size() + 1)), text(value.begin(), value.end()) {
+  text.push_back(0);
+}
+
+std::string_view FString::Value() const {
+  const size_t stored = text.size() < length ? text.size() : length;
+  const auto* bytes = reinterpret_cast<const char*>(text.data());
+  const void* zero = std::memchr(bytes, 0, stored);
+  return {bytes, zero ? static_cast<size_t>(static_cast<const char*>(zero) - bytes) : stored};
+}
+
+void FString::Serialize(SerializeContext* context) {
+  if (context->isSaving) {
+    // The text is written up to its first zero byte, with exactly one
+    // terminator, even when the buffer holds none.
+    const size_t measured = Value().size();
+    text.resize(measured + 1);
+    text[measured] = 0;
+    length = static_cast<uint32_t>(measured + 1);
+  }
+  uint32_t stored = length;
+  context->serializer->Serialize(&stored, sizeof stored, true);
+  if (context->isLoading) {
+    // A length the file cannot hold is refused before the text is made.
+    if (!context->serializer->CanHold(stored, 1)) return;
+    length = stored;
+  }
+  SerializeArray(context, text, length);
+}
+
+void FGUID::Serialize(SerializeContext* context) {
+  Tessel::BaseSerializer& serializer = *context->serializer;
+  serializer.Serialize(&A, sizeof A, true);
+  serializer.Serialize(&B, sizeof B, true);
+  serializer.Serialize(&C, sizeof C, true);
+  serializer.Serialize(&D, sizeof D, true);
+}
+
+}  // namespace IoStore

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "serializer/serializer.h"
+
+namespace Tessel::IoStream {
+
+// Base of every record. Serialize is the single statement of a record's
+// layout: it moves the fields in file order, one call of the serializer per
+// field, and the context decides the direction.
+class SerializableClass {
+ public:
+  virtual ~SerializableClass() = default;
+  virtual void Serialize(SerializeContext* context) = 0;
+
+ protected:
+  SerializableClass() = default;
+  SerializableClass(const SerializableClass&) = default;
+  SerializableClass& operator=(const SerializableClass&) = default;
+};
+
+}  // namespace Tessel::IoStream
+
+namespace IoStore {
+
+using Tessel::SerializeContext;
+using Tessel::IoStream::SerializableClass;
+
+// Moves `count` elements of `elementSize` bytes each, in place, one call per
+// element, so that a byte-order switch acts on each element alone.
+void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
+                    uint64_t elementSize);
+
+// Moves `count` bytes of an owned buffer, one call per byte. Loading makes a
+// new zero-filled buffer of `count` bytes first, unless the rest of the file
+// cannot hold them: then the buffer stays as it was and the stream fails.
+// Saving writes `count` bytes, zero-filling the buffer up to that length.
+void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int64_t count);
+
+// Length-prefixed string.
+// Layout: uint32 length (terminator included), then `length` bytes.
+class FString : public SerializableClass {
+ public:
+  static constexpr uint64_t kMinEncodedSize = 4;
+
+  FString() = default;
+  explicit FString(std::string_view value);
+
+  // The bytes up to the first zero byte, or all of them when none is zero.
+  std::string_view Value() const;
+
+  void Serialize(SerializeContext* context) override;
+
+  uint32_t length = 0;
+  std::vector<uint8_t> text;  // empty: no text
+};
+
+// Layout: four uint32 words, word 0 first.
+class FGUID : public SerializableClass {
+ public:
+  static constexpr uint64_t kMinEncodedSize = 16;
+
+  FGUID() = default;
+  FGUID(uint32_t a, uint32_t b, uint32_t c, uint32_t d) : A(a), B(b), C(c), D(d) {}
+
+  void Serialize(SerializeContext* context) override;
+
+  uint32_t A = 0;
+  uint32_t B = 0;
+  uint32_t C = 0;
+  uint32_t D = 0;
+};
+
+// Count-prefixed array of records.
+// Layout: int32 count, then each element in its own layout.
+template <typename T>
+class TArray : public SerializableClass {
+ public:
+  // A negative count empties the array.
+  void Resize(int32_t count) {
+    elements.resize(count < 0 ? 0u : static_cast<size_t>(count));
+  }
+
+  void Serialize(SerializeContext* context) override {
+    auto count = static_cast<int32_t>(elements.size());
+    context->serializer->Serialize(&count, sizeof count, true);
+    if (context->isLoading) {
+      // Checked before anything grows: a hostile count must not allocate
+      // more than the file could fill.
+      if (!context->serializer->CanHold(count, T::kMinEncodedSize)) return;
+      Resize(count);
+    }
+    for (T& element : elements) element.Serialize(context);
+  }
+
+  std::vector<T> elements;
+};
+
+}  // namespace IoStore

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "serializer/buffered_file.h"
+
+namespace Tessel {
+
+// Moves bytes between records and a file. Records call Serialize once per
+// field; the kind of serializer decides the direction.
+class BaseSerializer {
+ public:
+  virtual ~BaseSerializer() = default;
+
+  virtual int64_t GetSize() = 0;
+  virtual int64_t Tell() = 0;
+  virtual void Seek(int64_t position) = 0;
+  virtual void Serialize(void* data, uint64_t size, bool allowSwap) = 0;
+  virtual void Close() = 0;
+
+  // Whether the stream has failed: an open that did not succeed, a read past
+  // the end, a refused count, a failed write or close. It never recovers.
+  virtual bool IsFailed() const = 0;
+
+  // Loading a count or a length from a file must not allocate more than the
+  // rest of the file could fill. A reader answers whether `count` items of
+  // `itemSize` bytes each still fit in the file; when they do not, or the
+  // count is negative, it fails the stream exactly as a read past the end
+  // would. A writer always agrees.
+  virtual bool CanHold(int64_t count, uint64_t itemSize) = 0;
+
+  bool swapBytes = false;
+};
+
+// The two kinds share one stream type and its position.
+class DiskSerializer : public BaseSerializer {
+ public:
+  int64_t Tell() override { return file.Tell(); }
+  void Seek(int64_t position) override { file.Seek(position); }
+  bool IsFailed() const override { return file.IsFailed(); }
+
+  BufferedFile file;
+};
+
+class DiskReader final : public DiskSerializer {
+ public:
+  int64_t GetSize() override { return file.Size(); }
+  void Serialize(void* data, uint64_t size, bool allowSwap) override;
+  void Close() override { file.Close(false); }
+  bool CanHold(int64_t count, uint64_t itemSize) override;
+};
+
+class DiskWriter final : public DiskSerializer {
+ public:
+  int64_t GetSize() override { return 0; }
+  void Serialize(void* data, uint64_t size, bool allowSwap) override;
+  // The bytes reach the disk before Close returns, so that a file that
+  // closed without failing can safely replace another.
+  void Close() override { file.Close(true); }
+  bool CanHold(int64_t, uint64_t) override { return true; }
+};
+
+enum class OpenMode { Read = 0, Write = 1 };
+
+// What every record's Serialize is given: one serializer on one file.
+class SerializeContext {
+ public:
+  SerializeContext() = default;
+  ~SerializeContext();
+  SerializeContext(const SerializeContext&) = delete;
+  SerializeContext& operator=(const SerializeContext&) = delete;
+
+  // A failed open is not reported here: the serializer then exists with its
+  // stream in the failed state.
+  void Open(std::string path, OpenMode mode);
+
+  std::unique_ptr<BaseSerializer> serializer;
+  bool isLoading = false;
+  bool isSaving = false;
+  std::string name = "none";
+};
+
+}  // namespace Tessel

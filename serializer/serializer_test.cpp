@@ -1,0 +1,191 @@
+#include "serializer/serializer.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/test_files.h"
+
+namespace Tessel {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::Hex;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+class DiskStreamTest : public ::testing::Test {
+ protected:
+  std::string MakeFile(const Bytes& bytes) {
+    const std::string path = dir / "data.bin";
+    WriteFile(path, bytes);
+    return path;
+  }
+  TempDir dir;
+};
+
+TEST_F(DiskStreamTest, ReaderGetSizeLeavesThePositionAlone) {
+  SerializeContext context;
+  context.Open(MakeFile(Hex("00 01 02 03 04 05 06 07 08 09")), OpenMode::Read);
+  uint8_t byte = 0xEE;
+  for (int i = 0; i < 3; ++i) context.serializer->Serialize(&byte, 1, true);
+  EXPECT_EQ(context.serializer->GetSize(), 10);
+  context.serializer->Serialize(&byte, 1, true);
+  EXPECT_EQ(byte, 3);
+  EXPECT_EQ(context.serializer->Tell(), 4);
+}
+
+TEST_F(DiskStreamTest, ShortReadKeepsTheTailAndFailsForGood) {
+  SerializeContext context;
+  context.Open(MakeFile(Hex("11 22 33 44 55 66")), OpenMode::Read);
+  BaseSerializer& reader = *context.serializer;
+  uint32_t word = 0;
+  reader.Serialize(&word, 4, true);
+  EXPECT_EQ(word, 0x44332211u);
+
+  uint8_t four[4] = {0xA0, 0xA1, 0xA2, 0xA3};
+  reader.Serialize(four, 4, true);
+  EXPECT_EQ(Bytes(four, four + 4), Hex("55 66 A2 A3"));
+  EXPECT_TRUE(reader.IsFailed());
+  EXPECT_EQ(reader.GetSize(), -1);
+  EXPECT_EQ(reader.Tell(), -1);
+
+  reader.Seek(0);  // does not clear the failure
+  uint8_t byte = 0x77;
+  reader.Serialize(&byte, 1, true);
+  EXPECT_EQ(byte, 0x77);
+  EXPECT_TRUE(reader.IsFailed());
+}
+
+TEST_F(DiskStreamTest, ReadsAcrossTheStreamBuffer) {
+  Bytes big(200000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+  SerializeContext context;
+  context.Open(MakeFile(big), OpenMode::Read);
+  Bytes got(big.size());
+  size_t at = 0;
+  for (uint64_t step : {1u, 3u, 65535u, 8u, 100000u}) {
+    context.serializer->Serialize(&got[at], step, true);
+    at += step;
+  }
+  context.serializer->Serialize(&got[at], got.size() - at, true);
+  EXPECT_FALSE(context.serializer->IsFailed());
+  EXPECT_EQ(got, big);
+  context.serializer->Seek(65530);
+  uint32_t word = 0;
+  context.serializer->Serialize(&word, 4, true);
+  EXPECT_EQ(word, static_cast<uint32_t>(big[65530] | big[65531] << 8 | big[65532] << 16 |
+                                        static_cast<uint32_t>(big[65533]) << 24));
+}
+
+TEST_F(DiskStreamTest, MissingFileReadsNothing) {
+  SerializeContext context;
+  context.Open(dir / "missing.bin", OpenMode::Read);
+  ASSERT_NE(context.serializer, nullptr);
+  EXPECT_TRUE(context.isLoading);
+  EXPECT_EQ(context.serializer->GetSize(), -1);
+  uint32_t word = 0xCAFE;
+  context.serializer->Serialize(&word, 4, true);
+  EXPECT_EQ(word, 0xCAFEu);
+  context.serializer->Close();
+}
+
+TEST_F(DiskStreamTest, AFolderIsNotAReadableFile) {
+  testing_support::MakeFolders(dir / "folder.sav");
+  SerializeContext context;
+  context.Open(dir / "folder.sav", OpenMode::Read);
+  EXPECT_EQ(context.serializer->GetSize(), -1);
+}
+
+TEST_F(DiskStreamTest, WriterWritesLittleEndianAndReportsSizeZero) {
+  const std::string path = dir / "out.bin";
+  {
+    SerializeContext context;
+    EXPECT_EQ(context.name, "none");
+    context.Open(path, OpenMode::Write);
+    EXPECT_EQ(context.name, path);
+    EXPECT_TRUE(context.isSaving);
+    EXPECT_FALSE(context.isLoading);
+    BaseSerializer& writer = *context.serializer;
+    EXPECT_EQ(writer.GetSize(), 0);
+    int32_t five = 5;
+    writer.Serialize(&five, 4, true);
+    uint64_t wide = 0x0102030405060708;
+    writer.Serialize(&wide, 8, true);
+    EXPECT_EQ(writer.GetSize(), 0);
+    EXPECT_EQ(writer.Tell(), 12);
+    writer.Close();
+    EXPECT_FALSE(writer.IsFailed());
+    writer.Close();  // the second close only marks the stream failed
+    EXPECT_TRUE(writer.IsFailed());
+  }
+  EXPECT_EQ(ReadFile(path), Hex("05 00 00 00 08 07 06 05 04 03 02 01"));
+}
+
+TEST_F(DiskStreamTest, SwapReversesEachTransferWithoutTouchingTheSource) {
+  const std::string path = dir / "swap.bin";
+  uint32_t word = 0x11223344;
+  {
+    SerializeContext context;
+    context.Open(path, OpenMode::Write);
+    context.serializer->swapBytes = true;
+    context.serializer->Serialize(&word, 4, true);
+    context.serializer->Serialize(&word, 4, false);
+  }
+  EXPECT_EQ(word, 0x11223344u);
+  EXPECT_EQ(ReadFile(path), Hex("11 22 33 44 44 33 22 11"));
+  SerializeContext context;
+  context.Open(path, OpenMode::Read);
+  context.serializer->swapBytes = true;
+  uint32_t back = 0;
+  context.serializer->Serialize(&back, 4, true);
+  EXPECT_EQ(back, 0x11223344u);
+}
+
+TEST_F(DiskStreamTest, OpeningForWriteEmptiesAnExistingFile) {
+  const std::string path = MakeFile(Hex("01 02 03"));
+  {
+    SerializeContext context;
+    context.Open(path, OpenMode::Write);
+    context.serializer->Close();
+  }
+  bool exists = false;
+  EXPECT_TRUE(ReadFile(path, &exists).empty());
+  EXPECT_TRUE(exists);
+}
+
+TEST_F(DiskStreamTest, WritingBelowAMissingFolderCreatesNothing) {
+  {
+    SerializeContext context;
+    context.Open(dir / "no/such/folder/out.bin", OpenMode::Write);
+    uint32_t word = 1;
+    context.serializer->Serialize(&word, 4, true);
+    EXPECT_TRUE(context.serializer->IsFailed());
+    context.serializer->Close();
+  }
+  EXPECT_FALSE(testing_support::FileExists(dir / "no"));
+}
+
+TEST_F(DiskStreamTest, CanHoldRefusesWhatTheRestOfTheFileCannotHold) {
+  SerializeContext context;
+  context.Open(MakeFile(Bytes(20)), OpenMode::Read);
+  BaseSerializer& reader = *context.serializer;
+  uint32_t word;
+  reader.Serialize(&word, 4, true);
+  EXPECT_TRUE(reader.CanHold(4, 4));
+  EXPECT_TRUE(reader.CanHold(0, 1000));
+  EXPECT_FALSE(reader.IsFailed());
+  EXPECT_FALSE(reader.CanHold(5, 4));
+  EXPECT_TRUE(reader.IsFailed());
+
+  SerializeContext other;
+  other.Open(MakeFile(Bytes(8)), OpenMode::Read);
+  EXPECT_FALSE(other.serializer->CanHold(-1, 1));
+  EXPECT_TRUE(other.serializer->IsFailed());
+
+  SerializeContext huge;
+  huge.Open(MakeFile(Bytes(8)), OpenMode::Read);
+  EXPECT_FALSE(huge.serializer->CanHold(INT64_MAX, UINT64_MAX));
+}
+
+}  // namespace
+}  // namespace Tessel

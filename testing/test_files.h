@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace testing_support {
+
+using Bytes = std::vector<uint8_t>;
+
+// "AA BB 01" -> {0xAA, 0xBB, 0x01}; spaces and line breaks are ignored.
+Bytes Hex(std::string_view text);
+std::string ToHex(const Bytes& bytes);
+
+// A fresh folder below $TMPDIR (or /tmp), removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+void MakeFolders(const std::string& path);
+void WriteFile(const std::string& path, const Bytes& bytes);
+void WriteFile(const std::string& path, std::string_view text);
+// Empty when the file cannot be read; `exists` tells the two apart.
+Bytes ReadFile(const std::string& path, bool* exists = nullptr);
+bool FileExists(const std::string& path);
+std::vector<std::string> ListNames(const std::string& folder);
+void RemoveTree(const std::string& path);
+
+}  // namespace testing_support
