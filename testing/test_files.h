@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@ using Bytes = std::vector<uint8_t>;
 // "AA BB 01" -> {0xAA, 0xBB, 0x01}; spaces and line breaks are ignored.
 Bytes Hex(std::string_view text);
 std::string ToHex(const Bytes& bytes);
+Bytes Join(std::initializer_list<Bytes> parts);
 
 // A fresh folder below $TMPDIR (or /tmp), removed with everything in it.
 class TempDir {

@@ -1,0 +1,137 @@
+#include "iostore/toc_resource.h"
+
+#include <cstring>
+#include <utility>
+
+namespace IoStore {
+namespace {
+
+// Bytes the body after the header needs at least per chunk and per block:
+// id, offset and length, meta; block entry.
+constexpr int64_t kBytesPerChunk = 12 + 10 + 33;
+constexpr int64_t kBytesPerBlock = 12;
+
+template <typename T>
+void Put(uint8_t* image, const T& value) {
+  std::memcpy(image, &value, sizeof value);
+}
+
+template <typename T>
+void Take(const uint8_t* image, T& value) {
+  std::memcpy(&value, image, sizeof value);
+}
+
+}  // namespace
+
+void FIoChunkId::Serialize(SerializeContext* context) {
+  Tessel::BaseSerializer& s = *context->serializer;
+  s.Serialize(&ChunkId, 8, true);
+  s.Serialize(&ChunkIndex, 2, true);
+  s.Serialize(&ChunkReserved, 1, true);
+  s.Serialize(&ChunkType, 1, true);
+}
+
+void FIoOffsetAndLength::Serialize(SerializeContext* context) {
+  // The parts are moved through a byte image of the record, in file order.
+  uint8_t image[10];
+  Put(image + 0, OffsetHead);
+  Put(image + 4, OffsetTail);
+  Put(image + 5, LengthHead);
+  Put(image + 9, LengthTail);
+  SerializeArray(context, image, sizeof image, 1);
+  Take(image + 0, OffsetHead);
+  Take(image + 4, OffsetTail);
+  Take(image + 5, LengthHead);
+  Take(image + 9, LengthTail);
+}
+
+void FIoStoreTocCompressedBlockEntry::Serialize(SerializeContext* context) {
+  uint8_t image[11];
+  Put(image + 0, OffsetHead);
+  Put(image + 4, OffsetTail);
+  Put(image + 5, CompressedSizeHead);
+  Put(image + 7, CompressedSizeTail);
+  Put(image + 8, UncompressedSizeHead);
+  Put(image + 10, UncompressedSizeTail);
+  SerializeArray(context, image, sizeof image, 1);
+  context->serializer->Serialize(&CompressionMethodIndex, 1, true);
+  Take(image + 0, OffsetHead);
+  Take(image + 4, OffsetTail);
+  Take(image + 5, CompressedSizeHead);
+  Take(image + 7, CompressedSizeTail);
+  Take(image + 8, UncompressedSizeHead);
+  Take(image + 10, UncompressedSizeTail);
+}
+
+void FIoTocChunkMeta::Serialize(SerializeContext* context) {
+  SerializeArray(context, ChunkHash, sizeof ChunkHash, 1);
+  context->serializer->Serialize(&Flags, 1, true);
+}
+
+void Signature::Serialize(SerializeContext*) {}
+
+void Signature::Serialize(SerializeContext* context, int32_t blockCount) {
+  uint32_t hashSize = HashSize;
+  context->serializer->Serialize(&hashSize, 4, true);
+  if (context->isLoading) {
+    // Both hashes must fit in what is left before either is made.
+    if (!context->serializer->CanHold(hashSize, 2)) return;
+    HashSize = hashSize;
+  }
+  SerializeArray(context, TocSignature, HashSize);
+  SerializeArray(context, BlockSignature, HashSize);
+  SerializeArray(context, ChunkBlockSignatures, 20 * static_cast<int64_t>(blockCount));
+}
+
+void FIoStoreTocResource::Serialize(SerializeContext* context) {
+  Header.Serialize(context);
+  const int32_t chunks = Header.TocEntryCount;
+  const int32_t blocks = Header.TocCompressedBlockEntryCount;
+
+  // The counts come from the header, which a hostile file fills at will:
+  // nothing is sized from them unless the rest of the file can hold that
+  // many records.
+  const int64_t bodyBytes = chunks < 0 || blocks < 0
+                                ? -1
+                                : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
+  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1)) {
+    ChunkIds.Resize(chunks);
+    ChunkOffsetLengths.Resize(chunks);
+    CompressionBlocks.Resize(blocks);
+    ChunkMetas.Resize(chunks);
+  }
+
+  for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
+  for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
+  for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements) block.Serialize(context);
+
+  if (Header.ContainerFlags & ContainerFlags::Compressed) {
+    SerializeArray(context, CompressionMethodName, 8, 4);
+    // A container may name several methods, one 32-byte slot each; a count
+    // of 0 or 1 means the one slot above.
+    const uint32_t named = Header.CompressionMethodNameCount;
+    const int64_t more = named > 1 ? static_cast<int64_t>(named) - 1 : 0;
+    if (!context->isLoading || context->serializer->CanHold(more, sizeof(MethodName))) {
+      MoreCompressionMethodNames.resize(static_cast<size_t>(more));
+      for (MethodName& name : MoreCompressionMethodNames) {
+        SerializeArray(context, name.data(), name.size(), 4);
+      }
+    }
+  }
+  if (Header.ContainerFlags & ContainerFlags::Signed) {
+    SignatureBlock.Serialize(context, blocks);
+  }
+  if (!(Header.ContainerFlags & ContainerFlags::Encrypted)) {
+    DirectoryIndex.Serialize(context);
+  }
+  for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);
+}
+
+void FIoStoreTocResource::LoadFromFile(std::string path) {
+  Tessel::SerializeContext context;
+  context.Open(std::move(path), Tessel::OpenMode::Read);
+  Serialize(&context);
+  context.serializer->Close();
+}
+
+}  // namespace IoStore

@@ -1,0 +1,138 @@
+#include "serializer/serializable.h"
+
+#include <gtest/gtest.h>
+
+#include "iostore/directory_index.h"
+#include "testing/record_io.h"
+
+namespace IoStore {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::Hex;
+using testing_support::Join;
+using testing_support::LoadRecord;
+using testing_support::SaveRecord;
+
+TArray<FString> Strings(std::initializer_list<const char*> texts) {
+  TArray<FString> array;
+  for (const char* text : texts) array.elements.emplace_back(text);
+  return array;
+}
+
+TEST(FString, StoresLengthWithTerminatorThenTheBytes) {
+  EXPECT_EQ(SaveRecord(FString("abc")), Hex("04 00 00 00 61 62 63 00"));
+  EXPECT_EQ(SaveRecord(FString("")), Hex("01 00 00 00 00"));
+  EXPECT_EQ(SaveRecord(FString()), Hex("01 00 00 00 00"));  // no text at all
+
+  FString loaded;
+  EXPECT_EQ(LoadRecord(Hex("04 00 00 00 61 62 63 00 FF"), loaded), 1);
+  EXPECT_EQ(loaded.length, 4u);
+  EXPECT_EQ(loaded.Value(), "abc");
+}
+
+TEST(FString, ReadsAStoredLengthOfZeroAndTextWithoutTerminator) {
+  FString empty("old");
+  EXPECT_EQ(LoadRecord(Hex("00 00 00 00"), empty), 0);
+  EXPECT_EQ(empty.Value(), "");
+
+  FString unterminated;
+  EXPECT_EQ(LoadRecord(Hex("03 00 00 00 61 62 63"), unterminated), 0);
+  EXPECT_EQ(unterminated.length, 3u);
+  EXPECT_EQ(unterminated.Value(), "abc");
+  // Written back, it gains its terminator.
+  EXPECT_EQ(SaveRecord(unterminated), Hex("04 00 00 00 61 62 63 00"));
+}
+
+TEST(FString, RefusesALengthBeyondTheFileWithoutAllocating) {
+  for (const char* bytes : {"FF FF FF FF 61", "06 00 00 00 61 62 63 64 65"}) {
+    FString string;
+    EXPECT_EQ(LoadRecord(Hex(bytes), string), -1) << bytes;
+    EXPECT_EQ(string.length, 0u);
+    EXPECT_EQ(string.text.capacity(), 0u);
+  }
+}
+
+TEST(TArray, StoresCountThenElements) {
+  EXPECT_EQ(SaveRecord(Strings({"a", "bc"})),
+            Hex("02 00 00 00  02 00 00 00 61 00  03 00 00 00 62 63 00"));
+  TArray<FString> loaded;
+  EXPECT_EQ(LoadRecord(Hex("02 00 00 00 02 00 00 00 61 00 03 00 00 00 62 63 00"), loaded), 0);
+  ASSERT_EQ(loaded.elements.size(), 2u);
+  EXPECT_EQ(loaded.elements[1].Value(), "bc");
+}
+
+TEST(TArray, LoadingResizesToTheStoredCount) {
+  TArray<FString> shrinking = Strings({"x", "y", "z"});
+  EXPECT_EQ(LoadRecord(Hex("00 00 00 00"), shrinking), 0);
+  EXPECT_TRUE(shrinking.elements.empty());
+
+  TArray<FIoFileIndexEntry> growing;
+  growing.elements.resize(2);
+  growing.elements[0].UserData = 99;
+  Bytes bytes = Hex("05 00 00 00");
+  for (uint8_t i = 0; i < 5; ++i) {
+    const Bytes entry = {i, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, static_cast<uint8_t>(10 + i), 0, 0, 0};
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+  }
+  EXPECT_EQ(LoadRecord(bytes, growing), 0);
+  ASSERT_EQ(growing.elements.size(), 5u);
+  EXPECT_EQ(growing.elements[0].UserData, 10u);
+  EXPECT_EQ(growing.elements[4].Name, 4u);
+  EXPECT_EQ(growing.elements[4].NextFileEntry, kNoEntry);
+}
+
+TEST(TArray, KeepsItsElementsWhenTheFileHasEnded) {
+  TArray<FString> array = Strings({"keep", "me"});
+  EXPECT_EQ(LoadRecord(Bytes{}, array), -1);
+  ASSERT_EQ(array.elements.size(), 2u);
+  EXPECT_EQ(array.elements[0].Value(), "keep");
+}
+
+TEST(TArray, RefusesNegativeAndOversizedCountsWithoutAllocating) {
+  // Each count is checked against the bytes left at the smallest size its
+  // elements can have on disk.
+  const char* const hostile[] = {
+      "FF FF FF FF",                       // -1
+      "00 00 00 80",                       // INT32_MIN
+      "FF FF FF 7F 01 00 00 00 00",        // 2^31 - 1 strings in 5 bytes
+      "03 00 00 00 01 00 00 00 00 01 00",  // 3 strings need at least 12 bytes
+  };
+  for (const char* bytes : hostile) {
+    TArray<FString> array;
+    EXPECT_EQ(LoadRecord(Hex(bytes), array), -1) << bytes;
+    EXPECT_EQ(array.elements.capacity(), 0u) << bytes;
+  }
+  TArray<FIoDirectoryIndexEntry> directories;
+  EXPECT_EQ(LoadRecord(Join({Hex("02 00 00 00"), Bytes(31)}), directories), -1);
+  EXPECT_EQ(directories.elements.capacity(), 0u);
+}
+
+TEST(FGUID, StoresFourWordsInOrder) {
+  EXPECT_EQ(SaveRecord(FGUID(1, 2, 3, 4)),
+            Hex("01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00"));
+  FGUID guid;
+  EXPECT_EQ(LoadRecord(Hex("04 03 02 01 00 00 00 00 FF FF FF FF 10 00 00 00"), guid), 0);
+  EXPECT_EQ(guid.A, 0x01020304u);
+  EXPECT_EQ(guid.C, 0xFFFFFFFFu);
+  EXPECT_EQ(guid.D, 16u);
+}
+
+TEST(SerializeArray, MovesOwnedBuffersOneBytePerCall) {
+  std::vector<uint8_t> buffer;
+  EXPECT_EQ(testing_support::LoadWith(Hex("01 02 03 04"),
+                                      [&](Tessel::SerializeContext* context) {
+                                        SerializeArray(context, buffer, 3);
+                                      }),
+            1);
+  EXPECT_EQ(buffer, Hex("01 02 03"));
+  // Saving a buffer shorter than the count pads it with zeros.
+  std::vector<uint8_t> shortBuffer = Hex("AA");
+  EXPECT_EQ(testing_support::SaveWith([&](Tessel::SerializeContext* context) {
+              SerializeArray(context, shortBuffer, 3);
+            }),
+            Hex("AA 00 00"));
+}
+
+}  // namespace
+}  // namespace IoStore

@@ -1,0 +1,36 @@
+#pragma once
+
+// Containers for tests, the demo and the benchmark, made by the writer
+// direction of the same records the tool reads.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "iostore/toc_resource.h"
+
+namespace testing_support {
+
+// A folder of a directory index, described by nesting.
+struct Folder {
+  std::string name;
+  std::vector<Folder> folders;
+  std::vector<std::string> files;
+};
+
+// The directory index of `root` (whose own name is not used): directories
+// are numbered depth first with the root at 0, chains follow the order of
+// the description, each name is stored once in the string table.
+IoStore::FIoDirectoryIndexResource MakeDirectoryIndex(const std::string& mountPoint,
+                                                      const Folder& root);
+
+// A whole table of contents around `index`, with `chunks` chunk records and
+// `blocks` compressed blocks filled with recognisable values, and a header
+// whose counts agree.
+IoStore::FIoStoreTocResource MakeToc(const IoStore::FIoDirectoryIndexResource& index,
+                                     int32_t chunks = 2, int32_t blocks = 1, uint8_t flags = 0);
+
+// Writes the resource through a Write context. False when the write failed.
+bool WriteToc(IoStore::FIoStoreTocResource toc, const std::string& path);
+
+}  // namespace testing_support
