@@ -4,13 +4,17 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <gtest/gtest.h>
 
+#include "iostore/toc_resource.h"
 #include "testing/process.h"
 #include "testing/test_files.h"
+#include "testing/toc_fixture.h"
 
 namespace {
 
@@ -20,6 +24,11 @@ using testing_support::MakeFolders;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
+using testing_support::Folder;
+using testing_support::MakeDirectoryIndex;
+using testing_support::MakeToc;
+using testing_support::WriteToc;
+using Paths = std::vector<std::string>;
 
 const char kMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
 
@@ -202,6 +211,109 @@ TEST_P(EndToEnd, ReplacesAnOlderOutputWhole) {
   WriteFile(install->binaries + "/SourceSave.sav", Bytes{});
   EXPECT_EQ(Run(*install), 0);
   EXPECT_EQ(ReadFile(install->output), Hex("00 00 00 00" + std::string(kMarker)));
+}
+
+// Splits a save into its package paths, checking every byte: the template,
+// the count, each record and the closing marker, and nothing after it.
+::testing::AssertionResult ParseSave(const Bytes& save, const Bytes& templateBytes, Paths& paths) {
+  if (save.size() < templateBytes.size() + 17 ||
+      !std::equal(templateBytes.begin(), templateBytes.end(), save.begin())) {
+    return ::testing::AssertionFailure() << "the save does not start with the template";
+  }
+  size_t at = templateBytes.size();
+  auto word = [&] {
+    int32_t value;
+    std::memcpy(&value, &save[at], 4);
+    at += 4;
+    return value;
+  };
+  const int32_t count = word();
+  for (int32_t i = 0; i < count; ++i) {
+    if (save.size() - at < 4) return ::testing::AssertionFailure() << "record " << i << " cut short";
+    const int32_t length = word();
+    if (length < 1 || save.size() - at < static_cast<size_t>(length) || save[at + static_cast<size_t>(length) - 1] != 0) {
+      return ::testing::AssertionFailure() << "record " << i << " is damaged";
+    }
+    paths.emplace_back(reinterpret_cast<const char*>(&save[at]), static_cast<size_t>(length) - 1);
+    at += static_cast<size_t>(length);
+  }
+  if (Bytes(save.begin() + static_cast<long>(at), save.end()) != Hex(kMarker)) {
+    return ::testing::AssertionFailure() << "no closing marker right after the records";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Whether `paths` is the containers' lists one after another, in any order:
+// the system decides the listing order, and Wine's need not be Linux's.
+::testing::AssertionResult AreContainersInSomeOrder(Paths paths, std::vector<Paths> containers) {
+  size_t at = 0;
+  while (!containers.empty()) {
+    auto match = std::find_if(containers.begin(), containers.end(), [&](const Paths& container) {
+      return paths.size() - at >= container.size() &&
+             std::equal(container.begin(), container.end(), paths.begin() + static_cast<long>(at));
+    });
+    if (match == containers.end()) {
+      return ::testing::AssertionFailure() << "no container's paths start at " << at
+                                           << (at < paths.size() ? ": " + paths[at] : "");
+    }
+    at += match->size();
+    containers.erase(match);
+  }
+  if (at != paths.size()) return ::testing::AssertionFailure() << "unexpected paths from " << at;
+  return ::testing::AssertionSuccess();
+}
+
+Folder ModTree(const std::string& modName, std::vector<std::string> files) {
+  return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}}, {}}}, {}};
+}
+
+bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags = 0) {
+  MakeFolders(path.substr(0, path.rfind('/')));
+  return WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree), 3, 2, flags), path);
+}
+
+TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
+  const std::string cyrillicCjk = "\xD0\x9C\xD0\xBE\xD0\xB4\xE6\xA8\xA1\xE7\xBB\x84";  // Мод模组
+  auto install = Install("\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 \xE6\xB8\xB8\xE6\x88\x8F");
+  MakeFolders(install->saveFolder);
+  const Bytes templateBytes = Hex("47 56 41 53 00 01 02 03");
+  WriteFile(install->binaries + "/SourceSave.sav", templateBytes);
+  const std::string& paks = install->paks;
+
+  const Folder workedExample{
+      "",
+      {Folder{"HollowVoyage",
+              {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
+               Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
+              {}}},
+      {}};
+  ASSERT_TRUE(PlaceContainer(paks + "/ExampleMod.utoc", workedExample));
+  ASSERT_TRUE(PlaceContainer(paks + "/Alpha.utoc", ModTree("Alpha", {"A1.uasset", "A1.uexp", "A2.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/Beta.utoc", ModTree("Beta", {"B.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/" + cyrillicCjk + ".utoc", ModTree(cyrillicCjk, {"X.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/Global.utoc", ModTree("Gamma", {"G.uasset"})));
+  // Skipped: base-game names, other extensions, two levels down.
+  ASSERT_TRUE(PlaceContainer(paks + "/global.utoc", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/pakchunk0-WindowsNoEditor.utoc", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/pakchunk25optional-WindowsNoEditor.utoc", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Alpha.UTOC", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/Deep/Deep.utoc", ModTree("Base", {"Base.uasset"})));
+  // Read but giving nothing: an encrypted container and a truncated one.
+  ASSERT_TRUE(PlaceContainer(paks + "/Secret.utoc", ModTree("Secret", {"S.uasset"}), IoStore::ContainerFlags::Encrypted));
+  ASSERT_TRUE(PlaceContainer(paks + "/Cut.utoc", ModTree("Cut", {"C.uasset"})));
+  Bytes cut = ReadFile(paks + "/Cut.utoc");
+  cut.resize(150);
+  WriteFile(paks + "/Cut.utoc", cut);
+
+  EXPECT_EQ(Run(*install), 0);
+  Paths written;
+  ASSERT_TRUE(ParseSave(ReadFile(install->output), templateBytes, written));
+  EXPECT_TRUE(AreContainersInSomeOrder(
+      written, {{"/Game/Mods/Foo.Foo", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"},
+                {"/Game/Mods/Alpha/A1.A1", "/Game/Mods/Alpha/A2.A2"},
+                {"/Game/Mods/Beta/B.B"},
+                {"/Game/Mods/" + cyrillicCjk + "/X.X"},
+                {"/Game/Mods/Gamma/G.G"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runners, EndToEnd, ::testing::Values("native", "wine"),
