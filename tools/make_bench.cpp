@@ -1,0 +1,77 @@
+// Makes a large game installation for the benchmark: `containers` mod
+// containers of `files` files each, in a tree shaped like a real mod's.
+//   modpaths-bench-install <game folder> [containers [files]]
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "testing/toc_fixture.h"
+
+namespace {
+
+using testing_support::Folder;
+
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0777);
+    if (slash == std::string::npos) break;
+  }
+}
+
+// Content/Mods/<mod>/<kind>/<group>/<prefix>_<kind>_<n>.{uasset,uexp}
+Folder ModTree(const std::string& mod, int files) {
+  static const char* const kKinds[][2] = {{"Meshes", "SM"},     {"Textures", "T"},
+                                          {"Materials", "MI"},  {"Blueprints", "BP"},
+                                          {"Animations", "A"}};
+  const int groupsPerKind = 10;
+  const int perGroup = files / (5 * groupsPerKind * 2);
+  Folder modFolder{mod, {}, {}};
+  int made = 0;
+  for (const auto& kind : kKinds) {
+    Folder kindFolder{kind[0], {}, {}};
+    for (int group = 0; group < groupsPerKind; ++group) {
+      Folder groupFolder{"Set" + std::to_string(group), {}, {}};
+      for (int i = 0; i < perGroup; ++i, made += 2) {
+        const std::string stem = std::string(kind[1]) + "_" + mod + "_" + std::to_string(group) +
+                                 "_" + std::to_string(i);
+        groupFolder.files.push_back(stem + ".uasset");
+        groupFolder.files.push_back(stem + ".uexp");
+      }
+      kindFolder.folders.push_back(std::move(groupFolder));
+    }
+    modFolder.folders.push_back(std::move(kindFolder));
+  }
+  for (; made < files; ++made) modFolder.files.push_back("Extra_" + std::to_string(made) + ".ubulk");
+  return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {modFolder}, {}}}, {}}}, {}}}, {}};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr, "usage: %s <game folder> [containers [files]]\n", argv[0]);
+    return 2;
+  }
+  const std::string game = argv[1];
+  const int containers = argc > 2 ? std::atoi(argv[2]) : 100;
+  const int files = argc > 3 ? std::atoi(argv[3]) : 10000;
+  MakeFolders(game + "/Binaries/Win64");
+  MakeFolders(game + "/Content/Paks/Mods");
+  std::ofstream(game + "/Binaries/Win64/SourceSave.sav", std::ios::binary) << "GVAS benchmark";
+  for (int c = 0; c < containers; ++c) {
+    const std::string mod = "Mod" + std::to_string(c);
+    // Each file is a chunk; a tenth of them are split into compressed blocks.
+    auto toc = testing_support::MakeToc(testing_support::MakeDirectoryIndex("../../../", ModTree(mod, files)),
+                                        files, files / 10, IoStore::ContainerFlags::Compressed);
+    const std::string folder = game + "/Content/Paks" + (c % 2 ? "/Mods/" : "/");
+    if (!testing_support::WriteToc(std::move(toc), folder + mod + ".utoc")) {
+      std::fprintf(stderr, "cannot write %s\n", (folder + mod + ".utoc").c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
