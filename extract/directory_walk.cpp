@@ -20,7 +20,8 @@ class Walk {
         files_(files.elements),
         anomalies_(anomalies),
         directoryMet_(directories_.size()),
-        fileMet_(files_.size()) {}
+        fileMet_(files_.size()),
+        budget_(OutputBudget()) {}
 
   void Run(std::string_view rootPath, uint32_t root, const FilePathVisitor& visit) {
     if (root >= directories_.size()) {
@@ -55,6 +56,11 @@ class Walk {
            file != kNoEntry && EnterFile(file, name); file = files_[file].NextFileEntry) {
         path += '/';
         path += name;
+        if (path.size() > budget_) {
+          anomalies_.outputLimitReached = true;
+          return;
+        }
+        budget_ -= path.size();
         visit(path);
         path.resize(top.pathLength);
       }
@@ -63,6 +69,12 @@ class Walk {
   }
 
  private:
+  uint64_t OutputBudget() const {
+    uint64_t tableBytes = 16 * uint64_t{directories_.size()} + 12 * uint64_t{files_.size()};
+    for (const IoStore::FString& name : strings_) tableBytes += 4 + uint64_t{name.length};
+    return kPathBytesAllowance + kPathBytesPerTableByte * tableBytes;
+  }
+
   // Each check below ends the chain when it fails.
   bool EnterDirectory(uint32_t index, std::string_view& name) {
     if (index >= directories_.size()) return OutOfRange();
@@ -99,6 +111,7 @@ class Walk {
   WalkAnomalies& anomalies_;
   std::vector<bool> directoryMet_;
   std::vector<bool> fileMet_;
+  uint64_t budget_;
 };
 
 }  // namespace

@@ -21,7 +21,16 @@ struct WalkAnomalies {
   uint64_t namesOutOfRange = 0;     // a Name outside the string table
   uint64_t entriesMetTwice = 0;     // a loop, or an entry shared by two parents
   bool noRoot = false;              // the walk's directory is not in the table
+  bool outputLimitReached = false;  // the walk stopped at its output budget
 };
+
+// A well-formed index lists each file once, so its paths add up to a few
+// times the size of its tables. A hostile one can make them grow with the
+// square of its size (a deep chain with a file on every level), so a walk
+// stops once its paths add up to this many bytes per byte of its tables,
+// plus a fixed allowance.
+inline constexpr uint64_t kPathBytesPerTableByte = 64;
+inline constexpr uint64_t kPathBytesAllowance = uint64_t{16} << 20;
 
 using FilePathVisitor = std::function<void(std::string_view path)>;
 

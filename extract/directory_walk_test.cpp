@@ -133,5 +133,24 @@ TEST(DirectoryWalk, WalksA100000LevelTree) {
   EXPECT_EQ(paths[1], "M/top.uasset");
 }
 
+TEST(DirectoryWalk, StopsWhenPathsOutgrowTheTablesQuadratically) {
+  // A chain 20 000 levels deep with a file on every level: 20 000 paths of
+  // up to 40 000 bytes, 400 MB from tables of well under 1 MB.
+  RawIndex raw({"d", "f.uasset"});
+  const uint32_t depth = 20000;
+  for (uint32_t level = 0; level < depth; ++level) {
+    raw.Dir(0, level + 1 < depth ? level + 1 : kNoEntry, kNoEntry, level);
+    raw.File(1, kNoEntry);
+  }
+  WalkAnomalies anomalies;
+  uint64_t bytes = 0;
+  uint64_t count = 0;
+  ForEachFilePath("M", 0, raw.index.StringTable, raw.index.DirectoryEntries, raw.index.FileEntries,
+                  [&](std::string_view path) { bytes += path.size(), ++count; }, &anomalies);
+  EXPECT_TRUE(anomalies.outputLimitReached);
+  EXPECT_LE(bytes, kPathBytesAllowance + kPathBytesPerTableByte * (28 * depth + 20));
+  EXPECT_GT(count, 0u);
+}
+
 }  // namespace
 }  // namespace modpaths

@@ -173,7 +173,12 @@ bool File::Close() {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  return MoveFileExW(ForApi(from).c_str(), ForApi(to).c_str(),
+  // MoveFileExW refuses a read-only target on Windows, but not every
+  // implementation of it does (Wine replaces it): refuse it here for all.
+  const std::wstring target = ForApi(to);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  return MoveFileExW(ForApi(from).c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 

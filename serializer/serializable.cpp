@@ -32,6 +32,7 @@ FString::FString(std::string_view value)
 
 std::string_view FString::Value() const {
   const size_t stored = text.size() < length ? text.size() : length;
+  if (stored == 0) return {};
   const auto* bytes = reinterpret_cast<const char*>(text.data());
   const void* zero = std::memchr(bytes, 0, stored);
   return {bytes, zero ? static_cast<size_t>(static_cast<const char*>(zero) - bytes) : stored};

@@ -73,8 +73,9 @@ TEST_F(DiskStreamTest, ReadsAcrossTheStreamBuffer) {
   context.serializer->Seek(65530);
   uint32_t word = 0;
   context.serializer->Serialize(&word, 4, true);
-  EXPECT_EQ(word, static_cast<uint32_t>(big[65530] | big[65531] << 8 | big[65532] << 16 |
-                                        static_cast<uint32_t>(big[65533]) << 24));
+  uint32_t expected = 0;
+  for (int i = 3; i >= 0; --i) expected = expected << 8 | big[65530 + static_cast<size_t>(i)];
+  EXPECT_EQ(word, expected);
 }
 
 TEST_F(DiskStreamTest, MissingFileReadsNothing) {

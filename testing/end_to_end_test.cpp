@@ -1,171 +1,19 @@
-// The real tool, run as a player would: copied into a temporary game
-// installation beside its template, natively with a temporary home folder
-// and, as modpaths.exe, under Wine in a prefix of its own.
-
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-
-#include <gtest/gtest.h>
+// What a player sees of the tool: the save it writes, or leaves alone.
 
 #include "iostore/toc_resource.h"
-#include "testing/process.h"
-#include "testing/test_files.h"
-#include "testing/toc_fixture.h"
+#include "testing/end_to_end.h"
 
 namespace {
 
-using testing_support::Bytes;
-using testing_support::Hex;
-using testing_support::MakeFolders;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-using testing_support::Folder;
-using testing_support::MakeDirectoryIndex;
-using testing_support::MakeToc;
-using testing_support::WriteToc;
-using Paths = std::vector<std::string>;
-
-const char kMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
-
-std::map<std::string, std::string> BaseEnvironment() {
-  std::map<std::string, std::string> env;
-  for (const char* name : {"PATH", "TMPDIR", "LANG"}) {
-    if (const char* value = std::getenv(name)) env[name] = value;
-  }
-  return env;
-}
-
-class Runner {
- public:
-  virtual ~Runner() = default;
-  // Why this runner cannot run here; empty when it can.
-  virtual std::string Unavailable() = 0;
-  virtual std::string Executable() const = 0;
-  virtual std::string ExecutableName() const = 0;
-  // The user's Saved Games folder as the tool will see it, on this side.
-  virtual std::string SavedGames() = 0;
-  virtual int Run(const std::string& executable) = 0;
-};
-
-class NativeRunner : public Runner {
- public:
-  std::string Unavailable() override { return {}; }
-  std::string Executable() const override { return MODPATHS_NATIVE_EXE; }
-  std::string ExecutableName() const override { return "modpaths"; }
-  std::string SavedGames() override { return home_ / "Saved Games"; }
-  int Run(const std::string& executable) override {
-    auto env = BaseEnvironment();
-    env["HOME"] = home_.path();
-    return testing_support::RunProgram({executable}, env);
-  }
-
- private:
-  TempDir home_;
-};
-
-class WineRunner : public Runner {
- public:
-  std::string Unavailable() override {
-    if (std::string(MODPATHS_WINDOWS_EXE).empty()) return "no Windows build was configured";
-    if (testing_support::FindOnPath("wine").empty()) return "wine is not installed";
-    if (!testing_support::FileExists(MODPATHS_WINDOWS_EXE)) return "modpaths.exe was not built";
-    if (!Prepare()) return "the Wine prefix could not be made";
-    return {};
-  }
-  std::string Executable() const override { return MODPATHS_WINDOWS_EXE; }
-  std::string ExecutableName() const override { return "modpaths.exe"; }
-  std::string SavedGames() override { return savedGames_; }
-  int Run(const std::string& executable) override {
-    return testing_support::RunProgram({"wine", executable}, Environment());
-  }
-
- private:
-  std::map<std::string, std::string> Environment() const {
-    auto env = BaseEnvironment();
-    if (const char* home = std::getenv("HOME")) env["HOME"] = home;
-    if (const char* user = std::getenv("USER")) env["USER"] = user;
-    env["WINEPREFIX"] = prefix_;
-    env["WINEDEBUG"] = "-all";
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
-    return env;
-  }
-
-  // One prefix serves every Wine test of the build (ctest runs them one at a
-  // time); its Saved Games folder is emptied before each test.
-  bool Prepare() {
-    prefix_ = MODPATHS_WINE_PREFIX;
-    const std::string users = prefix_ + "/drive_c/users";
-    if (!testing_support::FileExists(users)) {
-      if (testing_support::RunProgram({"wineboot", "-i"}, Environment()) != 0) return false;
-      testing_support::RunProgram({"wineserver", "-w"}, Environment());
-    }
-    for (const std::string& user : testing_support::ListNames(users)) {
-      if (user == "Public") continue;
-      savedGames_ = users + "/" + user + "/Saved Games";
-      MakeFolders(savedGames_);
-      testing_support::RemoveTree(savedGames_ + "/Corvane");
-      return true;
-    }
-    return false;
-  }
-
-  std::string prefix_;
-  std::string savedGames_;
-};
-
-// A game folder laid out as a player has it, with the tool in place.
-struct Installation {
-  Installation(Runner& runner, const std::string& gameFolder)
-      : game(root / gameFolder),
-        binaries(game + "/Binaries/Win64"),
-        paks(game + "/Content/Paks"),
-        executable(binaries + "/" + runner.ExecutableName()),
-        saveFolder(runner.SavedGames() + "/Corvane/HollowVoyage"),
-        output(saveFolder + "/ModManager_ModPaths.sav") {
-    MakeFolders(binaries);
-    MakeFolders(paks);
-    WriteFile(executable, ReadFile(runner.Executable()));
-    chmod(executable.c_str(), 0755);
-  }
-
-  TempDir root;
-  std::string game, binaries, paks, executable, saveFolder, output;
-};
-
-class EndToEnd : public ::testing::TestWithParam<std::string> {
- protected:
-  void SetUp() override {
-    if (GetParam() == "native") {
-      runner_ = std::make_unique<NativeRunner>();
-    } else {
-      runner_ = std::make_unique<WineRunner>();
-    }
-    const std::string why = runner_->Unavailable();
-    if (!why.empty()) {
-      if (GetParam() == "wine" && MODPATHS_REQUIRE_WINE) FAIL() << why;
-      GTEST_SKIP() << why;
-    }
-  }
-
-  std::unique_ptr<Installation> Install(const std::string& gameFolder = "Game") {
-    return std::make_unique<Installation>(*runner_, gameFolder);
-  }
-  int Run(const Installation& installation) { return runner_->Run(installation.executable); }
-
-  std::unique_ptr<Runner> runner_;
-};
+using namespace testing_support;
+const std::string kMarker = kClosingMarker;
 
 TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyList) {
   auto install = Install();
   MakeFolders(install->saveFolder);
   WriteFile(install->binaries + "/SourceSave.sav", Hex("AA BB 00 CC"));
   EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("AA BB 00 CC 00 00 00 00" + std::string(kMarker)));
+  EXPECT_EQ(ReadFile(install->output), Hex("AA BB 00 CC 00 00 00 00" + kMarker));
   EXPECT_EQ(testing_support::ListNames(install->saveFolder),
             std::vector<std::string>{"ModManager_ModPaths.sav"});
 }
@@ -176,7 +24,7 @@ TEST_P(EndToEnd, FindsItsWayFromNonLatinFolders) {
   MakeFolders(install->saveFolder);
   WriteFile(install->binaries + "/SourceSave.sav", Hex("01 02"));
   EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("01 02 00 00 00 00" + std::string(kMarker)));
+  EXPECT_EQ(ReadFile(install->output), Hex("01 02 00 00 00 00" + kMarker));
 }
 
 TEST_P(EndToEnd, WithoutATemplateWritesNothing) {
@@ -210,66 +58,7 @@ TEST_P(EndToEnd, ReplacesAnOlderOutputWhole) {
   WriteFile(install->output, Bytes(4096, 0x33));
   WriteFile(install->binaries + "/SourceSave.sav", Bytes{});
   EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("00 00 00 00" + std::string(kMarker)));
-}
-
-// Splits a save into its package paths, checking every byte: the template,
-// the count, each record and the closing marker, and nothing after it.
-::testing::AssertionResult ParseSave(const Bytes& save, const Bytes& templateBytes, Paths& paths) {
-  if (save.size() < templateBytes.size() + 17 ||
-      !std::equal(templateBytes.begin(), templateBytes.end(), save.begin())) {
-    return ::testing::AssertionFailure() << "the save does not start with the template";
-  }
-  size_t at = templateBytes.size();
-  auto word = [&] {
-    int32_t value;
-    std::memcpy(&value, &save[at], 4);
-    at += 4;
-    return value;
-  };
-  const int32_t count = word();
-  for (int32_t i = 0; i < count; ++i) {
-    if (save.size() - at < 4) return ::testing::AssertionFailure() << "record " << i << " cut short";
-    const int32_t length = word();
-    if (length < 1 || save.size() - at < static_cast<size_t>(length) || save[at + static_cast<size_t>(length) - 1] != 0) {
-      return ::testing::AssertionFailure() << "record " << i << " is damaged";
-    }
-    paths.emplace_back(reinterpret_cast<const char*>(&save[at]), static_cast<size_t>(length) - 1);
-    at += static_cast<size_t>(length);
-  }
-  if (Bytes(save.begin() + static_cast<long>(at), save.end()) != Hex(kMarker)) {
-    return ::testing::AssertionFailure() << "no closing marker right after the records";
-  }
-  return ::testing::AssertionSuccess();
-}
-
-// Whether `paths` is the containers' lists one after another, in any order:
-// the system decides the listing order, and Wine's need not be Linux's.
-::testing::AssertionResult AreContainersInSomeOrder(Paths paths, std::vector<Paths> containers) {
-  size_t at = 0;
-  while (!containers.empty()) {
-    auto match = std::find_if(containers.begin(), containers.end(), [&](const Paths& container) {
-      return paths.size() - at >= container.size() &&
-             std::equal(container.begin(), container.end(), paths.begin() + static_cast<long>(at));
-    });
-    if (match == containers.end()) {
-      return ::testing::AssertionFailure() << "no container's paths start at " << at
-                                           << (at < paths.size() ? ": " + paths[at] : "");
-    }
-    at += match->size();
-    containers.erase(match);
-  }
-  if (at != paths.size()) return ::testing::AssertionFailure() << "unexpected paths from " << at;
-  return ::testing::AssertionSuccess();
-}
-
-Folder ModTree(const std::string& modName, std::vector<std::string> files) {
-  return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}}, {}}}, {}};
-}
-
-bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags = 0) {
-  MakeFolders(path.substr(0, path.rfind('/')));
-  return WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree), 3, 2, flags), path);
+  EXPECT_EQ(ReadFile(install->output), Hex("00 00 00 00" + kMarker));
 }
 
 TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {

@@ -1,15 +1,28 @@
 #include "testing/process.h"
 
-#include <spawn.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace testing_support {
+namespace {
 
-int RunProgram(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+std::map<pid_t, std::chrono::steady_clock::time_point>& StartTimes() {
+  static std::map<pid_t, std::chrono::steady_clock::time_point> times;
+  return times;
+}
+
+}  // namespace
+
+pid_t StartProgram(const std::vector<std::string>& argv, const Environment& env,
+                   const RunOptions& options) {
+  const std::string program = argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
+  if (program.empty()) return -1;
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -19,13 +32,40 @@ int RunProgram(const std::vector<std::string>& argv, const std::map<std::string,
   for (std::string& pair : pairs) envp.push_back(pair.data());
   envp.push_back(nullptr);
 
-  const std::string program = argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
-  if (program.empty()) return -1;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, args.data(), envp.data()) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (options.fileSizeLimit > 0) {
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    execve(program.c_str(), args.data(), envp.data());
+    _exit(127);
+  }
+  if (pid > 0) StartTimes()[pid] = std::chrono::steady_clock::now();
+  return pid;
+}
+
+RunResult WaitProgram(pid_t pid) {
+  RunResult result;
+  if (pid <= 0) return result;
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return result;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[pid]).count();
+  StartTimes().erase(pid);
+  result.peakKilobytes = usage.ru_maxrss;
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+RunResult RunMeasured(const std::vector<std::string>& argv, const Environment& env,
+                      const RunOptions& options) {
+  return WaitProgram(StartProgram(argv, env, options));
+}
+
+int RunProgram(const std::vector<std::string>& argv, const Environment& env) {
+  return RunMeasured(argv, env).exitStatus;
 }
 
 std::string FindOnPath(const std::string& program) {
@@ -37,7 +77,8 @@ std::string FindOnPath(const std::string& program) {
     rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
     const std::string candidate = folder + "/" + program;
     struct stat info {};
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
       return candidate;
     }
   }

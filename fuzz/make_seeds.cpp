@@ -1,0 +1,52 @@
+// Writes the fuzzer's seed corpus: containers made by the writer direction,
+// one for each shape the reader distinguishes.
+//   modpaths-fuzz-seeds <folder>
+
+#include <cstdio>
+#include <string>
+
+#include "testing/toc_fixture.h"
+
+namespace {
+
+using testing_support::Folder;
+using testing_support::MakeDirectoryIndex;
+using testing_support::MakeToc;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return 2;
+  }
+  const std::string folder = argv[1];
+  const Folder worked{
+      "",
+      {Folder{"HollowVoyage",
+              {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
+               Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
+              {}}},
+      {"root.uasset"}};
+  Folder deep{"", {}, {}};
+  Folder* level = &deep;
+  for (int i = 0; i < 40; ++i) {
+    level->folders.push_back(Folder{i % 7 == 3 ? "Content" : "d" + std::to_string(i), {}, {"x.uasset"}});
+    level = &level->folders.back();
+  }
+
+  int written = 0;
+  bool good = true;
+  auto seed = [&](IoStore::FIoStoreTocResource toc) {
+    good = good && testing_support::WriteToc(std::move(toc), folder + "/seed" + std::to_string(written++) + ".utoc");
+  };
+  for (uint8_t flags = 0; flags < 8; ++flags) seed(MakeToc(MakeDirectoryIndex("../../../", worked), 2, 1, flags));
+  seed(MakeToc(MakeDirectoryIndex("", deep), 0, 0, 0));
+  seed(MakeToc(MakeDirectoryIndex("../../..", Folder{}), 0, 0, 0));
+  auto named = MakeToc(MakeDirectoryIndex("../../../", worked), 1, 2, IoStore::ContainerFlags::Compressed);
+  named.Header.CompressionMethodNameCount = 3;
+  named.MoreCompressionMethodNames.resize(2);
+  seed(named);
+  if (!good) std::fprintf(stderr, "cannot write the seeds\n");
+  return good ? 0 : 1;
+}

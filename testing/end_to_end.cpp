@@ -1,0 +1,186 @@
+#include "testing/end_to_end.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace testing_support {
+namespace {
+
+Environment BaseEnvironment() {
+  Environment env;
+  for (const char* name : {"PATH", "TMPDIR", "LANG", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) env[name] = value;
+  }
+  return env;
+}
+
+class NativeRunner : public Runner {
+ public:
+  std::string Unavailable() override { return {}; }
+  std::string Executable() const override { return MODPATHS_NATIVE_EXE; }
+  std::string ExecutableName() const override { return "modpaths"; }
+  std::string SavedGames() override { return home_ / "Saved Games"; }
+  std::vector<std::string> Command(const std::string& program,
+                                   const std::vector<std::string>& arguments) const override {
+    std::vector<std::string> command{program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+  }
+  Environment Env() const override {
+    auto env = BaseEnvironment();
+    env["HOME"] = home_.path();
+    return env;
+  }
+
+ private:
+  TempDir home_;
+};
+
+class WineRunner : public Runner {
+ public:
+  std::string Unavailable() override {
+    if (std::string(MODPATHS_WINDOWS_EXE).empty()) return "no Windows build was configured";
+    if (FindOnPath("wine").empty()) return "wine is not installed";
+    if (!FileExists(MODPATHS_WINDOWS_EXE)) return "modpaths.exe was not built";
+    if (!Prepare()) return "the Wine prefix could not be made";
+    return {};
+  }
+  std::string Executable() const override { return MODPATHS_WINDOWS_EXE; }
+  std::string ExecutableName() const override { return "modpaths.exe"; }
+  std::string SavedGames() override { return savedGames_; }
+  std::vector<std::string> Command(const std::string& program,
+                                   const std::vector<std::string>& arguments) const override {
+    std::vector<std::string> command{"wine", program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+  }
+  Environment Env() const override {
+    auto env = BaseEnvironment();
+    if (const char* home = std::getenv("HOME")) env["HOME"] = home;
+    if (const char* user = std::getenv("USER")) env["USER"] = user;
+    env["WINEPREFIX"] = prefix_;
+    env["WINEDEBUG"] = "-all";
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
+    return env;
+  }
+
+ private:
+  // One prefix serves every Wine test of the build (ctest runs them one at a
+  // time); its Saved Games folder is emptied before each test.
+  bool Prepare() {
+    prefix_ = MODPATHS_WINE_PREFIX;
+    const std::string users = prefix_ + "/drive_c/users";
+    if (!FileExists(users)) {
+      if (RunProgram({"wineboot", "-i"}, Env()) != 0) return false;
+      RunProgram({"wineserver", "-w"}, Env());
+    }
+    for (const std::string& user : ListNames(users)) {
+      if (user == "Public") continue;
+      savedGames_ = users + "/" + user + "/Saved Games";
+      MakeFolders(savedGames_);
+      RemoveTree(savedGames_ + "/Corvane");
+      return true;
+    }
+    return false;
+  }
+
+  std::string prefix_;
+  std::string savedGames_;
+};
+
+}  // namespace
+
+const char kClosingMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
+
+std::unique_ptr<Runner> MakeRunner(const std::string& kind) {
+  if (kind == "wine") return std::make_unique<WineRunner>();
+  return std::make_unique<NativeRunner>();
+}
+
+Installation::Installation(Runner& runner, const std::string& gameFolder)
+    : game(root / gameFolder),
+      binaries(game + "/Binaries/Win64"),
+      paks(game + "/Content/Paks"),
+      executable(binaries + "/" + runner.ExecutableName()),
+      saveFolder(runner.SavedGames() + "/Corvane/HollowVoyage"),
+      output(saveFolder + "/ModManager_ModPaths.sav") {
+  MakeFolders(binaries);
+  MakeFolders(paks);
+  WriteFile(executable, ReadFile(runner.Executable()));
+  chmod(executable.c_str(), 0755);
+}
+
+void EndToEnd::SetUp() {
+  runner_ = MakeRunner(GetParam());
+  const std::string why = runner_->Unavailable();
+  if (!why.empty()) {
+    if (IsWine() && MODPATHS_REQUIRE_WINE) FAIL() << why;
+    GTEST_SKIP() << why;
+  }
+}
+
+::testing::AssertionResult ParseSave(const Bytes& save, const Bytes& templateBytes, Paths& paths) {
+  if (save.size() < templateBytes.size() + 17 ||
+      !std::equal(templateBytes.begin(), templateBytes.end(), save.begin())) {
+    return ::testing::AssertionFailure() << "the save does not start with the template";
+  }
+  size_t at = templateBytes.size();
+  auto word = [&] {
+    int32_t value;
+    std::memcpy(&value, &save[at], 4);
+    at += 4;
+    return value;
+  };
+  const int32_t count = word();
+  for (int32_t i = 0; i < count; ++i) {
+    if (save.size() - at < 4) return ::testing::AssertionFailure() << "record " << i << " cut short";
+    const int32_t length = word();
+    if (length < 1 || save.size() - at < static_cast<size_t>(length) ||
+        save[at + static_cast<size_t>(length) - 1] != 0) {
+      return ::testing::AssertionFailure() << "record " << i << " is damaged";
+    }
+    paths.emplace_back(reinterpret_cast<const char*>(&save[at]), static_cast<size_t>(length) - 1);
+    at += static_cast<size_t>(length);
+  }
+  if (Bytes(save.begin() + static_cast<long>(at), save.end()) != Hex(kClosingMarker)) {
+    return ::testing::AssertionFailure() << "no closing marker right after the records";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult AreContainersInSomeOrder(Paths paths, std::vector<Paths> containers) {
+  size_t at = 0;
+  while (!containers.empty()) {
+    auto match = std::find_if(containers.begin(), containers.end(), [&](const Paths& container) {
+      return paths.size() - at >= container.size() &&
+             std::equal(container.begin(), container.end(), paths.begin() + static_cast<long>(at));
+    });
+    if (match == containers.end()) {
+      return ::testing::AssertionFailure() << "no container's paths start at " << at
+                                           << (at < paths.size() ? ": " + paths[at].substr(0, 200) : "");
+    }
+    at += match->size();
+    containers.erase(match);
+  }
+  if (at != paths.size()) return ::testing::AssertionFailure() << "unexpected paths from " << at;
+  return ::testing::AssertionSuccess();
+}
+
+Folder ModTree(const std::string& modName, std::vector<std::string> files) {
+  return Folder{
+      "",
+      {Folder{"HollowVoyage",
+              {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}},
+              {}}},
+      {}};
+}
+
+bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags) {
+  MakeFolders(path.substr(0, path.rfind('/')));
+  return WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree), 3, 2, flags), path);
+}
+
+}  // namespace testing_support
