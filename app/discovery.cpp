@@ -27,19 +27,31 @@ const std::array<std::string_view, 18> BaseGameContainers = {
     "pakchunk25-WindowsNoEditor.utoc",
 };
 
-std::vector<std::string> ListFiles(const std::string& folder, bool recurse) {
+std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
+                                   DiscoveryObserver* observer) {
   std::vector<std::string> files;
   std::vector<platform::DirectoryEntry> entries;
-  if (!platform::ListFolder(folder, entries)) return files;
+  if (!platform::ListFolder(folder, entries)) {
+    if (observer) observer->Listed(folder, Decision::Unreadable);
+    return files;
+  }
   const char separator = platform::kNativePaths.separator;
   for (const platform::DirectoryEntry& entry : entries) {
+    const std::string path = folder + separator + entry.name;
     if (entry.isFolder) {
-      if (entry.name == "." || entry.name == ".." || !recurse) continue;
-      std::vector<std::string> inner = ListFiles(folder + separator + entry.name, false);
+      if (entry.name == "." || entry.name == "..") continue;
+      if (!recurse) {
+        if (observer) observer->Listed(path, Decision::TooDeep);
+        continue;
+      }
+      std::vector<platform::DirectoryEntry> probe;
+      if (observer && platform::ListFolder(path, probe)) observer->Listed(path, Decision::Folder);
+      std::vector<std::string> inner = ListFiles(path, false, observer);
       files.insert(files.end(), std::make_move_iterator(inner.begin()),
                    std::make_move_iterator(inner.end()));
     } else {
-      files.push_back(folder + separator + entry.name);
+      if (observer) observer->Listed(path, DecideFile(path, platform::kNativePaths));
+      files.push_back(path);
     }
   }
   return files;
@@ -55,23 +67,32 @@ std::string_view GetFileName(std::string_view path, const platform::PathStyle& s
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-bool IsModContainer(std::string_view path, const platform::PathStyle& style) {
-  if (GetExtension(path) != ".utoc") return false;
+Decision DecideFile(std::string_view path, const platform::PathStyle& style) {
+  if (GetExtension(path) != ".utoc") return Decision::NotUtoc;
   const std::string_view name = GetFileName(path, style);
   for (std::string_view base : BaseGameContainers) {
-    if (name == base) return false;
+    if (name == base) return Decision::BaseGameContainer;
   }
-  return true;
+  return Decision::ModContainer;
 }
 
-std::vector<std::string> CollectModPaths(const std::string& paksFolder) {
+bool IsModContainer(std::string_view path, const platform::PathStyle& style) {
+  return DecideFile(path, style) == Decision::ModContainer;
+}
+
+std::vector<std::string> CollectModPaths(const std::string& paksFolder,
+                                         DiscoveryObserver* observer) {
   std::vector<std::string> packagePaths;
-  for (const std::string& file : ListFiles(paksFolder, true)) {
+  for (const std::string& file : ListFiles(paksFolder, true, observer)) {
     if (!IsModContainer(file, platform::kNativePaths)) continue;
     // One container at a time: its tables are gone before the next is read.
     IoStore::FIoStoreTocResource toc;
-    toc.LoadFromFile(file);
-    ExtractPackagePaths(toc, packagePaths);
+    IoStore::TocReadReport report;
+    WalkAnomalies walk;
+    const size_t before = packagePaths.size();
+    toc.LoadFromFile(file, observer ? &report : nullptr);
+    ExtractPackagePaths(toc, packagePaths, observer ? &walk : nullptr);
+    if (observer) observer->Read(file, toc, report, walk, packagePaths.size() - before);
   }
   return packagePaths;
 }

@@ -5,9 +5,34 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/directory_walk.h"
+#include "iostore/toc_resource.h"
 #include "platform/path_style.h"
 
 namespace modpaths {
+
+// What discovery makes of one entry below the paks folder.
+enum class Decision {
+  ModContainer,       // read, and its package paths written
+  BaseGameContainer,  // a ".utoc" with a base-game name
+  NotUtoc,            // any other file
+  Folder,             // a subfolder, whose files are listed
+  TooDeep,            // a folder inside a subfolder: never looked into
+  Unreadable,         // a folder that cannot be listed
+};
+
+// Told what discovery sees and decides, for tools that explain a run. The
+// tool itself passes none, and nothing it does depends on one.
+class DiscoveryObserver {
+ public:
+  virtual ~DiscoveryObserver() = default;
+  // Every entry, in listing order, with the decision taken on it.
+  virtual void Listed(const std::string& path, Decision decision) = 0;
+  // A mod container once it has been read and its paths taken.
+  virtual void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
+                    const IoStore::TocReadReport& report, const WalkAnomalies& walk,
+                    size_t packagePaths) = 0;
+};
 
 // File names of the base game's own containers, wherever they lie below the
 // paks folder. Matched exactly, case and all.
@@ -16,7 +41,8 @@ extern const std::array<std::string_view, 18> BaseGameContainers;
 // Paths of the files in `folder` and, with `recurse`, in its immediate
 // subfolders, in the order the system lists them; a subfolder's files stand
 // where the subfolder was listed. Folders that cannot be listed give nothing.
-std::vector<std::string> ListFiles(const std::string& folder, bool recurse);
+std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
+                                   DiscoveryObserver* observer = nullptr);
 
 // From the last "." of the whole path to its end; the whole path when it
 // has no ".". A dot in a folder name counts.
@@ -25,12 +51,14 @@ std::string_view GetExtension(std::string_view path);
 // The part after the last separator; the whole path when it has none.
 std::string_view GetFileName(std::string_view path, const platform::PathStyle& style);
 
-// Whether a listed file is a mod container: a ".utoc" file whose name is not
-// a base-game container's.
+// What becomes of a listed file: a mod container is a ".utoc" file whose
+// name is not a base-game container's.
+Decision DecideFile(std::string_view path, const platform::PathStyle& style);
 bool IsModContainer(std::string_view path, const platform::PathStyle& style);
 
 // The package paths of every mod container in the paks folder and its
 // immediate subfolders, container by container in listing order.
-std::vector<std::string> CollectModPaths(const std::string& paksFolder);
+std::vector<std::string> CollectModPaths(const std::string& paksFolder,
+                                         DiscoveryObserver* observer = nullptr);
 
 }  // namespace modpaths

@@ -1,5 +1,7 @@
 #include "app/save_file.h"
 
+#include <cstring>
+
 #include "platform/platform.h"
 #include "serializer/serializer.h"
 
@@ -70,6 +72,72 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
   if (written && platform::RenameOver(temporary, outputPath)) return true;
   platform::RemoveFile(temporary);
   return false;
+}
+
+namespace {
+
+DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keepPaths) {
+  DecodedSave decoded;
+  decoded.listOffset = static_cast<int64_t>(start);
+  uint64_t at = start;
+  auto fail = [&](std::string problem) {
+    decoded.problem = std::move(problem);
+    decoded.problemOffset = static_cast<int64_t>(at);
+    return decoded;
+  };
+  auto word = [&](int32_t& value) {
+    if (save.size() - at < 4) return false;
+    std::memcpy(&value, &save[at], 4);
+    at += 4;
+    return true;
+  };
+  if (start > save.size()) return fail("the file is shorter than the template");
+  if (!word(decoded.count)) return fail("the path count is cut short");
+  if (decoded.count < 0) return fail("the path count is negative: " + std::to_string(decoded.count));
+  for (int32_t i = 0; i < decoded.count; ++i) {
+    const uint64_t recordStart = at;
+    int32_t length = 0;
+    if (!word(length)) return fail("path " + std::to_string(i) + ": the length is cut short");
+    if (length < 1 || static_cast<uint64_t>(length) > save.size() - at) {
+      at = recordStart;
+      return fail("path " + std::to_string(i) + ": length " + std::to_string(length) +
+                  " does not fit in the " + std::to_string(save.size() - recordStart - 4) +
+                  " bytes left");
+    }
+    const auto* text = reinterpret_cast<const char*>(&save[at]);
+    const auto size = static_cast<size_t>(length) - 1;
+    if (text[size] != 0 || std::memchr(text, 0, size) != nullptr) {
+      at = recordStart;
+      return fail("path " + std::to_string(i) + ": not one zero-terminated string of length " +
+                  std::to_string(length));
+    }
+    if (keepPaths) decoded.paths.emplace_back(text, size);
+    at += static_cast<uint64_t>(length);
+  }
+  if (save.size() - at < sizeof kClosingMarker ||
+      std::memcmp(&save[at], kClosingMarker, sizeof kClosingMarker) != 0) {
+    return fail("no closing marker after the last path");
+  }
+  at += sizeof kClosingMarker;
+  if (at != save.size()) return fail(std::to_string(save.size() - at) + " bytes after the closing marker");
+  decoded.valid = true;
+  return decoded;
+}
+
+}  // namespace
+
+DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
+                               std::optional<uint64_t> templateSize) {
+  if (templateSize) return DecodeAt(save, *templateSize, true);
+  // The marker ends the file: try every start that leaves room for a count
+  // and the marker; the paths are kept only for the start that fits.
+  for (uint64_t start = 0; start + 4 + sizeof kClosingMarker <= save.size(); ++start) {
+    if (DecodeAt(save, start, false).valid) return DecodeAt(save, start, true);
+  }
+  DecodedSave decoded;
+  decoded.problem = "no count, records and closing marker end the file";
+  decoded.problemOffset = 0;
+  return decoded;
 }
 
 }  // namespace modpaths

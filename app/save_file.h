@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,22 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes);
 // True when the output was replaced.
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths);
+
+// A save taken apart again, for tools that check one.
+struct DecodedSave {
+  bool valid = false;
+  int64_t listOffset = -1;  // where the count stands: the template's size
+  int32_t count = 0;
+  std::vector<std::string> paths;
+  // When not valid: what is wrong, and at which byte.
+  std::string problem;
+  int64_t problemOffset = -1;
+};
+
+// Decodes the list after `templateSize` bytes of template. Without a size,
+// the list is taken to start at the first offset from which the count,
+// records and marker take up exactly the rest of the file.
+DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
+                               std::optional<uint64_t> templateSize);
 
 }  // namespace modpaths

@@ -18,9 +18,13 @@ void FIoFileIndexEntry::Serialize(SerializeContext* context) {
 }
 
 void FIoDirectoryIndexResource::Serialize(SerializeContext* context) {
+  Tessel::MarkSection(context, "MountPoint");
   MountPoint.Serialize(context);
+  Tessel::MarkSection(context, "DirectoryEntries");
   DirectoryEntries.Serialize(context);
+  Tessel::MarkSection(context, "FileEntries");
   FileEntries.Serialize(context);
+  Tessel::MarkSection(context, "StringTable");
   StringTable.Serialize(context);
 }
 

@@ -75,7 +75,7 @@ void Signature::Serialize(SerializeContext* context, int32_t blockCount) {
   context->serializer->Serialize(&hashSize, 4, true);
   if (context->isLoading) {
     // Both hashes must fit in what is left before either is made.
-    if (!context->serializer->CanHold(hashSize, 2)) return;
+    if (!context->serializer->CanHold(hashSize, 2, "HashSize")) return;
     HashSize = hashSize;
   }
   SerializeArray(context, TocSignature, HashSize);
@@ -84,6 +84,7 @@ void Signature::Serialize(SerializeContext* context, int32_t blockCount) {
 }
 
 void FIoStoreTocResource::Serialize(SerializeContext* context) {
+  Tessel::MarkSection(context, "header");
   Header.Serialize(context);
   const int32_t chunks = Header.TocEntryCount;
   const int32_t blocks = Header.TocCompressedBlockEntryCount;
@@ -94,24 +95,28 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   const int64_t bodyBytes = chunks < 0 || blocks < 0
                                 ? -1
                                 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1)) {
+  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1, "TocEntryCount and TocCompressedBlockEntryCount")) {
     ChunkIds.Resize(chunks);
     ChunkOffsetLengths.Resize(chunks);
     CompressionBlocks.Resize(blocks);
     ChunkMetas.Resize(chunks);
   }
 
+  Tessel::MarkSection(context, "ChunkIds");
   for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
+  Tessel::MarkSection(context, "ChunkOffsetLengths");
   for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
+  Tessel::MarkSection(context, "CompressionBlocks");
   for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements) block.Serialize(context);
 
   if (Header.ContainerFlags & ContainerFlags::Compressed) {
+    Tessel::MarkSection(context, "CompressionMethodNames");
     SerializeArray(context, CompressionMethodName, 8, 4);
     // A container may name several methods, one 32-byte slot each; a count
     // of 0 or 1 means the one slot above.
     const uint32_t named = Header.CompressionMethodNameCount;
     const int64_t more = named > 1 ? static_cast<int64_t>(named) - 1 : 0;
-    if (!context->isLoading || context->serializer->CanHold(more, sizeof(MethodName))) {
+    if (!context->isLoading || context->serializer->CanHold(more, sizeof(MethodName), "CompressionMethodNameCount")) {
       MoreCompressionMethodNames.resize(static_cast<size_t>(more));
       for (MethodName& name : MoreCompressionMethodNames) {
         SerializeArray(context, name.data(), name.size(), 4);
@@ -119,18 +124,26 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
     }
   }
   if (Header.ContainerFlags & ContainerFlags::Signed) {
+    Tessel::MarkSection(context, "SignatureBlock");
     SignatureBlock.Serialize(context, blocks);
   }
   if (!(Header.ContainerFlags & ContainerFlags::Encrypted)) {
     DirectoryIndex.Serialize(context);
   }
+  Tessel::MarkSection(context, "ChunkMetas");
   for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);
+  Tessel::MarkSection(context, "end");
 }
 
-void FIoStoreTocResource::LoadFromFile(std::string path) {
+void FIoStoreTocResource::LoadFromFile(std::string path) { LoadFromFile(std::move(path), nullptr); }
+
+void FIoStoreTocResource::LoadFromFile(std::string path, TocReadReport* report) {
   Tessel::SerializeContext context;
   context.Open(std::move(path), Tessel::OpenMode::Read);
+  context.observer = report;
+  if (report) report->fileSize = context.serializer->GetSize();
   Serialize(&context);
+  if (report) report->failure = context.serializer->Failure();
   context.serializer->Close();
 }
 

@@ -77,6 +77,23 @@ class Signature : public SerializableClass {
   std::vector<uint8_t> ChunkBlockSignatures;
 };
 
+// What loading a file met, for tools that explain a container: where each
+// section began and how reading ended. The tool itself keeps none.
+struct TocReadReport : public Tessel::SerializeObserver {
+  struct SectionStart {
+    std::string name;
+    int64_t offset;  // -1: not reached, the stream had failed before
+  };
+
+  void Section(std::string_view name, int64_t offset) override {
+    sections.push_back({std::string(name), offset});
+  }
+
+  int64_t fileSize = -1;  // -1: the file could not be opened
+  std::vector<SectionStart> sections;
+  Tessel::StreamFailure failure;  // kind None: the whole layout was read
+};
+
 // A whole .utoc file. With N = TocEntryCount and B =
 // TocCompressedBlockEntryCount from the header, the file holds, in order:
 //
@@ -102,6 +119,7 @@ class FIoStoreTocResource : public SerializableClass {
   // that cannot be opened leaves the resource as it was, and one that ends
   // early or states counts it cannot hold leaves the rest at its defaults.
   void LoadFromFile(std::string path);
+  void LoadFromFile(std::string path, TocReadReport* report);
 
   FIoStoreTocHeader Header;
   TArray<FIoChunkId> ChunkIds;

@@ -76,4 +76,10 @@ bool RemoveFile(const std::string& path);
 
 uint32_t ProcessId();
 
+// For console tools: the command line as UTF-8 strings (on Windows, taken
+// from the wide command line rather than the ANSI argv), and a console that
+// shows UTF-8 output as such.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+void UseUtf8Console();
+
 }  // namespace platform

@@ -152,4 +152,10 @@ bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
 
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseUtf8Console() {}
+
 }  // namespace platform

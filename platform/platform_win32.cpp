@@ -10,6 +10,7 @@
 #endif
 #include <windows.h>
 #include <knownfolders.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -185,5 +186,17 @@ bool RenameOver(const std::string& from, const std::string& to) {
 bool RemoveFile(const std::string& path) { return DeleteFileW(ForApi(path).c_str()) != 0; }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(ToNarrow(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
+void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
 
 }  // namespace platform

@@ -9,18 +9,23 @@ BufferedFile::BufferedFile() : buffer_(new uint8_t[kBufferSize]) {}
 void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   writing_ = mode != platform::FileMode::Read;
   failed_ = !file_.Open(path, mode);
+  failure_ = {};
   bufferStart_ = 0;
   cursor_ = end_ = limit_ = buffer_.get();
-  if (failed_) return;
+  if (failed_) {
+    failure_ = {FailureKind::NotOpened, 0, 0, {}};
+    return;
+  }
   if (writing_) {
     limit_ = buffer_.get() + kBufferSize;
   } else {
     size_ = file_.Size();
-    if (size_ < 0) Fail();
+    if (size_ < 0) Fail(FailureKind::NotOpened);
   }
 }
 
-void BufferedFile::Fail() {
+void BufferedFile::Fail(FailureKind kind, int64_t value, std::string_view what) {
+  if (!failed_) failure_ = {kind, Tell(), value, what};
   failed_ = true;
   // Empty windows make every later transfer take the slow path, which sees
   // the failed state and moves nothing.
@@ -29,9 +34,10 @@ void BufferedFile::Fail() {
 
 void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
   if (failed_ || writing_) {
-    Fail();
+    Fail(FailureKind::EndOfFile);
     return;
   }
+  const int64_t start = Tell();
   while (size > 0) {
     const auto buffered = static_cast<uint64_t>(end_ - cursor_);
     if (buffered > 0) {
@@ -46,7 +52,8 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
     cursor_ = end_ = buffer_.get();
     const int64_t got = file_.Read(buffer_.get(), kBufferSize);
     if (got <= 0) {
-      Fail();
+      Fail(FailureKind::EndOfFile);
+      failure_.offset = start;
       return;
     }
     end_ = buffer_.get() + got;
@@ -55,13 +62,13 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
 
 void BufferedFile::WriteSlow(const uint8_t* data, uint64_t size) {
   if (failed_ || !writing_) {
-    Fail();
+    Fail(FailureKind::WriteFailed);
     return;
   }
   if (!Flush()) return;
   if (size >= kBufferSize) {
     if (!file_.Write(data, size)) {
-      Fail();
+      Fail(FailureKind::WriteFailed);
       return;
     }
     bufferStart_ += static_cast<int64_t>(size);
@@ -76,7 +83,7 @@ bool BufferedFile::Flush() {
   if (!writing_) return true;
   const auto pending = static_cast<uint64_t>(cursor_ - buffer_.get());
   if (pending > 0 && !file_.Write(buffer_.get(), pending)) {
-    Fail();
+    Fail(FailureKind::WriteFailed);
     return false;
   }
   bufferStart_ += static_cast<int64_t>(pending);
@@ -92,7 +99,7 @@ int64_t BufferedFile::Tell() const {
 void BufferedFile::Seek(int64_t position) {
   if (failed_) return;
   if (position < 0 || !Flush()) {
-    Fail();
+    Fail(FailureKind::EndOfFile);
     return;
   }
   if (!writing_ && position >= bufferStart_ && position <= bufferStart_ + (end_ - buffer_.get())) {
@@ -100,7 +107,7 @@ void BufferedFile::Seek(int64_t position) {
     return;
   }
   if (!file_.Seek(position)) {
-    Fail();
+    Fail(FailureKind::EndOfFile);
     return;
   }
   bufferStart_ = position;
@@ -117,13 +124,13 @@ uint64_t BufferedFile::Remaining() const {
 
 void BufferedFile::Close(bool sync) {
   if (!file_.IsOpen()) {
-    Fail();
+    Fail(FailureKind::CloseFailed);
     return;
   }
   bool good = Flush();
   if (good && sync && writing_) good = file_.Sync();
   if (!file_.Close()) good = false;
-  if (!good) Fail();
+  if (!good) Fail(FailureKind::CloseFailed);
 }
 
 }  // namespace Tessel

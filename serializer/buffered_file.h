@@ -4,10 +4,22 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace Tessel {
+
+// Why a stream failed, for tools that explain it; the tool itself only asks
+// whether it did.
+enum class FailureKind { None, NotOpened, EndOfFile, Refused, WriteFailed, CloseFailed };
+
+struct StreamFailure {
+  FailureKind kind = FailureKind::None;
+  int64_t offset = -1;    // position of the transfer or count that failed
+  int64_t value = 0;      // Refused: the count or length that was refused
+  std::string_view what;  // Refused: what that count or length was
+};
 
 // The file stream behind the disk serializers: one position, binary
 // transfer, a buffer of its own so that the one-byte transfers the records
@@ -24,7 +36,9 @@ class BufferedFile {
   void Open(const std::string& path, platform::FileMode mode);
 
   bool IsFailed() const { return failed_; }
-  void Fail();
+  // The first failure; later ones add nothing.
+  const StreamFailure& Failure() const { return failure_; }
+  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {});
 
   // Reads up to size bytes; the bytes that were there are stored at the
   // start of data. Fewer than size fails the stream.
@@ -82,6 +96,7 @@ class BufferedFile {
   std::unique_ptr<uint8_t[]> buffer_;
   bool writing_ = false;
   bool failed_ = true;  // until opened
+  StreamFailure failure_{FailureKind::NotOpened, 0, 0, {}};
   int64_t size_ = -1;
   // File offset of buffer_[0].
   int64_t bufferStart_ = 0;

@@ -15,7 +15,7 @@ void SerializeArray(SerializeContext* context, void* destination, uint64_t count
 
 void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int64_t count) {
   if (context->isLoading) {
-    if (!context->serializer->CanHold(count, 1)) return;
+    if (!context->serializer->CanHold(count, 1, "buffer length")) return;
     buffer.assign(static_cast<size_t>(count), 0);
   } else if (count < 0) {
     return;
@@ -51,7 +51,7 @@ void FString::Serialize(SerializeContext* context) {
   context->serializer->Serialize(&stored, sizeof stored, true);
   if (context->isLoading) {
     // A length the file cannot hold is refused before the text is made.
-    if (!context->serializer->CanHold(stored, 1)) return;
+    if (!context->serializer->CanHold(stored, 1, "length")) return;
     length = stored;
   }
   SerializeArray(context, text, length);

@@ -90,7 +90,7 @@ class TArray : public SerializableClass {
     if (context->isLoading) {
       // Checked before anything grows: a hostile count must not allocate
       // more than the file could fill.
-      if (!context->serializer->CanHold(count, T::kMinEncodedSize)) return;
+      if (!context->serializer->CanHold(count, T::kMinEncodedSize, "count")) return;
       Resize(count);
     }
     for (T& element : elements) element.Serialize(context);

@@ -33,13 +33,13 @@ void DiskReader::Serialize(void* data, uint64_t size, bool allowSwap) {
   std::copy(copy.begin(), copy.end(), static_cast<uint8_t*>(data));
 }
 
-bool DiskReader::CanHold(int64_t count, uint64_t itemSize) {
+bool DiskReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what) {
   if (count == 0) return true;
   if (count > 0 && !file.IsFailed() &&
       (itemSize == 0 || static_cast<uint64_t>(count) <= file.Remaining() / itemSize)) {
     return true;
   }
-  file.Fail();
+  file.Fail(FailureKind::Refused, count, what);
   return false;
 }
 
@@ -59,6 +59,10 @@ void DiskWriter::Serialize(void* data, uint64_t size, bool allowSwap) {
                                 static_cast<const uint8_t*>(data) + size);
   ReverseBytes(reversed.data(), size);
   file.Write(reversed.data(), size);
+}
+
+void MarkSection(SerializeContext* context, std::string_view name) {
+  if (context->observer) context->observer->Section(name, context->serializer->Tell());
 }
 
 SerializeContext::~SerializeContext() {

@@ -23,13 +23,14 @@ class BaseSerializer {
   // Whether the stream has failed: an open that did not succeed, a read past
   // the end, a refused count, a failed write or close. It never recovers.
   virtual bool IsFailed() const = 0;
+  virtual const StreamFailure& Failure() const = 0;
 
   // Loading a count or a length from a file must not allocate more than the
   // rest of the file could fill. A reader answers whether `count` items of
   // `itemSize` bytes each still fit in the file; when they do not, or the
   // count is negative, it fails the stream exactly as a read past the end
-  // would. A writer always agrees.
-  virtual bool CanHold(int64_t count, uint64_t itemSize) = 0;
+  // would, naming `what` in the failure. A writer always agrees.
+  virtual bool CanHold(int64_t count, uint64_t itemSize, std::string_view what = {}) = 0;
 
   bool swapBytes = false;
 };
@@ -40,6 +41,7 @@ class DiskSerializer : public BaseSerializer {
   int64_t Tell() override { return file.Tell(); }
   void Seek(int64_t position) override { file.Seek(position); }
   bool IsFailed() const override { return file.IsFailed(); }
+  const StreamFailure& Failure() const override { return file.Failure(); }
 
   BufferedFile file;
 };
@@ -49,7 +51,7 @@ class DiskReader final : public DiskSerializer {
   int64_t GetSize() override { return file.Size(); }
   void Serialize(void* data, uint64_t size, bool allowSwap) override;
   void Close() override { file.Close(false); }
-  bool CanHold(int64_t count, uint64_t itemSize) override;
+  bool CanHold(int64_t count, uint64_t itemSize, std::string_view what = {}) override;
 };
 
 class DiskWriter final : public DiskSerializer {
@@ -59,10 +61,19 @@ class DiskWriter final : public DiskSerializer {
   // The bytes reach the disk before Close returns, so that a file that
   // closed without failing can safely replace another.
   void Close() override { file.Close(true); }
-  bool CanHold(int64_t, uint64_t) override { return true; }
+  bool CanHold(int64_t, uint64_t, std::string_view = {}) override { return true; }
 };
 
 enum class OpenMode { Read = 0, Write = 1 };
+
+// Told where the named parts of a layout begin, for tools that show a file's
+// structure. The tool itself passes none.
+class SerializeObserver {
+ public:
+  virtual ~SerializeObserver() = default;
+  // `offset` is -1 once the stream has failed.
+  virtual void Section(std::string_view name, int64_t offset) = 0;
+};
 
 // What every record's Serialize is given: one serializer on one file.
 class SerializeContext {
@@ -80,6 +91,10 @@ class SerializeContext {
   bool isLoading = false;
   bool isSaving = false;
   std::string name = "none";
+  SerializeObserver* observer = nullptr;
 };
+
+// Tells the context's observer, if any, that `name` starts here.
+void MarkSection(SerializeContext* context, std::string_view name);
 
 }  // namespace Tessel

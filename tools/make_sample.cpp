@@ -1,14 +1,12 @@
-// The demo's sample installation, and a reader for what the tool wrote.
-//   modpaths-sample make <game folder>
-//   modpaths-sample show <save file> <template>
+// The demo's sample installation: a template save, base-game containers
+// and a few mods, one of them encrypted.
+//   modpaths-sample <game folder>
 
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -67,47 +65,12 @@ int Make(const std::string& game) {
   return made ? 0 : 1;
 }
 
-std::vector<uint8_t> Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int Show(const std::string& savePath, const std::string& templatePath) {
-  const std::vector<uint8_t> save = Slurp(savePath);
-  const std::vector<uint8_t> templ = Slurp(templatePath);
-  size_t at = templ.size();
-  auto word = [&](int32_t& value) {
-    if (save.size() - at < 4) return false;
-    std::memcpy(&value, &save[at], 4);
-    at += 4;
-    return true;
-  };
-  int32_t count = 0;
-  if (save.size() < at || !std::equal(templ.begin(), templ.end(), save.begin()) || !word(count)) {
-    std::fprintf(stderr, "%s does not start with the template\n", savePath.c_str());
-    return 1;
-  }
-  std::printf("%d package paths after the %zu template bytes:\n", count, templ.size());
-  for (int32_t i = 0; i < count; ++i) {
-    int32_t length = 0;
-    if (!word(length) || length < 1 || save.size() - at < static_cast<size_t>(length)) {
-      std::fprintf(stderr, "record %d is damaged\n", i);
-      return 1;
-    }
-    std::printf("  %.*s\n", length - 1, reinterpret_cast<const char*>(&save[at]));
-    at += static_cast<size_t>(length);
-  }
-  static const uint8_t kMarker[13] = {5, 0, 0, 0, 'N', 'o', 'n', 'e', 0, 0, 0, 0, 0};
-  const bool marked = save.size() - at == 13 && std::memcmp(&save[at], kMarker, 13) == 0;
-  std::printf("closing marker: %s\n", marked ? "present" : "MISSING");
-  return marked ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "make") == 0) return Make(argv[2]);
-  if (argc == 4 && std::strcmp(argv[1], "show") == 0) return Show(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: %s make <game folder>\n       %s show <save> <template>\n", argv[0], argv[0]);
-  return 2;
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <game folder>\n", argv[0]);
+    return 2;
+  }
+  return Make(argv[1]);
 }

@@ -1,0 +1,159 @@
+// Text output, rendered from the same documents as --json.
+
+#include <cstdio>
+#include <string>
+
+#include "inspect/inspect.h"
+
+namespace inspect {
+namespace {
+
+
+std::string Str(const Json& value) {
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_null()) return "-";
+  return value.dump();
+}
+
+void Problems(const Json& report, std::string& out) {
+  const Json& problems = report["problems"];
+  if (problems.empty()) {
+    out += "no problems found\n";
+    return;
+  }
+  out += "problems (" + std::to_string(problems.size()) + "):\n";
+  for (const Json& problem : problems) out += "  " + problem.get<std::string>() + "\n";
+}
+
+void ReadSummary(const Json& read, std::string& out, const std::string& indent) {
+  const Json& failure = read["failure"];
+  if (failure.is_null()) {
+    out += indent + "read: complete\n";
+  } else if (failure["kind"] == "refused") {
+    out += indent + "read: refused " + Str(failure["field"]) + " = " + Str(failure["value"]) +
+           " at offset " + Str(failure["offset"]) + " in " + Str(failure["section"]) + " (" +
+           Str(failure["bytesLeft"]) + " bytes left)\n";
+  } else {
+    out += indent + "read: " + Str(failure["kind"]) + " at offset " + Str(failure["offset"]) +
+           " in " + Str(failure["section"]) + "\n";
+  }
+}
+
+void WalkSummary(const Json& walk, std::string& out, const std::string& indent) {
+  std::string noticed;
+  auto add = [&](const char* key, const char* what) {
+    if (walk[key].is_boolean() ? walk[key].get<bool>() : walk[key] != 0) {
+      noticed += (noticed.empty() ? "" : ", ") +
+                 (walk[key].is_boolean() ? std::string(what) : Str(walk[key]) + " " + what);
+    }
+  };
+  add("linksOutOfRange", "links out of range");
+  add("namesOutOfRange", "names out of range");
+  add("entriesMetTwice", "entries met twice");
+  add("noRootDirectory", "no root directory");
+  add("outputLimitReached", "stopped at its output limit");
+  out += indent + "walk: " + (noticed.empty() ? "nothing unusual" : noticed) + "\n";
+}
+
+}  // namespace
+
+std::string RenderToc(const Json& report) {
+  std::string out = "container: " + Str(report["file"]) + "\n";
+  if (report["status"] == "error") {
+    Problems(report, out);
+    return out;
+  }
+  const Json& header = report["header"];
+  out += "header:\n";
+  for (const auto& [key, value] : header.items()) {
+    if (key == "containerFlags") continue;
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-30s %s\n", key.c_str(), Str(value).c_str());
+    out += line;
+  }
+  const Json& flags = header["containerFlags"];
+  std::string names;
+  for (const Json& name : flags["names"]) names += " " + name.get<std::string>();
+  char flagLine[160];
+  std::snprintf(flagLine, sizeof flagLine, "  %-30s 0x%02X%s%s\n", "containerFlags",
+                flags["value"].get<unsigned>(), names.c_str(),
+                flags["unknownBits"] != 0 ? " (and unknown bits)" : "");
+  out += flagLine;
+
+  const Json& read = report["read"];
+  out += "sections (file of " + Str(read["fileSize"]) + " bytes):\n";
+  for (const Json& section : read["sections"]) {
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-24s %10s .. %s\n", Str(section["name"]).c_str(),
+                  Str(section["start"]).c_str(),
+                  section["end"].is_null() ? "(cut short)" : Str(section["end"]).c_str());
+    out += line;
+  }
+  ReadSummary(read, out, "");
+  const Json& index = report["directoryIndex"];
+  if (index["read"].get<bool>()) {
+    out += "directory index: mount point \"" + Str(index["mountPoint"]) + "\", " +
+           Str(index["directories"]) + " directories, " + Str(index["files"]) + " files, " +
+           Str(index["strings"]) + " strings\n";
+  } else {
+    out += "directory index: not read (encrypted container)\n";
+  }
+  WalkSummary(report["walk"], out, "");
+  if (report.contains("files")) {
+    out += "files (" + std::to_string(report["files"].size()) + "):\n";
+    for (const Json& file : report["files"]) out += "  " + file.get<std::string>() + "\n";
+  }
+  out += "package paths (" + std::to_string(report["packagePaths"].size()) + "):\n";
+  for (const Json& path : report["packagePaths"]) out += "  " + path.get<std::string>() + "\n";
+  Problems(report, out);
+  return out;
+}
+
+std::string RenderScan(const Json& report) {
+  std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
+  if (report["status"] == "error") {
+    Problems(report, out);
+    return out;
+  }
+  out += "entries (" + std::to_string(report["entries"].size()) + "):\n";
+  for (const Json& entry : report["entries"]) {
+    char line[64];
+    std::snprintf(line, sizeof line, "  %-15s ", Str(entry["decision"]).c_str());
+    out += line + Str(entry["path"]) + "\n";
+  }
+  out += "mod containers (" + std::to_string(report["containers"].size()) + "):\n";
+  for (const Json& container : report["containers"]) {
+    out += "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) + " package paths\n";
+    ReadSummary(container["read"], out, "    ");
+    WalkSummary(container["walk"], out, "    ");
+  }
+  out += "package paths the tool writes, in order (" +
+         std::to_string(report["packagePaths"].size()) + "):\n";
+  for (const Json& path : report["packagePaths"]) out += "  " + path.get<std::string>() + "\n";
+  Problems(report, out);
+  return out;
+}
+
+std::string RenderSave(const Json& report) {
+  std::string out = "save: " + Str(report["file"]) + "\n";
+  if (report["status"] == "error") {
+    Problems(report, out);
+    return out;
+  }
+  out += "size: " + Str(report["size"]) + " bytes\n";
+  if (report["template"].is_null()) {
+    out += "template: not given; the list start is inferred\n";
+  } else {
+    out += "template: " + Str(report["template"]["file"]) + " (" + Str(report["template"]["size"]) +
+           " bytes), " + (report["template"]["matches"].get<bool>() ? "matches" : "DOES NOT match") + "\n";
+  }
+  out += "list starts at offset: " + Str(report["listOffset"]) + "\n";
+  out += "count: " + Str(report["count"]) + "\n";
+  out += "paths (" + std::to_string(report["paths"].size()) + "):\n";
+  for (const Json& path : report["paths"]) out += "  " + path.get<std::string>() + "\n";
+  out += std::string("closing marker and records: ") + (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
+  Problems(report, out);
+  return out;
+}
+
+}  // namespace inspect

@@ -1,0 +1,56 @@
+#include <string>
+
+#include "app/save_file.h"
+#include "inspect/inspect.h"
+
+namespace inspect {
+
+Json InspectSave(const std::string& path, const std::optional<std::string>& templatePath) {
+  Json doc{{"command", "save"}, {"file", path}};
+  std::vector<uint8_t> save;
+  if (!modpaths::ReadSaveTemplate(path, save)) {
+    doc["status"] = "error";
+    doc["problems"] = Json::array({"cannot read " + path});
+    return doc;
+  }
+  doc["size"] = save.size();
+
+  Json problems = Json::array();
+  std::optional<uint64_t> templateSize;
+  if (templatePath) {
+    std::vector<uint8_t> templ;
+    if (!modpaths::ReadSaveTemplate(*templatePath, templ)) {
+      doc["status"] = "error";
+      doc["problems"] = Json::array({"cannot read " + *templatePath});
+      return doc;
+    }
+    size_t differs = 0;
+    while (differs < templ.size() && differs < save.size() && templ[differs] == save[differs]) ++differs;
+    const bool matches = differs == templ.size();
+    doc["template"] = Json{{"file", *templatePath}, {"size", templ.size()}, {"matches", matches}};
+    if (!matches) {
+      problems.push_back("the save does not start with the template: they differ at offset " +
+                         std::to_string(differs));
+    }
+    templateSize = templ.size();
+  } else {
+    doc["template"] = nullptr;
+  }
+
+  const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(save, templateSize);
+  doc["valid"] = decoded.valid;
+  doc["listOffset"] = decoded.valid || templateSize ? Json(decoded.listOffset) : Json(nullptr);
+  doc["count"] = decoded.count;
+  doc["paths"] = decoded.paths;
+  if (!decoded.valid) {
+    doc["damage"] = Json{{"message", decoded.problem}, {"offset", decoded.problemOffset}};
+    problems.push_back(decoded.problem + " (offset " + std::to_string(decoded.problemOffset) + ")");
+  } else {
+    doc["damage"] = nullptr;
+  }
+  doc["problems"] = problems;
+  doc["status"] = problems.empty() ? "ok" : "problem";
+  return doc;
+}
+
+}  // namespace inspect

@@ -1,0 +1,177 @@
+#include <cstdio>
+#include <string>
+
+#include "extract/package_paths.h"
+#include "inspect/inspect.h"
+
+namespace inspect {
+namespace {
+
+std::string FailureKindName(Tessel::FailureKind kind) {
+  switch (kind) {
+    case Tessel::FailureKind::None: return "none";
+    case Tessel::FailureKind::NotOpened: return "cannot open";
+    case Tessel::FailureKind::EndOfFile: return "ran out of bytes";
+    case Tessel::FailureKind::Refused: return "refused";
+    case Tessel::FailureKind::WriteFailed: return "write failed";
+    case Tessel::FailureKind::CloseFailed: return "close failed";
+  }
+  return "unknown";
+}
+
+std::string Text(std::string_view bytes) { return std::string(bytes); }
+
+Json FlagsJson(uint8_t flags) {
+  Json names = Json::array();
+  if (flags & IoStore::ContainerFlags::Compressed) names.push_back("Compressed");
+  if (flags & IoStore::ContainerFlags::Encrypted) names.push_back("Encrypted");
+  if (flags & IoStore::ContainerFlags::Signed) names.push_back("Signed");
+  return Json{{"value", flags}, {"names", names}, {"unknownBits", flags & 0xF8}};
+}
+
+Json HeaderJson(const IoStore::FIoStoreTocHeader& h) {
+  std::string magic;
+  for (uint8_t byte : h.TocMagic) magic += (byte >= 0x20 && byte < 0x7F) ? static_cast<char>(byte) : '.';
+  return Json{{"magic", magic},
+              {"version", h.Version},
+              {"tocHeaderSize", h.TocHeaderSize},
+              {"tocEntryCount", h.TocEntryCount},
+              {"tocCompressedBlockEntryCount", h.TocCompressedBlockEntryCount},
+              {"tocCompressedBlockEntrySize", h.TocCompressedBlockEntrySize},
+              {"compressionMethodNameCount", h.CompressionMethodNameCount},
+              {"compressionMethodNameLength", h.CompressionMethodNameLength},
+              {"compressionBlockSize", h.CompressionBlockSize},
+              {"directoryIndexSize", h.DirectoryIndexSize},
+              {"partitionCount", h.PartitionCount},
+              {"containerId", h.ContainerId},
+              {"partitionSize", h.PartitionSize},
+              {"containerFlags", FlagsJson(h.ContainerFlags)}};
+}
+
+}  // namespace
+
+Json ReadJson(const IoStore::TocReadReport& report) {
+  Json sections = Json::array();
+  const auto& marks = report.sections;
+  for (size_t i = 0; i < marks.size(); ++i) {
+    if (marks[i].offset < 0 || marks[i].name == "end") continue;
+    Json section{{"name", marks[i].name}, {"start", marks[i].offset}};
+    int64_t end = -1;
+    for (size_t j = i + 1; j < marks.size() && end < 0; ++j) end = marks[j].offset;
+    section["end"] = end >= 0 ? Json(end) : Json(nullptr);
+    sections.push_back(section);
+  }
+  Json read{{"fileSize", report.fileSize}, {"sections", sections}};
+  const Tessel::StreamFailure& failure = report.failure;
+  read["complete"] = failure.kind == Tessel::FailureKind::None;
+  if (failure.kind == Tessel::FailureKind::None) {
+    read["failure"] = nullptr;
+  } else {
+    std::string section;
+    for (const auto& mark : marks) {
+      if (mark.offset >= 0 && mark.offset <= failure.offset) section = mark.name;
+    }
+    Json described{{"kind", FailureKindName(failure.kind)}, {"offset", failure.offset}, {"section", section}};
+    if (failure.kind == Tessel::FailureKind::Refused) {
+      described["field"] = Text(failure.what);
+      described["value"] = failure.value;
+      described["bytesLeft"] = report.fileSize >= failure.offset ? report.fileSize - failure.offset : 0;
+    }
+    read["failure"] = described;
+  }
+  return read;
+}
+
+Json WalkJson(const modpaths::WalkAnomalies& walk) {
+  return Json{{"linksOutOfRange", walk.linksOutOfRange},
+              {"namesOutOfRange", walk.namesOutOfRange},
+              {"entriesMetTwice", walk.entriesMetTwice},
+              {"noRootDirectory", walk.noRoot},
+              {"outputLimitReached", walk.outputLimitReached}};
+}
+
+void AddContainerProblems(const Json& read, const Json& walk, size_t packagePaths, bool encrypted,
+                          Json& problems) {
+  const Json& failure = read["failure"];
+  if (!failure.is_null()) {
+    const std::string kind = failure["kind"];
+    const std::string at = "offset " + std::to_string(failure["offset"].get<int64_t>());
+    const std::string section = failure["section"];
+    if (kind == "cannot open") {
+      problems.push_back("the file cannot be opened");
+    } else if (kind == "refused") {
+      problems.push_back("refused " + failure["field"].get<std::string>() + " = " +
+                         std::to_string(failure["value"].get<int64_t>()) + " at " + at + " in " +
+                         section + ": only " + std::to_string(failure["bytesLeft"].get<int64_t>()) +
+                         " bytes are left");
+    } else {
+      problems.push_back("the file ends early: " + kind + " at " + at + " in " + section);
+    }
+  }
+  if (walk["linksOutOfRange"] != 0) {
+    problems.push_back(std::to_string(walk["linksOutOfRange"].get<uint64_t>()) +
+                       " directory or file links point outside their tables");
+  }
+  if (walk["namesOutOfRange"] != 0) {
+    problems.push_back(std::to_string(walk["namesOutOfRange"].get<uint64_t>()) +
+                       " names point outside the string table");
+  }
+  if (walk["entriesMetTwice"] != 0) {
+    problems.push_back(std::to_string(walk["entriesMetTwice"].get<uint64_t>()) +
+                       " links lead back to entries already visited (loops or shared entries)");
+  }
+  if (walk["outputLimitReached"].get<bool>()) {
+    problems.push_back("the walk stopped: its paths grew far beyond the size of the tables");
+  }
+  if (encrypted) problems.push_back("the container is encrypted: its directory index is not read");
+  if (walk["noRootDirectory"].get<bool>() && !encrypted && failure.is_null()) {
+    problems.push_back("the directory index has no root directory");
+  }
+  if (packagePaths == 0) problems.push_back("the container gives no package paths");
+}
+
+Json InspectToc(const std::string& path, bool listFiles) {
+  IoStore::FIoStoreTocResource toc;
+  IoStore::TocReadReport report;
+  toc.LoadFromFile(path, &report);
+  Json doc{{"command", "toc"}, {"file", path}};
+  if (report.fileSize < 0) {
+    doc["status"] = "error";
+    doc["problems"] = Json::array({"cannot open " + path});
+    return doc;
+  }
+  doc["header"] = HeaderJson(toc.Header);
+  doc["read"] = ReadJson(report);
+
+  const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
+  const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
+  doc["directoryIndex"] = Json{{"read", !encrypted},
+                               {"mountPoint", Text(index.MountPoint.Value())},
+                               {"directories", index.DirectoryEntries.elements.size()},
+                               {"files", index.FileEntries.elements.size()},
+                               {"strings", index.StringTable.elements.size()}};
+
+  modpaths::WalkAnomalies walk;
+  std::vector<std::string> packagePaths;
+  modpaths::ExtractPackagePaths(toc, packagePaths, &walk);
+  doc["walk"] = WalkJson(walk);
+  doc["packagePaths"] = packagePaths;
+  if (listFiles) {
+    Json files = Json::array();
+    modpaths::ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries,
+                              index.FileEntries, [&](std::string_view file) { files.push_back(Text(file)); });
+    doc["files"] = files;
+  }
+  Json problems = Json::array();
+  AddContainerProblems(doc["read"], doc["walk"], packagePaths.size(), encrypted, problems);
+  doc["problems"] = problems;
+  doc["status"] = problems.empty() ? "ok" : "problem";
+  return doc;
+}
+
+int ExitCode(const Json& report) {
+  const std::string status = report.value("status", "error");
+  return status == "ok" ? 0 : status == "problem" ? 1 : 2;
+}
+
+}  // namespace inspect
