@@ -11,6 +11,11 @@ using IoStore::FIoDirectoryIndexResource;
 using IoStore::kNoEntry;
 using testing_support::Folder;
 using testing_support::MakeDirectoryIndex;
+
+// Hand-made indices here all have the mount point "M".
+struct RawIndex : testing_support::RawIndex {
+  RawIndex(std::initializer_list<const char*> names) : testing_support::RawIndex("M", names) {}
+};
 using Paths = std::vector<std::string>;
 
 Paths Walk(const FIoDirectoryIndexResource& index, WalkAnomalies* anomalies = nullptr) {
@@ -20,28 +25,6 @@ Paths Walk(const FIoDirectoryIndexResource& index, WalkAnomalies* anomalies = nu
                   anomalies);
   return paths;
 }
-
-// Builds an index entry by entry, for links no well-formed container has.
-struct RawIndex {
-  FIoDirectoryIndexResource index;
-  RawIndex(std::initializer_list<const char*> names) {
-    index.MountPoint = IoStore::FString("M");
-    for (const char* name : names) index.StringTable.elements.emplace_back(name);
-  }
-  RawIndex& Dir(uint32_t name, uint32_t child, uint32_t sibling, uint32_t file) {
-    IoStore::FIoDirectoryIndexEntry entry;
-    entry.Name = name, entry.FirstChildEntry = child, entry.NextSiblingEntry = sibling,
-    entry.FirstFileEntry = file;
-    index.DirectoryEntries.elements.push_back(entry);
-    return *this;
-  }
-  RawIndex& File(uint32_t name, uint32_t next) {
-    IoStore::FIoFileIndexEntry entry;
-    entry.Name = name, entry.NextFileEntry = next;
-    index.FileEntries.elements.push_back(entry);
-    return *this;
-  }
-};
 
 TEST(DirectoryWalk, ListsSubdirectoriesFirstThenTheDirectorysOwnFiles) {
   const auto index = MakeDirectoryIndex(

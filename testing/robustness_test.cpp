@@ -22,28 +22,15 @@ namespace {
 using namespace testing_support;
 using IoStore::kNoEntry;
 
-// A directory index made entry by entry, for links no writer would make.
-struct RawIndex {
-  IoStore::FIoDirectoryIndexResource index;
-  explicit RawIndex(std::initializer_list<const char*> names) {
-    index.MountPoint = IoStore::FString("../../../HollowVoyage/Content/");
-    for (const char* name : names) index.StringTable.elements.emplace_back(name);
-  }
-  RawIndex& Dir(uint32_t name, uint32_t child, uint32_t sibling, uint32_t file) {
-    IoStore::FIoDirectoryIndexEntry entry;
-    entry.Name = name, entry.FirstChildEntry = child, entry.NextSiblingEntry = sibling,
-    entry.FirstFileEntry = file;
-    index.DirectoryEntries.elements.push_back(entry);
-    return *this;
-  }
-  RawIndex& File(uint32_t name, uint32_t next) {
-    IoStore::FIoFileIndexEntry entry;
-    entry.Name = name, entry.NextFileEntry = next;
-    index.FileEntries.elements.push_back(entry);
-    return *this;
-  }
-  bool Place(const std::string& path) const { return WriteToc(MakeToc(index, 1, 0), path); }
+// Hand-made indices whose paths start inside the content folder.
+struct HostileIndex : RawIndex {
+  explicit HostileIndex(std::initializer_list<const char*> names)
+      : RawIndex("../../../HollowVoyage/Content/", names) {}
 };
+
+bool Place(const RawIndex& raw, const std::string& path) {
+  return WriteToc(MakeToc(raw.index, 1, 0), path);
+}
 
 void Patch(const std::string& path, size_t offset, uint32_t value) {
   Bytes bytes = ReadFile(path);
@@ -82,40 +69,37 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   }
 
   // A chain 100 000 directories deep with one asset at the bottom.
-  RawIndex deep({"d", "Deep.uasset"});
+  HostileIndex deep({"d", "Deep.uasset"});
   for (uint32_t level = 0; level <= 100000; ++level) {
     deep.Dir(level == 0 ? kNoEntry : 0, level < 100000 ? level + 1 : kNoEntry, kNoEntry,
              level == 100000 ? 0 : kNoEntry);
   }
   deep.File(1, kNoEntry);
-  ASSERT_TRUE(deep.Place(paks + "Hostile/Deep.utoc"));
+  ASSERT_TRUE(Place(deep, paks + "Hostile/Deep.utoc"));
   std::string deepPath = "/Game/d";  // the mount point's "/" and the walk's make one
   for (int level = 1; level < 100000; ++level) deepPath += "/d";
   deepPath += "/Deep.Deep";
 
   // Loops: a file chain back to its start, a directory that is its own child.
-  ASSERT_TRUE(RawIndex({"L", "Loop.uasset"})
-                  .Dir(kNoEntry, 1, kNoEntry, kNoEntry)
-                  .Dir(0, 1, 1, 0)
-                  .File(1, 1)
-                  .File(1, 0)
-                  .Place(paks + "Hostile/Loops.utoc"));
+  ASSERT_TRUE(Place(HostileIndex({"L", "Loop.uasset"})
+                        .Dir(kNoEntry, 1, kNoEntry, kNoEntry)
+                        .Dir(0, 1, 1, 0)
+                        .File(1, 1)
+                        .File(1, 0),
+                    paks + "Hostile/Loops.utoc"));
   // 60 levels whose two entries each link to the next level: 2^60 paths if
   // every link were followed.
-  RawIndex doubled({"x", "y", "Twice.uasset"});
+  HostileIndex doubled({"x", "y", "Twice.uasset"});
   doubled.Dir(kNoEntry, 1, kNoEntry, kNoEntry);
   for (uint32_t level = 0; level < 60; ++level) {
     const uint32_t next = level + 1 < 60 ? 3 + 2 * level : kNoEntry;
     doubled.Dir(0, next, 2 + 2 * level, kNoEntry).Dir(1, next, kNoEntry, 0);
   }
   doubled.File(2, kNoEntry);
-  ASSERT_TRUE(doubled.Place(paks + "Hostile/Doubled.utoc"));
+  ASSERT_TRUE(Place(doubled, paks + "Hostile/Doubled.utoc"));
   // Links and names that point outside their tables.
-  ASSERT_TRUE(RawIndex({"Out.uasset"})
-                  .Dir(kNoEntry, 7, 9, 0)
-                  .File(0, 3)
-                  .File(5, kNoEntry)
-                  .Place(paks + "Hostile/Range.utoc"));
+  ASSERT_TRUE(Place(HostileIndex({"Out.uasset"}).Dir(kNoEntry, 7, 9, 0).File(0, 3).File(5, kNoEntry),
+                    paks + "Hostile/Range.utoc"));
 
   // Noise, and every tenth of a real-sized container.
   std::mt19937 random(20261207);

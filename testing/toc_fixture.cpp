@@ -73,6 +73,29 @@ IoStore::FIoDirectoryIndexResource MakeDirectoryIndex(const std::string& mountPo
   return index;
 }
 
+RawIndex::RawIndex(const std::string& mountPoint, std::initializer_list<const char*> names) {
+  index.MountPoint = IoStore::FString(mountPoint);
+  for (const char* name : names) index.StringTable.elements.emplace_back(name);
+}
+
+RawIndex& RawIndex::Dir(uint32_t name, uint32_t firstChild, uint32_t nextSibling, uint32_t firstFile) {
+  IoStore::FIoDirectoryIndexEntry entry;
+  entry.Name = name;
+  entry.FirstChildEntry = firstChild;
+  entry.NextSiblingEntry = nextSibling;
+  entry.FirstFileEntry = firstFile;
+  index.DirectoryEntries.elements.push_back(entry);
+  return *this;
+}
+
+RawIndex& RawIndex::File(uint32_t name, uint32_t nextFile) {
+  IoStore::FIoFileIndexEntry entry;
+  entry.Name = name;
+  entry.NextFileEntry = nextFile;
+  index.FileEntries.elements.push_back(entry);
+  return *this;
+}
+
 IoStore::FIoStoreTocResource MakeToc(const IoStore::FIoDirectoryIndexResource& index,
                                      int32_t chunks, int32_t blocks, uint8_t flags) {
   IoStore::FIoStoreTocResource toc;

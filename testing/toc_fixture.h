@@ -4,6 +4,7 @@
 // direction of the same records the tool reads.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,16 @@ struct Folder {
 // the description, each name is stored once in the string table.
 IoStore::FIoDirectoryIndexResource MakeDirectoryIndex(const std::string& mountPoint,
                                                       const Folder& root);
+
+// A directory index made entry by entry, for links no writer would make:
+// loops, shared entries, indices and names out of range.
+struct RawIndex {
+  RawIndex(const std::string& mountPoint, std::initializer_list<const char*> names);
+  RawIndex& Dir(uint32_t name, uint32_t firstChild, uint32_t nextSibling, uint32_t firstFile);
+  RawIndex& File(uint32_t name, uint32_t nextFile);
+
+  IoStore::FIoDirectoryIndexResource index;
+};
 
 // A whole table of contents around `index`, with `chunks` chunk records and
 // `blocks` compressed blocks filled with recognisable values, and a header

@@ -2,25 +2,18 @@
 // containers of `files` files each, in a tree shaped like a real mod's.
 //   modpaths-bench-install <game folder> [containers [files]]
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "testing/test_files.h"
 #include "testing/toc_fixture.h"
 
 namespace {
 
 using testing_support::Folder;
-
-void MakeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0777);
-    if (slash == std::string::npos) break;
-  }
-}
+using testing_support::MakeFolders;
 
 // Content/Mods/<mod>/<kind>/<group>/<prefix>_<kind>_<n>.{uasset,uexp}
 Folder ModTree(const std::string& mod, int files) {

@@ -2,26 +2,19 @@
 // and a few mods, one of them encrypted.
 //   modpaths-sample <game folder>
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "testing/test_files.h"
 #include "testing/toc_fixture.h"
 
 namespace {
 
 using testing_support::Folder;
-
-void MakeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0777);
-    if (slash == std::string::npos) break;
-  }
-}
+using testing_support::MakeFolders;
 
 Folder InContent(std::vector<Folder> folders) {
   return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", std::move(folders), {}}}, {}}}, {}};
