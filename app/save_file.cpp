@@ -8,7 +8,7 @@
 namespace modpaths {
 namespace {
 
-constexpr int64_t kLargestTemplate = INT32_MAX;  // below 2 GiB
+constexpr int64_t kTooLargeTemplate = int64_t{1} << 31;  // 2 GiB
 constexpr uint8_t kClosingMarker[13] = {0x05, 0x00, 0x00, 0x00, 'N',  'o', 'n',
                                         'e',  0x00, 0x00, 0x00, 0x00, 0x00};
 
@@ -31,7 +31,7 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes) {
   context.Open(path, Tessel::OpenMode::Read);
   Tessel::BaseSerializer& reader = *context.serializer;
   const int64_t size = reader.GetSize();
-  if (size < 0 || size >= kLargestTemplate) return false;
+  if (size < 0 || size >= kTooLargeTemplate) return false;
   const auto length = static_cast<uint32_t>(size);
   bytes.assign(length, 0);
   for (uint32_t i = 0; i < length; ++i) reader.Serialize(&bytes[i], 1, true);
@@ -91,7 +91,10 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
     at += 4;
     return true;
   };
-  if (start > save.size()) return fail("the file is shorter than the template");
+  if (start > save.size()) {
+    at = save.size();
+    return fail("the file is shorter than the template");
+  }
   if (!word(decoded.count)) return fail("the path count is cut short");
   if (decoded.count < 0) return fail("the path count is negative: " + std::to_string(decoded.count));
   for (int32_t i = 0; i < decoded.count; ++i) {

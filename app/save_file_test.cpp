@@ -112,6 +112,12 @@ TEST_F(SaveFileTest, RefusesTemplatesThatAreNotReadableFiles) {
   EXPECT_FALSE(ReadSaveTemplate(dir / "missing.sav", read));
   testing_support::MakeFolders(dir / "SourceSave.sav");
   EXPECT_FALSE(ReadSaveTemplate(dir / "SourceSave.sav", read));
+  // 2 GiB, sparse: refused from its size, before anything is read.
+  const std::string huge = dir / "Huge.sav";
+  WriteFile(huge, Bytes{});
+  ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
+  EXPECT_FALSE(ReadSaveTemplate(huge, read));
+  EXPECT_TRUE(read.empty());
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// Writes the fuzzer's seed corpus: containers made by the writer direction,
-// one for each shape the reader distinguishes.
-//   modpaths-fuzz-seeds <folder>
+// Writes the fuzzers' seed corpora, made by the writers: containers, one
+// for each shape the reader distinguishes, and saves.
+//   modpaths-fuzz-seeds <container folder> [<save folder>]
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "app/save_file.h"
 #include "testing/toc_fixture.h"
 
 namespace {
@@ -16,8 +18,8 @@ using testing_support::MakeToc;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: %s <container folder> [<save folder>]\n", argv[0]);
     return 2;
   }
   const std::string folder = argv[1];
@@ -47,6 +49,14 @@ int main(int argc, char** argv) {
   named.Header.CompressionMethodNameCount = 3;
   named.MoreCompressionMethodNames.resize(2);
   seed(named);
+  if (argc == 3) {
+    const std::string saves = argv[2];
+    const std::vector<uint8_t> templ = {'G', 'V', 'A', 'S', 0, 1, 2, 3};
+    good = good && modpaths::WriteModPathsSave(saves + "/empty.sav", {}, {}) &&
+           modpaths::WriteModPathsSave(saves + "/none.sav", templ, {}) &&
+           modpaths::WriteModPathsSave(saves + "/some.sav", templ,
+                                       {"/Game/Mods/Foo.Foo", "", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"});
+  }
   if (!good) std::fprintf(stderr, "cannot write the seeds\n");
   return good ? 0 : 1;
 }
