@@ -27,6 +27,20 @@ TEST_P(EndToEnd, FindsItsWayFromNonLatinFolders) {
   EXPECT_EQ(ReadFile(install->output), Hex("01 02 00 00 00 00" + kMarker));
 }
 
+TEST_P(EndToEnd, FindsItsWayFromFoldersBeyond260Characters) {
+  std::string deep = "Game";
+  while (deep.size() < 300) deep += "/Nested Folder Level " + std::to_string(deep.size());
+  auto install = Install(deep);
+  ASSERT_GT(install->executable.size(), 330u);
+  MakeFolders(install->saveFolder);
+  WriteFile(install->binaries + "/SourceSave.sav", Hex("01 02"));
+  ASSERT_TRUE(PlaceContainer(install->paks + "/Mods/Far.utoc", ModTree("Far", {"F.uasset"})));
+  EXPECT_EQ(Run(*install), 0);
+  Paths written;
+  ASSERT_TRUE(ParseSave(ReadFile(install->output), Hex("01 02"), written));
+  EXPECT_EQ(written, Paths{"/Game/Mods/Far/F.F"});
+}
+
 TEST_P(EndToEnd, WithoutATemplateWritesNothing) {
   auto install = Install();
   MakeFolders(install->saveFolder);
