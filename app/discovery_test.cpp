@@ -62,7 +62,13 @@ class DiscoveryOnDisk : public ::testing::Test {
   void Container(const std::string& relative, const std::string& folderName) {
     const std::string path = paks + "/" + relative;
     MakeFolders(path.substr(0, path.rfind('/')));
-    const Folder tree{"", {Folder{"HV", {Folder{"Content", {Folder{folderName, {}, {"A.uasset", "B.uexp", "C.uasset"}}}, {}}}, {}}}, {}};
+    const Folder tree{
+        "",
+        {Folder{
+            "HV",
+            {Folder{"Content", {Folder{folderName, {}, {"A.uasset", "B.uexp", "C.uasset"}}}, {}}},
+            {}}},
+        {}};
     ASSERT_TRUE(WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree)), path));
   }
   TempDir dir;
@@ -78,7 +84,8 @@ TEST_F(DiscoveryOnDisk, ListsTheFolderAndItsImmediateSubfoldersOnly) {
   WriteFile(paks + "/Extra.utoc/file.txt", "");
   Paths files = ListFiles(paks, true);
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (Paths{paks + "/Extra.utoc/file.txt", paks + "/Mods/inner.utoc", paks + "/top.utoc"}));
+  EXPECT_EQ(files,
+            (Paths{paks + "/Extra.utoc/file.txt", paks + "/Mods/inner.utoc", paks + "/top.utoc"}));
   EXPECT_EQ(ListFiles(paks, false), Paths{paks + "/top.utoc"});
   EXPECT_TRUE(ListFiles(dir / "missing", true).empty());
 }

@@ -96,7 +96,8 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
     return fail("the file is shorter than the template");
   }
   if (!word(decoded.count)) return fail("the path count is cut short");
-  if (decoded.count < 0) return fail("the path count is negative: " + std::to_string(decoded.count));
+  if (decoded.count < 0)
+    return fail("the path count is negative: " + std::to_string(decoded.count));
   for (int32_t i = 0; i < decoded.count; ++i) {
     const uint64_t recordStart = at;
     int32_t length = 0;
@@ -122,7 +123,8 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
     return fail("no closing marker after the last path");
   }
   at += sizeof kClosingMarker;
-  if (at != save.size()) return fail(std::to_string(save.size() - at) + " bytes after the closing marker");
+  if (at != save.size())
+    return fail(std::to_string(save.size() - at) + " bytes after the closing marker");
   decoded.valid = true;
   return decoded;
 }

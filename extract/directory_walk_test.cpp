@@ -20,15 +20,17 @@ using Paths = std::vector<std::string>;
 
 Paths Walk(const FIoDirectoryIndexResource& index, WalkAnomalies* anomalies = nullptr) {
   Paths paths;
-  ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries,
-                  index.FileEntries, [&](std::string_view path) { paths.emplace_back(path); },
-                  anomalies);
+  ForEachFilePath(
+      index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
+      [&](std::string_view path) { paths.emplace_back(path); }, anomalies);
   return paths;
 }
 
 TEST(DirectoryWalk, ListsSubdirectoriesFirstThenTheDirectorysOwnFiles) {
   const auto index = MakeDirectoryIndex(
-      "M", Folder{"", {Folder{"A", {}, {"a1"}}, Folder{"B", {Folder{"C", {}, {"c1"}}}, {"b1"}}}, {"r1"}});
+      "M",
+      Folder{
+          "", {Folder{"A", {}, {"a1"}}, Folder{"B", {Folder{"C", {}, {"c1"}}}, {"b1"}}}, {"r1"}});
   EXPECT_EQ(Walk(index), (Paths{"M/A/a1", "M/B/C/c1", "M/B/b1", "M/r1"}));
 
   Paths viaList;
@@ -60,11 +62,11 @@ TEST(DirectoryWalk, GivesNothingWithoutARootOrEntries) {
 TEST(DirectoryWalk, EndsChainsAtLinksAndNamesOutOfRange) {
   RawIndex raw({"a", "f"});
   raw.Dir(kNoEntry, 1, kNoEntry, 0)
-      .Dir(0, 7, 2, 5)            // child out of range; file out of range
-      .Dir(9, kNoEntry, 3, 0)     // name out of range: ends the root's children here
+      .Dir(0, 7, 2, 5)         // child out of range; file out of range
+      .Dir(9, kNoEntry, 3, 0)  // name out of range: ends the root's children here
       .Dir(0, kNoEntry, kNoEntry, kNoEntry)
       .File(1, 1)
-      .File(4, kNoEntry);         // name out of range
+      .File(4, kNoEntry);  // name out of range
   WalkAnomalies anomalies;
   EXPECT_EQ(Walk(raw.index, &anomalies), (Paths{"M/f"}));
   EXPECT_EQ(anomalies.linksOutOfRange, 2u);
@@ -74,9 +76,9 @@ TEST(DirectoryWalk, EndsChainsAtLinksAndNamesOutOfRange) {
 TEST(DirectoryWalk, EndsLoopsAndVisitsSharedEntriesOnce) {
   RawIndex raw({"d", "e", "f", "g"});
   raw.Dir(kNoEntry, 1, kNoEntry, 0)
-      .Dir(0, 1, 2, 1)            // its own child
-      .Dir(1, 1, 1, 1)            // shares directory 1 and file 1; loops through its sibling
-      .File(2, 0)                 // a chain back to itself
+      .Dir(0, 1, 2, 1)  // its own child
+      .Dir(1, 1, 1, 1)  // shares directory 1 and file 1; loops through its sibling
+      .File(2, 0)       // a chain back to itself
       .File(3, kNoEntry);
   WalkAnomalies anomalies;
   EXPECT_EQ(Walk(raw.index, &anomalies), (Paths{"M/d/g", "M/f"}));
@@ -106,7 +108,9 @@ TEST(DirectoryWalk, WalksA100000LevelTree) {
   const uint32_t depth = 100000;
   for (uint32_t level = 0; level <= depth; ++level) {
     raw.Dir(level == 0 ? kNoEntry : 0, level < depth ? level + 1 : kNoEntry, kNoEntry,
-            level == depth ? 0 : level == 0 ? 1 : kNoEntry);
+            level == depth ? 0
+            : level == 0   ? 1
+                           : kNoEntry);
   }
   raw.File(1, kNoEntry).File(2, kNoEntry);
   const Paths paths = Walk(raw.index);
@@ -128,8 +132,9 @@ TEST(DirectoryWalk, StopsWhenPathsOutgrowTheTablesQuadratically) {
   WalkAnomalies anomalies;
   uint64_t bytes = 0;
   uint64_t count = 0;
-  ForEachFilePath("M", 0, raw.index.StringTable, raw.index.DirectoryEntries, raw.index.FileEntries,
-                  [&](std::string_view path) { bytes += path.size(), ++count; }, &anomalies);
+  ForEachFilePath(
+      "M", 0, raw.index.StringTable, raw.index.DirectoryEntries, raw.index.FileEntries,
+      [&](std::string_view path) { bytes += path.size(), ++count; }, &anomalies);
   EXPECT_TRUE(anomalies.outputLimitReached);
   EXPECT_LE(bytes, kPathBytesAllowance + kPathBytesPerTableByte * (28 * depth + 20));
   EXPECT_GT(count, 0u);

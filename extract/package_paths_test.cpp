@@ -51,7 +51,8 @@ TEST(MakePackagePath, FollowsTheRewritingRules) {
       // The last ".uasset" decides, and need not end the path.
       {"../../../HollowVoyage/Content/Old/A.uasset.bak", "/Game/Old/A.A"},
       {"../../../HollowVoyage/Content/Mods/My.Asset.uasset", "/Game/Mods/My.Asset.My.Asset"},
-      {"../../../HollowVoyage/content/Mods/Foo.uasset", "../../../HollowVoyage/content/Mods/Foo.Foo"},
+      {"../../../HollowVoyage/content/Mods/Foo.uasset",
+       "../../../HollowVoyage/content/Mods/Foo.Foo"},
       {"../../../HollowVoyage/Content/Mods/Foo.UASSET", nullptr},
       {"../../../HollowVoyage/Content//Mods/Foo.uasset", "/Game/Mods/Foo.Foo"},
       {"../../..//HollowVoyage/Content/Mods//Foo.uasset", "/Game/Mods//Foo.Foo"},

@@ -33,7 +33,8 @@ std::vector<uint8_t> Encode(const uint8_t* templ, size_t templateSize,
 
 void Check(const std::vector<uint8_t>& save, const modpaths::DecodedSave& decoded) {
   if (!decoded.valid) {
-    if (decoded.problemOffset < 0 || static_cast<uint64_t>(decoded.problemOffset) > save.size()) std::abort();
+    if (decoded.problemOffset < 0 || static_cast<uint64_t>(decoded.problemOffset) > save.size())
+      std::abort();
     return;
   }
   const auto start = static_cast<size_t>(decoded.listOffset);

@@ -33,19 +33,23 @@ int main(int argc, char** argv) {
   Folder deep{"", {}, {}};
   Folder* level = &deep;
   for (int i = 0; i < 40; ++i) {
-    level->folders.push_back(Folder{i % 7 == 3 ? "Content" : "d" + std::to_string(i), {}, {"x.uasset"}});
+    level->folders.push_back(
+        Folder{i % 7 == 3 ? "Content" : "d" + std::to_string(i), {}, {"x.uasset"}});
     level = &level->folders.back();
   }
 
   int written = 0;
   bool good = true;
   auto seed = [&](IoStore::FIoStoreTocResource toc) {
-    good = good && testing_support::WriteToc(std::move(toc), folder + "/seed" + std::to_string(written++) + ".utoc");
+    good = good && testing_support::WriteToc(
+                       std::move(toc), folder + "/seed" + std::to_string(written++) + ".utoc");
   };
-  for (uint8_t flags = 0; flags < 8; ++flags) seed(MakeToc(MakeDirectoryIndex("../../../", worked), 2, 1, flags));
+  for (uint8_t flags = 0; flags < 8; ++flags)
+    seed(MakeToc(MakeDirectoryIndex("../../../", worked), 2, 1, flags));
   seed(MakeToc(MakeDirectoryIndex("", deep), 0, 0, 0));
   seed(MakeToc(MakeDirectoryIndex("../../..", Folder{}), 0, 0, 0));
-  auto named = MakeToc(MakeDirectoryIndex("../../../", worked), 1, 2, IoStore::ContainerFlags::Compressed);
+  auto named =
+      MakeToc(MakeDirectoryIndex("../../../", worked), 1, 2, IoStore::ContainerFlags::Compressed);
   named.Header.CompressionMethodNameCount = 3;
   named.MoreCompressionMethodNames.resize(2);
   seed(named);
@@ -54,8 +58,9 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t> templ = {'G', 'V', 'A', 'S', 0, 1, 2, 3};
     good = good && modpaths::WriteModPathsSave(saves + "/empty.sav", {}, {}) &&
            modpaths::WriteModPathsSave(saves + "/none.sav", templ, {}) &&
-           modpaths::WriteModPathsSave(saves + "/some.sav", templ,
-                                       {"/Game/Mods/Foo.Foo", "", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"});
+           modpaths::WriteModPathsSave(
+               saves + "/some.sav", templ,
+               {"/Game/Mods/Foo.Foo", "", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"});
   }
   if (!good) std::fprintf(stderr, "cannot write the seeds\n");
   return good ? 0 : 1;

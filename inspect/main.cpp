@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
   platform::UseUtf8Console();
   std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
 
-  CLI::App app{"Shows what modpaths sees: containers, their tables of contents, and the save it writes."};
+  CLI::App app{
+      "Shows what modpaths sees: containers, their tables of contents, and the save it writes."};
   app.name("modpaths-inspect");
   app.require_subcommand(1);
 
@@ -35,13 +36,15 @@ int main(int argc, char** argv) {
   toc->add_flag("--json", json, "print JSON");
 
   std::string folder;
-  CLI::App* scan = app.add_subcommand("scan", "Decide on every entry of a paks folder as modpaths does");
+  CLI::App* scan =
+      app.add_subcommand("scan", "Decide on every entry of a paks folder as modpaths does");
   scan->add_option("folder", folder, "a game folder, or its Content/Paks")->required();
   scan->add_flag("--json", json, "print JSON");
 
   std::string saveFile;
   std::string templateFile;
-  CLI::App* save = app.add_subcommand("save", "Check a ModManager_ModPaths.sav that modpaths wrote");
+  CLI::App* save =
+      app.add_subcommand("save", "Check a ModManager_ModPaths.sav that modpaths wrote");
   save->add_option("file", saveFile, "the save")->required();
   save->add_option("--template", templateFile, "the SourceSave.sav it was made from");
   save->add_flag("--json", json, "print JSON");

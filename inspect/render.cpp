@@ -8,7 +8,6 @@
 namespace inspect {
 namespace {
 
-
 std::string Str(const Json& value) {
   if (value.is_string()) return value.get<std::string>();
   if (value.is_null()) return "-";
@@ -123,7 +122,8 @@ std::string RenderScan(const Json& report) {
   }
   out += "mod containers (" + std::to_string(report["containers"].size()) + "):\n";
   for (const Json& container : report["containers"]) {
-    out += "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) + " package paths\n";
+    out +=
+        "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) + " package paths\n";
     ReadSummary(container["read"], out, "    ");
     WalkSummary(container["walk"], out, "    ");
   }
@@ -145,13 +145,15 @@ std::string RenderSave(const Json& report) {
     out += "template: not given; the list start is inferred\n";
   } else {
     out += "template: " + Str(report["template"]["file"]) + " (" + Str(report["template"]["size"]) +
-           " bytes), " + (report["template"]["matches"].get<bool>() ? "matches" : "DOES NOT match") + "\n";
+           " bytes), " +
+           (report["template"]["matches"].get<bool>() ? "matches" : "DOES NOT match") + "\n";
   }
   out += "list starts at offset: " + Str(report["listOffset"]) + "\n";
   out += "count: " + Str(report["count"]) + "\n";
   out += "paths (" + std::to_string(report["paths"].size()) + "):\n";
   for (const Json& path : report["paths"]) out += "  " + path.get<std::string>() + "\n";
-  out += std::string("closing marker and records: ") + (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
+  out += std::string("closing marker and records: ") +
+         (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
   Problems(report, out);
   return out;
 }

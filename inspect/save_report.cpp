@@ -25,7 +25,8 @@ Json InspectSave(const std::string& path, const std::optional<std::string>& temp
       return doc;
     }
     size_t differs = 0;
-    while (differs < templ.size() && differs < save.size() && templ[differs] == save[differs]) ++differs;
+    while (differs < templ.size() && differs < save.size() && templ[differs] == save[differs])
+      ++differs;
     const bool matches = differs == templ.size();
     doc["template"] = Json{{"file", *templatePath}, {"size", templ.size()}, {"matches", matches}};
     if (!matches) {

@@ -9,12 +9,18 @@ namespace {
 
 const char* DecisionName(modpaths::Decision decision) {
   switch (decision) {
-    case modpaths::Decision::ModContainer: return "mod container";
-    case modpaths::Decision::BaseGameContainer: return "base-game name";
-    case modpaths::Decision::NotUtoc: return "not .utoc";
-    case modpaths::Decision::Folder: return "folder";
-    case modpaths::Decision::TooDeep: return "too deep";
-    case modpaths::Decision::Unreadable: return "unreadable";
+    case modpaths::Decision::ModContainer:
+      return "mod container";
+    case modpaths::Decision::BaseGameContainer:
+      return "base-game name";
+    case modpaths::Decision::NotUtoc:
+      return "not .utoc";
+    case modpaths::Decision::Folder:
+      return "folder";
+    case modpaths::Decision::TooDeep:
+      return "too deep";
+    case modpaths::Decision::Unreadable:
+      return "unreadable";
   }
   return "unknown";
 }

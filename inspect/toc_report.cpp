@@ -9,12 +9,18 @@ namespace {
 
 std::string FailureKindName(Tessel::FailureKind kind) {
   switch (kind) {
-    case Tessel::FailureKind::None: return "none";
-    case Tessel::FailureKind::NotOpened: return "cannot open";
-    case Tessel::FailureKind::EndOfFile: return "ran out of bytes";
-    case Tessel::FailureKind::Refused: return "refused";
-    case Tessel::FailureKind::WriteFailed: return "write failed";
-    case Tessel::FailureKind::CloseFailed: return "close failed";
+    case Tessel::FailureKind::None:
+      return "none";
+    case Tessel::FailureKind::NotOpened:
+      return "cannot open";
+    case Tessel::FailureKind::EndOfFile:
+      return "ran out of bytes";
+    case Tessel::FailureKind::Refused:
+      return "refused";
+    case Tessel::FailureKind::WriteFailed:
+      return "write failed";
+    case Tessel::FailureKind::CloseFailed:
+      return "close failed";
   }
   return "unknown";
 }
@@ -31,7 +37,8 @@ Json FlagsJson(uint8_t flags) {
 
 Json HeaderJson(const IoStore::FIoStoreTocHeader& h) {
   std::string magic;
-  for (uint8_t byte : h.TocMagic) magic += (byte >= 0x20 && byte < 0x7F) ? static_cast<char>(byte) : '.';
+  for (uint8_t byte : h.TocMagic)
+    magic += (byte >= 0x20 && byte < 0x7F) ? static_cast<char>(byte) : '.';
   return Json{{"magic", magic},
               {"version", h.Version},
               {"tocHeaderSize", h.TocHeaderSize},
@@ -71,11 +78,13 @@ Json ReadJson(const IoStore::TocReadReport& report) {
     for (const auto& mark : marks) {
       if (mark.offset >= 0 && mark.offset <= failure.offset) section = mark.name;
     }
-    Json described{{"kind", FailureKindName(failure.kind)}, {"offset", failure.offset}, {"section", section}};
+    Json described{
+        {"kind", FailureKindName(failure.kind)}, {"offset", failure.offset}, {"section", section}};
     if (failure.kind == Tessel::FailureKind::Refused) {
       described["field"] = Text(failure.what);
       described["value"] = failure.value;
-      described["bytesLeft"] = report.fileSize >= failure.offset ? report.fileSize - failure.offset : 0;
+      described["bytesLeft"] =
+          report.fileSize >= failure.offset ? report.fileSize - failure.offset : 0;
     }
     read["failure"] = described;
   }
@@ -158,8 +167,9 @@ Json InspectToc(const std::string& path, bool listFiles) {
   doc["packagePaths"] = packagePaths;
   if (listFiles) {
     Json files = Json::array();
-    modpaths::ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries,
-                              index.FileEntries, [&](std::string_view file) { files.push_back(Text(file)); });
+    modpaths::ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable,
+                              index.DirectoryEntries, index.FileEntries,
+                              [&](std::string_view file) { files.push_back(Text(file)); });
     doc["files"] = files;
   }
   Json problems = Json::array();

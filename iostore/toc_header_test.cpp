@@ -14,26 +14,26 @@ using testing_support::Hex;
 using testing_support::LoadRecord;
 using testing_support::SaveRecord;
 
-const Bytes kHeader = Hex(
-    "2D 3D 3D 2D 2D 3D 3D 2D 2D 3D 3D 2D 2D 3D 3D 2D"  // TocMagic "-==--==--==--==-"
-    "03 00 00 00"                                      // Version 3
-    "90 00 00 00"                                      // TocHeaderSize 144
-    "02 00 00 00"                                      // TocEntryCount 2
-    "01 00 00 00"                                      // TocCompressedBlockEntryCount 1
-    "0C 00 00 00"                                      // TocCompressedBlockEntrySize 12
-    "01 00 00 00"                                      // CompressionMethodNameCount 1
-    "20 00 00 00"                                      // CompressionMethodNameLength 32
-    "00 00 01 00"                                      // CompressionBlockSize 65536
-    "34 12 00 00"                                      // DirectoryIndexSize
-    "01 00 00 00"                                      // PartitionCount 1
-    "88 77 66 55 44 33 22 11"                          // ContainerId
-    "01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00"  // EncryptionKeyGuid 1 2 3 4
-    "05"                                               // ContainerFlags Compressed|Signed
-    "A1 A2 A3 A4 A5 A6 A7"                             // Reserved0
-    "FF FF FF FF FF FF FF FF"                          // PartitionSize
-    "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF"  // Reserved1
-    "C0 C1 C2 C3 C4 C5 C6 C7 C8 C9 CA CB CC CD CE CF"
-    "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB DC DD DE DF");
+const Bytes kHeader =
+    Hex("2D 3D 3D 2D 2D 3D 3D 2D 2D 3D 3D 2D 2D 3D 3D 2D"  // TocMagic "-==--==--==--==-"
+        "03 00 00 00"                                      // Version 3
+        "90 00 00 00"                                      // TocHeaderSize 144
+        "02 00 00 00"                                      // TocEntryCount 2
+        "01 00 00 00"                                      // TocCompressedBlockEntryCount 1
+        "0C 00 00 00"                                      // TocCompressedBlockEntrySize 12
+        "01 00 00 00"                                      // CompressionMethodNameCount 1
+        "20 00 00 00"                                      // CompressionMethodNameLength 32
+        "00 00 01 00"                                      // CompressionBlockSize 65536
+        "34 12 00 00"                                      // DirectoryIndexSize
+        "01 00 00 00"                                      // PartitionCount 1
+        "88 77 66 55 44 33 22 11"                          // ContainerId
+        "01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00"  // EncryptionKeyGuid 1 2 3 4
+        "05"                                               // ContainerFlags Compressed|Signed
+        "A1 A2 A3 A4 A5 A6 A7"                             // Reserved0
+        "FF FF FF FF FF FF FF FF"                          // PartitionSize
+        "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF"  // Reserved1
+        "C0 C1 C2 C3 C4 C5 C6 C7 C8 C9 CA CB CC CD CE CF"
+        "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB DC DD DE DF");
 
 TEST(TocHeader, ReadsEveryFieldAtItsOffset) {
   ASSERT_EQ(kHeader.size(), FIoStoreTocHeader::kSize);

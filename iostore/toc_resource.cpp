@@ -92,10 +92,10 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   // The counts come from the header, which a hostile file fills at will:
   // nothing is sized from them unless the rest of the file can hold that
   // many records.
-  const int64_t bodyBytes = chunks < 0 || blocks < 0
-                                ? -1
-                                : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1, "TocEntryCount and TocCompressedBlockEntryCount")) {
+  const int64_t bodyBytes =
+      chunks < 0 || blocks < 0 ? -1 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
+  if (!context->isLoading || context->serializer->CanHold(
+                                 bodyBytes, 1, "TocEntryCount and TocCompressedBlockEntryCount")) {
     ChunkIds.Resize(chunks);
     ChunkOffsetLengths.Resize(chunks);
     CompressionBlocks.Resize(blocks);
@@ -107,7 +107,8 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   Tessel::MarkSection(context, "ChunkOffsetLengths");
   for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
   Tessel::MarkSection(context, "CompressionBlocks");
-  for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements) block.Serialize(context);
+  for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements)
+    block.Serialize(context);
 
   if (Header.ContainerFlags & ContainerFlags::Compressed) {
     Tessel::MarkSection(context, "CompressionMethodNames");
@@ -116,7 +117,8 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
     // of 0 or 1 means the one slot above.
     const uint32_t named = Header.CompressionMethodNameCount;
     const int64_t more = named > 1 ? static_cast<int64_t>(named) - 1 : 0;
-    if (!context->isLoading || context->serializer->CanHold(more, sizeof(MethodName), "CompressionMethodNameCount")) {
+    if (!context->isLoading ||
+        context->serializer->CanHold(more, sizeof(MethodName), "CompressionMethodNameCount")) {
       MoreCompressionMethodNames.resize(static_cast<size_t>(more));
       for (MethodName& name : MoreCompressionMethodNames) {
         SerializeArray(context, name.data(), name.size(), 4);

@@ -23,8 +23,12 @@ using testing_support::WriteFile;
 
 FIoDirectoryIndexResource SampleIndex() {
   return MakeDirectoryIndex(
-      "../../../", Folder{"", {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}}}, {}}},
-                   {"root.txt"}});
+      "../../../",
+      Folder{"",
+             {Folder{"HollowVoyage",
+                     {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}}},
+                     {}}},
+             {"root.txt"}});
 }
 
 class TocResourceTest : public ::testing::Test {
@@ -72,8 +76,9 @@ TEST_F(TocResourceTest, TakesTheOptionalSectionsInFileOrderForEveryFlagCombinati
       at += 32;
     }
     if (flags & ContainerFlags::Signed) {
-      EXPECT_EQ(Bytes(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at) + 5),
-                Hex("14 00 00 00 51"));
+      EXPECT_EQ(
+          Bytes(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at) + 5),
+          Hex("14 00 00 00 51"));
       at += 4 + 20 + 20 + 20;
     }
     if (!(flags & ContainerFlags::Encrypted)) {
@@ -129,7 +134,8 @@ TEST_F(TocResourceTest, EveryPrefixLoadsAndLeavesWhatIsPastTheCutAtZero) {
   const size_t metasStart = file.size() - 33 * 3;
   for (size_t cut = 0; cut < file.size(); ++cut) {
     SCOPED_TRACE(cut);
-    const FIoStoreTocResource toc = Load(Bytes(file.begin(), file.begin() + static_cast<long>(cut)));
+    const FIoStoreTocResource toc =
+        Load(Bytes(file.begin(), file.begin() + static_cast<long>(cut)));
     // The last meta's flag byte is the last byte of the file.
     for (const FIoTocChunkMeta& meta : toc.ChunkMetas.elements) {
       EXPECT_EQ(&meta == &toc.ChunkMetas.elements.back() ? meta.Flags : 0, 0);
@@ -155,10 +161,8 @@ TEST_F(TocResourceTest, RefusesCountsTheFileCannotHold) {
     const char* what;
     int32_t chunks, blocks;
   } const cases[] = {
-      {"2^31 - 1 chunks", INT32_MAX, 0},
-      {"2^31 - 1 blocks", 0, INT32_MAX},
-      {"negative chunks", -1, 0},
-      {"negative blocks", 0, INT32_MIN},
+      {"2^31 - 1 chunks", INT32_MAX, 0}, {"2^31 - 1 blocks", 0, INT32_MAX},
+      {"negative chunks", -1, 0},        {"negative blocks", 0, INT32_MIN},
       {"just one chunk too many", 6, 0},
   };
   for (const Case& c : cases) {
@@ -219,8 +223,8 @@ TEST_F(TocResourceTest, ReadsEveryCompressionMethodNameSlot) {
 }
 
 TEST_F(TocResourceTest, CopiesKeepEveryValue) {
-  const FIoStoreTocResource original =
-      Load(SaveRecord(MakeToc(SampleIndex(), 2, 2, ContainerFlags::Compressed | ContainerFlags::Signed)));
+  const FIoStoreTocResource original = Load(SaveRecord(
+      MakeToc(SampleIndex(), 2, 2, ContainerFlags::Compressed | ContainerFlags::Signed)));
   FIoStoreTocResource copy = original;
   EXPECT_EQ(SaveRecord(copy), SaveRecord(original));
   EXPECT_EQ(copy.DirectoryIndex.FileEntries.elements.at(2).UserData,

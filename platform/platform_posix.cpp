@@ -74,9 +74,15 @@ bool File::Open(const std::string& path, FileMode mode) {
   Close();
   int flags = O_CLOEXEC;
   switch (mode) {
-    case FileMode::Read: flags |= O_RDONLY; break;
-    case FileMode::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case FileMode::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case FileMode::Read:
+      flags |= O_RDONLY;
+      break;
+    case FileMode::Write:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC;
+      break;
+    case FileMode::CreateNew:
+      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      break;
   }
   int fd;
   do {

@@ -48,7 +48,8 @@ std::wstring ForApi(const std::string& path) {
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
-  if (wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\') return L"\\\\?\\UNC\\" + wide.substr(2);
+  if (wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\')
+    return L"\\\\?\\UNC\\" + wide.substr(2);
   if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
   return wide;
 }

@@ -49,9 +49,7 @@ std::string WideToNarrow(std::u16string_view text) {
   return out;
 }
 
-std::string WideToNarrow(const char16_t* text) {
-  return WideToNarrow(std::u16string_view(text));
-}
+std::string WideToNarrow(const char16_t* text) { return WideToNarrow(std::u16string_view(text)); }
 
 std::u16string NarrowToWide(std::string_view text) {
   std::u16string out;

@@ -7,8 +7,8 @@ namespace {
 
 TEST(WideToNarrow, EncodesEveryPlaneAsUtf8) {
   EXPECT_EQ(WideToNarrow(u"Saved Games"), "Saved Games");
-  EXPECT_EQ(WideToNarrow(u"\u00e9"), "\xC3\xA9");          // é, not the byte E9
-  EXPECT_EQ(WideToNarrow(u"\u0141"), "\xC5\x81");          // Ł, not 'A'
+  EXPECT_EQ(WideToNarrow(u"\u00e9"), "\xC3\xA9");  // é, not the byte E9
+  EXPECT_EQ(WideToNarrow(u"\u0141"), "\xC5\x81");  // Ł, not 'A'
   EXPECT_EQ(WideToNarrow(u"\u0416\u4e2d"), "\xD0\x96\xE4\xB8\xAD");
   EXPECT_EQ(WideToNarrow(u"\U0001F600"), "\xF0\x9F\x98\x80");  // a surrogate pair
 }
@@ -36,10 +36,12 @@ TEST(NarrowToWide, RoundTripsWhatWideToNarrowMakes) {
 }
 
 TEST(NarrowToWide, ReplacesMalformedBytes) {
-  EXPECT_EQ(NarrowToWide("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(NarrowToWide("\xC3"), u"\uFFFD");             // cut short
-  EXPECT_EQ(NarrowToWide("\xC0\xAF"), u"\uFFFD");         // overlong "/"
-  EXPECT_EQ(NarrowToWide("\xED\xA0\x80"), u"\uFFFD");     // an encoded surrogate
+  EXPECT_EQ(NarrowToWide("a\xFF"
+                         "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(NarrowToWide("\xC3"), u"\uFFFD");          // cut short
+  EXPECT_EQ(NarrowToWide("\xC0\xAF"), u"\uFFFD");      // overlong "/"
+  EXPECT_EQ(NarrowToWide("\xED\xA0\x80"), u"\uFFFD");  // an encoded surrogate
 }
 
 }  // namespace

@@ -80,9 +80,7 @@ template <typename T>
 class TArray : public SerializableClass {
  public:
   // A negative count empties the array.
-  void Resize(int32_t count) {
-    elements.resize(count < 0 ? 0u : static_cast<size_t>(count));
-  }
+  void Resize(int32_t count) { elements.resize(count < 0 ? 0u : static_cast<size_t>(count)); }
 
   void Serialize(SerializeContext* context) override {
     auto count = static_cast<int32_t>(elements.size());

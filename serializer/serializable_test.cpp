@@ -109,8 +109,7 @@ TEST(TArray, RefusesNegativeAndOversizedCountsWithoutAllocating) {
 }
 
 TEST(FGUID, StoresFourWordsInOrder) {
-  EXPECT_EQ(SaveRecord(FGUID(1, 2, 3, 4)),
-            Hex("01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00"));
+  EXPECT_EQ(SaveRecord(FGUID(1, 2, 3, 4)), Hex("01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00"));
   FGUID guid;
   EXPECT_EQ(LoadRecord(Hex("04 03 02 01 00 00 00 00 FF FF FF FF 10 00 00 00"), guid), 0);
   EXPECT_EQ(guid.A, 0x01020304u);
@@ -120,10 +119,9 @@ TEST(FGUID, StoresFourWordsInOrder) {
 
 TEST(SerializeArray, MovesOwnedBuffersOneBytePerCall) {
   std::vector<uint8_t> buffer;
-  EXPECT_EQ(testing_support::LoadWith(Hex("01 02 03 04"),
-                                      [&](Tessel::SerializeContext* context) {
-                                        SerializeArray(context, buffer, 3);
-                                      }),
+  EXPECT_EQ(testing_support::LoadWith(
+                Hex("01 02 03 04"),
+                [&](Tessel::SerializeContext* context) { SerializeArray(context, buffer, 3); }),
             1);
   EXPECT_EQ(buffer, Hex("01 02 03"));
   // Saving a buffer shorter than the count pads it with zeros.

@@ -9,9 +9,7 @@ namespace {
 
 constexpr uint64_t kSmallSwap = 16;
 
-void ReverseBytes(uint8_t* bytes, uint64_t size) {
-  std::reverse(bytes, bytes + size);
-}
+void ReverseBytes(uint8_t* bytes, uint64_t size) { std::reverse(bytes, bytes + size); }
 
 }  // namespace
 
@@ -88,4 +86,3 @@ void SerializeContext::Open(std::string path, OpenMode mode) {
 }
 
 }  // namespace Tessel
-

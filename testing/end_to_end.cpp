@@ -136,7 +136,8 @@ void EndToEnd::SetUp() {
   };
   const int32_t count = word();
   for (int32_t i = 0; i < count; ++i) {
-    if (save.size() - at < 4) return ::testing::AssertionFailure() << "record " << i << " cut short";
+    if (save.size() - at < 4)
+      return ::testing::AssertionFailure() << "record " << i << " cut short";
     const int32_t length = word();
     if (length < 1 || save.size() - at < static_cast<size_t>(length) ||
         save[at + static_cast<size_t>(length) - 1] != 0) {
@@ -159,8 +160,9 @@ void EndToEnd::SetUp() {
              std::equal(container.begin(), container.end(), paths.begin() + static_cast<long>(at));
     });
     if (match == containers.end()) {
-      return ::testing::AssertionFailure() << "no container's paths start at " << at
-                                           << (at < paths.size() ? ": " + paths[at].substr(0, 200) : "");
+      return ::testing::AssertionFailure()
+             << "no container's paths start at " << at
+             << (at < paths.size() ? ": " + paths[at].substr(0, 200) : "");
     }
     at += match->size();
     containers.erase(match);
@@ -172,9 +174,10 @@ void EndToEnd::SetUp() {
 Folder ModTree(const std::string& modName, std::vector<std::string> files) {
   return Folder{
       "",
-      {Folder{"HollowVoyage",
-              {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}},
-              {}}},
+      {Folder{
+          "HollowVoyage",
+          {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}},
+          {}}},
       {}};
 }
 

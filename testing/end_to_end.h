@@ -58,7 +58,9 @@ class EndToEnd : public ::testing::TestWithParam<std::string> {
   std::unique_ptr<Installation> Install(const std::string& gameFolder = "Game") {
     return std::make_unique<Installation>(*runner_, gameFolder);
   }
-  int Run(const Installation& installation) { return runner_->Run(installation.executable).exitStatus; }
+  int Run(const Installation& installation) {
+    return runner_->Run(installation.executable).exitStatus;
+  }
   bool IsWine() const { return GetParam() == "wine"; }
 
   std::unique_ptr<Runner> runner_;

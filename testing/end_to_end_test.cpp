@@ -91,18 +91,23 @@ TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
               {}}},
       {}};
   ASSERT_TRUE(PlaceContainer(paks + "/ExampleMod.utoc", workedExample));
-  ASSERT_TRUE(PlaceContainer(paks + "/Alpha.utoc", ModTree("Alpha", {"A1.uasset", "A1.uexp", "A2.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Alpha.utoc",
+                             ModTree("Alpha", {"A1.uasset", "A1.uexp", "A2.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "/Mods/Beta.utoc", ModTree("Beta", {"B.uasset"})));
-  ASSERT_TRUE(PlaceContainer(paks + "/Mods/" + cyrillicCjk + ".utoc", ModTree(cyrillicCjk, {"X.uasset"})));
+  ASSERT_TRUE(
+      PlaceContainer(paks + "/Mods/" + cyrillicCjk + ".utoc", ModTree(cyrillicCjk, {"X.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "/Mods/Global.utoc", ModTree("Gamma", {"G.uasset"})));
   // Skipped: base-game names, other extensions, two levels down.
   ASSERT_TRUE(PlaceContainer(paks + "/global.utoc", ModTree("Base", {"Base.uasset"})));
-  ASSERT_TRUE(PlaceContainer(paks + "/pakchunk0-WindowsNoEditor.utoc", ModTree("Base", {"Base.uasset"})));
-  ASSERT_TRUE(PlaceContainer(paks + "/Mods/pakchunk25optional-WindowsNoEditor.utoc", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(
+      PlaceContainer(paks + "/pakchunk0-WindowsNoEditor.utoc", ModTree("Base", {"Base.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "/Mods/pakchunk25optional-WindowsNoEditor.utoc",
+                             ModTree("Base", {"Base.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "/Alpha.UTOC", ModTree("Base", {"Base.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "/Mods/Deep/Deep.utoc", ModTree("Base", {"Base.uasset"})));
   // Read but giving nothing: an encrypted container and a truncated one.
-  ASSERT_TRUE(PlaceContainer(paks + "/Secret.utoc", ModTree("Secret", {"S.uasset"}), IoStore::ContainerFlags::Encrypted));
+  ASSERT_TRUE(PlaceContainer(paks + "/Secret.utoc", ModTree("Secret", {"S.uasset"}),
+                             IoStore::ContainerFlags::Encrypted));
   ASSERT_TRUE(PlaceContainer(paks + "/Cut.utoc", ModTree("Cut", {"C.uasset"})));
   Bytes cut = ReadFile(paks + "/Cut.utoc");
   cut.resize(150);

@@ -64,7 +64,8 @@ TEST_F(InspectTest, TocShowsSectionsHeaderAndPaths) {
 }
 
 TEST_F(InspectTest, TocExplainsContainersThatGiveNothing) {
-  const auto encrypted = Inspect({"toc", Container("locked.utoc", IoStore::ContainerFlags::Encrypted | 0x40)});
+  const auto encrypted =
+      Inspect({"toc", Container("locked.utoc", IoStore::ContainerFlags::Encrypted | 0x40)});
   EXPECT_EQ(encrypted.exitStatus, 1);
   EXPECT_EQ(encrypted.json["directoryIndex"]["read"], false);
   EXPECT_EQ(encrypted.json["header"]["containerFlags"]["names"], Json::array({"Encrypted"}));
@@ -73,7 +74,8 @@ TEST_F(InspectTest, TocExplainsContainersThatGiveNothing) {
   // No chunks, so the index follows the header: its directory entries
   // start at 144 + 14, after the mount point "../../../".
   const std::string cut = dir / "cut.utoc";
-  ASSERT_TRUE(WriteToc(MakeToc(MakeDirectoryIndex("../../../", ModTree("M", {"A.uasset"})), 0, 0), cut));
+  ASSERT_TRUE(
+      WriteToc(MakeToc(MakeDirectoryIndex("../../../", ModTree("M", {"A.uasset"})), 0, 0), cut));
   const Bytes whole = ReadFile(cut);
   WriteFile(cut, Bytes(whole.begin(), whole.begin() + 160));  // inside the count
   const auto truncated = Inspect({"toc", cut});
@@ -106,7 +108,9 @@ TEST_F(InspectTest, ExitsWithTwoForUsageErrorsAndMissingFiles) {
   EXPECT_EQ(Inspect({"toc", dir / "missing.utoc"}).exitStatus, 2);
   EXPECT_EQ(Inspect({"save", dir / "missing.sav"}).exitStatus, 2);
   EXPECT_EQ(Inspect({"scan", dir / "missing"}).exitStatus, 2);
-  EXPECT_EQ(std::system((std::string(MODPATHS_INSPECT_EXE) + " frobnicate >/dev/null 2>&1").c_str()) >> 8, 2);
+  EXPECT_EQ(
+      std::system((std::string(MODPATHS_INSPECT_EXE) + " frobnicate >/dev/null 2>&1").c_str()) >> 8,
+      2);
   EXPECT_EQ(std::system((std::string(MODPATHS_INSPECT_EXE) + " >/dev/null 2>&1").c_str()) >> 8, 2);
 }
 
@@ -118,8 +122,10 @@ TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {
   WriteFile(install.binaries + "/SourceSave.sav", templateBytes);
   const std::string paks = install.paks + "/";
   ASSERT_TRUE(PlaceContainer(paks + "Good.utoc", ModTree("Good", {"G.uasset"})));
-  ASSERT_TRUE(PlaceContainer(paks + "Mods/Other.utoc", ModTree("Other", {"O1.uasset", "O2.uasset"})));
-  ASSERT_TRUE(PlaceContainer(paks + "Mods/Locked.utoc", ModTree("L", {"L.uasset"}), IoStore::ContainerFlags::Encrypted));
+  ASSERT_TRUE(
+      PlaceContainer(paks + "Mods/Other.utoc", ModTree("Other", {"O1.uasset", "O2.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "Mods/Locked.utoc", ModTree("L", {"L.uasset"}),
+                             IoStore::ContainerFlags::Encrypted));
   ASSERT_TRUE(PlaceContainer(paks + "global.utoc", ModTree("Base", {"B.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "Mods/Deep/Deep.utoc", ModTree("Deep", {"D.uasset"})));
   WriteFile(paks + "Readme.txt", "hello");
@@ -148,9 +154,11 @@ TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {
 TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   const Bytes templateBytes = Hex("47 56 41 53 01 00 00 00 00");
   WriteFile(dir / "SourceSave.sav", templateBytes);
-  ASSERT_TRUE(modpaths::WriteModPathsSave(dir / "good.sav", templateBytes, {"/Game/A.A", "/Game/B.B"}));
+  ASSERT_TRUE(
+      modpaths::WriteModPathsSave(dir / "good.sav", templateBytes, {"/Game/A.A", "/Game/B.B"}));
 
-  const auto withTemplate = Inspect({"save", dir / "good.sav", "--template", dir / "SourceSave.sav"});
+  const auto withTemplate =
+      Inspect({"save", dir / "good.sav", "--template", dir / "SourceSave.sav"});
   EXPECT_EQ(withTemplate.exitStatus, 0);
   EXPECT_EQ(withTemplate.json["listOffset"], templateBytes.size());
   EXPECT_EQ(withTemplate.json["paths"], Json::array({"/Game/A.A", "/Game/B.B"}));
@@ -174,7 +182,8 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   WriteFile(dir / "short.sav", damaged);
   const auto shortened = Inspect({"save", dir / "short.sav", "--template", dir / "SourceSave.sav"});
   EXPECT_EQ(shortened.exitStatus, 1);
-  EXPECT_NE(shortened.json["damage"]["message"].get<std::string>().find("closing marker"), std::string::npos);
+  EXPECT_NE(shortened.json["damage"]["message"].get<std::string>().find("closing marker"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ std::map<pid_t, std::chrono::steady_clock::time_point>& StartTimes() {
 
 pid_t StartProgram(const std::vector<std::string>& argv, const Environment& env,
                    const RunOptions& options) {
-  const std::string program = argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
+  const std::string program =
+      argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
   if (program.empty()) return -1;
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -51,7 +52,8 @@ RunResult WaitProgram(pid_t pid) {
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[pid]).count();
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[pid]).count();
   StartTimes().erase(pid);
   result.peakKilobytes = usage.ru_maxrss;
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);

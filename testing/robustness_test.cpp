@@ -63,7 +63,8 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   // A mount point whose length says 4 GiB, right after a 144-byte header
   // with no chunks.
   {
-    IoStore::FIoStoreTocResource toc = MakeToc(MakeDirectoryIndex("M", ModTree("X", {"X.uasset"})), 0, 0);
+    IoStore::FIoStoreTocResource toc =
+        MakeToc(MakeDirectoryIndex("M", ModTree("X", {"X.uasset"})), 0, 0);
     ASSERT_TRUE(WriteToc(toc, paks + "Hostile/Mount.utoc"));
     Patch(paks + "Hostile/Mount.utoc", 144, 0xFFFFFFFF);
   }
@@ -98,8 +99,9 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   doubled.File(2, kNoEntry);
   ASSERT_TRUE(Place(doubled, paks + "Hostile/Doubled.utoc"));
   // Links and names that point outside their tables.
-  ASSERT_TRUE(Place(HostileIndex({"Out.uasset"}).Dir(kNoEntry, 7, 9, 0).File(0, 3).File(5, kNoEntry),
-                    paks + "Hostile/Range.utoc"));
+  ASSERT_TRUE(
+      Place(HostileIndex({"Out.uasset"}).Dir(kNoEntry, 7, 9, 0).File(0, 3).File(5, kNoEntry),
+            paks + "Hostile/Range.utoc"));
 
   // Noise, and every tenth of a real-sized container.
   std::mt19937 random(20261207);
@@ -109,7 +111,8 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   Folder real{"", {}, {}};
   for (int group = 0; group < 50; ++group) {
     Folder folder{"Group" + std::to_string(group), {}, {}};
-    for (int i = 0; i < 200; ++i) folder.files.push_back("Asset" + std::to_string(i) + (i % 2 ? ".uexp" : ".uasset"));
+    for (int i = 0; i < 200; ++i)
+      folder.files.push_back("Asset" + std::to_string(i) + (i % 2 ? ".uexp" : ".uasset"));
     real.folders.push_back(folder);
   }
   const IoStore::FIoStoreTocResource realToc =
@@ -118,7 +121,9 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   const Bytes realBytes = ReadFile(install->root / "real.utoc");
   for (int tenth = 1; tenth < 10; ++tenth) {
     WriteFile(paks + "Hostile/Real" + std::to_string(tenth) + "0.utoc",
-              Bytes(realBytes.begin(), realBytes.begin() + static_cast<long>(realBytes.size() * static_cast<size_t>(tenth) / 10)));
+              Bytes(realBytes.begin(),
+                    realBytes.begin() +
+                        static_cast<long>(realBytes.size() * static_cast<size_t>(tenth) / 10)));
   }
 
   const RunResult run = runner_->Run(install->executable);
@@ -150,7 +155,8 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
               {"/Game/Mods/Fine/C.C"},
               {deepPath},
               {"/Game/L/Loop.Loop", "/Game/L/Loop.Loop"},  // two entries, one name
-              {"/Game/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/y/Twice.Twice"},
+              {"/Game/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/"
+               "x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/y/Twice.Twice"},
               {"/Game/Out.Out"}}));
 }
 
@@ -212,12 +218,14 @@ TEST_P(SaveFailures, AReadOnlySaveStaysUntouched) {
 
 TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
   if (!IsWine()) GTEST_SKIP() << "POSIX has no mandatory locks";
-  const std::string holder = std::string(MODPATHS_WINDOWS_EXE).substr(0, std::string(MODPATHS_WINDOWS_EXE).rfind('/')) +
-                             "/modpaths-hold-file.exe";
+  const std::string holder =
+      std::string(MODPATHS_WINDOWS_EXE).substr(0, std::string(MODPATHS_WINDOWS_EXE).rfind('/')) +
+      "/modpaths-hold-file.exe";
   ASSERT_TRUE(FileExists(holder));
   WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
   const std::string ready = install_->root / "held";
-  const pid_t pid = StartProgram(runner_->Command(holder, {install_->output, ready, "30"}), runner_->Env());
+  const pid_t pid =
+      StartProgram(runner_->Command(holder, {install_->output, ready, "30"}), runner_->Env());
   ASSERT_GT(pid, 0);
   for (int wait = 0; wait < 600 && !FileExists(ready); ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

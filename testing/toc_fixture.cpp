@@ -78,7 +78,8 @@ RawIndex::RawIndex(const std::string& mountPoint, std::initializer_list<const ch
   for (const char* name : names) index.StringTable.elements.emplace_back(name);
 }
 
-RawIndex& RawIndex::Dir(uint32_t name, uint32_t firstChild, uint32_t nextSibling, uint32_t firstFile) {
+RawIndex& RawIndex::Dir(uint32_t name, uint32_t firstChild, uint32_t nextSibling,
+                        uint32_t firstFile) {
   IoStore::FIoDirectoryIndexEntry entry;
   entry.Name = name;
   entry.FirstChildEntry = firstChild;

@@ -17,8 +17,10 @@ using testing_support::MakeFolders;
 
 // Content/Mods/<mod>/<kind>/<group>/<prefix>_<kind>_<n>.{uasset,uexp}
 Folder ModTree(const std::string& mod, int files) {
-  static const char* const kKinds[][2] = {{"Meshes", "SM"},     {"Textures", "T"},
-                                          {"Materials", "MI"},  {"Blueprints", "BP"},
+  static const char* const kKinds[][2] = {{"Meshes", "SM"},
+                                          {"Textures", "T"},
+                                          {"Materials", "MI"},
+                                          {"Blueprints", "BP"},
                                           {"Animations", "A"}};
   const int groupsPerKind = 10;
   const int perGroup = files / (5 * groupsPerKind * 2);
@@ -38,8 +40,12 @@ Folder ModTree(const std::string& mod, int files) {
     }
     modFolder.folders.push_back(std::move(kindFolder));
   }
-  for (; made < files; ++made) modFolder.files.push_back("Extra_" + std::to_string(made) + ".ubulk");
-  return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {modFolder}, {}}}, {}}}, {}}}, {}};
+  for (; made < files; ++made)
+    modFolder.files.push_back("Extra_" + std::to_string(made) + ".ubulk");
+  return Folder{
+      "",
+      {Folder{"HollowVoyage", {Folder{"Content", {Folder{"Mods", {modFolder}, {}}}, {}}}, {}}},
+      {}};
 }
 
 }  // namespace
@@ -58,8 +64,9 @@ int main(int argc, char** argv) {
   for (int c = 0; c < containers; ++c) {
     const std::string mod = "Mod" + std::to_string(c);
     // Each file is a chunk; a tenth of them are split into compressed blocks.
-    auto toc = testing_support::MakeToc(testing_support::MakeDirectoryIndex("../../../", ModTree(mod, files)),
-                                        files, files / 10, IoStore::ContainerFlags::Compressed);
+    auto toc = testing_support::MakeToc(
+        testing_support::MakeDirectoryIndex("../../../", ModTree(mod, files)), files, files / 10,
+        IoStore::ContainerFlags::Compressed);
     const std::string folder = game + "/Content/Paks" + (c % 2 ? "/Mods/" : "/");
     if (!testing_support::WriteToc(std::move(toc), folder + mod + ".utoc")) {
       std::fprintf(stderr, "cannot write %s\n", (folder + mod + ".utoc").c_str());

@@ -23,7 +23,8 @@ Folder InContent(std::vector<Folder> folders) {
 bool Container(const std::string& path, const Folder& tree, uint8_t flags = 0) {
   MakeFolders(path.substr(0, path.rfind('/')));
   return testing_support::WriteToc(
-      testing_support::MakeToc(testing_support::MakeDirectoryIndex("../../../", tree), 4, 1, flags), path);
+      testing_support::MakeToc(testing_support::MakeDirectoryIndex("../../../", tree), 4, 1, flags),
+      path);
 }
 
 int Make(const std::string& game) {
@@ -38,20 +39,22 @@ int Make(const std::string& game) {
   const bool made =
       Container(paks + "/global.utoc", base) &&
       Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
-      Container(paks + "/ExampleMod.utoc",
-                Folder{"",
-                       {Folder{"HollowVoyage",
-                               {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
-                                Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
-                               {}}},
-                       {}}) &&
-      Container(paks + "/Mods/BetterSails.utoc",
-                InContent({Folder{"Mods",
-                                  {Folder{"BetterSails",
-                                          {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
-                                           Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
-                                          {"BP_Sail.uasset"}}},
-                                  {}}})) &&
+      Container(
+          paks + "/ExampleMod.utoc",
+          Folder{"",
+                 {Folder{"HollowVoyage",
+                         {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
+                          Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
+                         {}}},
+                 {}}) &&
+      Container(
+          paks + "/Mods/BetterSails.utoc",
+          InContent({Folder{"Mods",
+                            {Folder{"BetterSails",
+                                    {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
+                                     Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
+                                    {"BP_Sail.uasset"}}},
+                            {}}})) &&
       Container(paks + "/Mods/LockedMod.utoc", InContent({Folder{"Mods", {}, {"Secret.uasset"}}}),
                 IoStore::ContainerFlags::Encrypted);
   if (!made) std::fprintf(stderr, "cannot write the sample containers\n");
