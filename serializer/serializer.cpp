@@ -13,11 +13,7 @@ void ReverseBytes(uint8_t* bytes, uint64_t size) { std::reverse(bytes, bytes + s
 
 }  // namespace
 
-void DiskReader::Serialize(void* data, uint64_t size, bool allowSwap) {
-  if (!(swapBytes && allowSwap)) {
-    file.Read(data, size);
-    return;
-  }
+void DiskReader::SerializeSwapped(void* data, uint64_t size) {
   // Read into a copy so that a short read leaves the destination as the
   // plain read would: the bytes that came, at its start.
   std::vector<uint8_t> copy(static_cast<const uint8_t*>(data),
@@ -41,11 +37,7 @@ bool DiskReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what
   return false;
 }
 
-void DiskWriter::Serialize(void* data, uint64_t size, bool allowSwap) {
-  if (!(swapBytes && allowSwap)) {
-    file.Write(data, size);
-    return;
-  }
+void DiskWriter::SerializeSwapped(void* data, uint64_t size) {
   if (size <= kSmallSwap) {
     uint8_t reversed[kSmallSwap];
     std::reverse_copy(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size,

@@ -49,19 +49,40 @@ class DiskSerializer : public BaseSerializer {
 class DiskReader final : public DiskSerializer {
  public:
   int64_t GetSize() override { return file.Size(); }
-  void Serialize(void* data, uint64_t size, bool allowSwap) override;
+  // Inline, so that callers who know they hold a DiskReader get each
+  // one-byte transfer down to a copy from the stream's buffer.
+  void Serialize(void* data, uint64_t size, bool allowSwap) override {
+    if (swapBytes && allowSwap) {
+      SerializeSwapped(data, size);
+    } else {
+      file.Read(data, size);
+    }
+  }
   void Close() override { file.Close(false); }
   bool CanHold(int64_t count, uint64_t itemSize, std::string_view what = {}) override;
+
+ private:
+  void SerializeSwapped(void* data, uint64_t size);
 };
 
 class DiskWriter final : public DiskSerializer {
  public:
   int64_t GetSize() override { return 0; }
-  void Serialize(void* data, uint64_t size, bool allowSwap) override;
+  void Serialize(void* data, uint64_t size, bool allowSwap) override {
+    if (swapBytes && allowSwap) {
+      SerializeSwapped(data, size);
+    } else {
+      file.Write(data, size);
+    }
+  }
   // The bytes reach the disk before Close returns, so that a file that
   // closed without failing can safely replace another.
   void Close() override { file.Close(true); }
   bool CanHold(int64_t, uint64_t, std::string_view = {}) override { return true; }
+
+ private:
+  // Writes a reversed copy; the caller's bytes stay as they are.
+  void SerializeSwapped(void* data, uint64_t size);
 };
 
 enum class OpenMode { Read = 0, Write = 1 };
