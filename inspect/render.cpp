@@ -14,14 +14,19 @@ std::string Str(const Json& value) {
   return value.dump();
 }
 
+// "title (N):" and then each string of the array on a line of its own.
+void List(const std::string& title, const Json& items, std::string& out) {
+  out += title + " (" + std::to_string(items.size()) + "):\n";
+  for (const Json& item : items) out += "  " + item.get<std::string>() + "\n";
+}
+
 void Problems(const Json& report, std::string& out) {
   const Json& problems = report["problems"];
   if (problems.empty()) {
     out += "no problems found\n";
     return;
   }
-  out += "problems (" + std::to_string(problems.size()) + "):\n";
-  for (const Json& problem : problems) out += "  " + problem.get<std::string>() + "\n";
+  List("problems", problems, out);
 }
 
 void ReadSummary(const Json& read, std::string& out, const std::string& indent) {
@@ -99,11 +104,9 @@ std::string RenderToc(const Json& report) {
   }
   WalkSummary(report["walk"], out, "");
   if (report.contains("files")) {
-    out += "files (" + std::to_string(report["files"].size()) + "):\n";
-    for (const Json& file : report["files"]) out += "  " + file.get<std::string>() + "\n";
+    List("files", report["files"], out);
   }
-  out += "package paths (" + std::to_string(report["packagePaths"].size()) + "):\n";
-  for (const Json& path : report["packagePaths"]) out += "  " + path.get<std::string>() + "\n";
+  List("package paths", report["packagePaths"], out);
   Problems(report, out);
   return out;
 }
@@ -127,9 +130,7 @@ std::string RenderScan(const Json& report) {
     ReadSummary(container["read"], out, "    ");
     WalkSummary(container["walk"], out, "    ");
   }
-  out += "package paths the tool writes, in order (" +
-         std::to_string(report["packagePaths"].size()) + "):\n";
-  for (const Json& path : report["packagePaths"]) out += "  " + path.get<std::string>() + "\n";
+  List("package paths the tool writes, in order", report["packagePaths"], out);
   Problems(report, out);
   return out;
 }
@@ -150,8 +151,7 @@ std::string RenderSave(const Json& report) {
   }
   out += "list starts at offset: " + Str(report["listOffset"]) + "\n";
   out += "count: " + Str(report["count"]) + "\n";
-  out += "paths (" + std::to_string(report["paths"].size()) + "):\n";
-  for (const Json& path : report["paths"]) out += "  " + path.get<std::string>() + "\n";
+  List("paths", report["paths"], out);
   out += std::string("closing marker and records: ") +
          (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
   Problems(report, out);
