@@ -39,7 +39,6 @@ std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
   for (const platform::DirectoryEntry& entry : entries) {
     const std::string path = folder + separator + entry.name;
     if (entry.isFolder) {
-      if (entry.name == "." || entry.name == "..") continue;
       if (!recurse) {
         if (observer) observer->Listed(path, Decision::TooDeep);
         continue;

@@ -1,12 +1,8 @@
 #include "app/save_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "testing/process.h"
 #include "testing/test_files.h"
 
 namespace modpaths {
@@ -66,7 +62,7 @@ TEST_F(SaveFileTest, CreatesNoFolders) {
 
 TEST_F(SaveFileTest, LeavesAReadOnlyOutputUntouched) {
   WriteFile(output, Hex("01 02 03"));
-  chmod(output.c_str(), 0444);
+  testing_support::SetReadOnly(output);
   EXPECT_FALSE(WriteModPathsSave(output, Hex("AA"), {"/Game/A.A"}));
   EXPECT_EQ(ReadFile(output), Hex("01 02 03"));
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
@@ -77,19 +73,11 @@ TEST_F(SaveFileTest, AWriteThatFailsMidwayKeepsThePreviousOutput) {
   WriteFile(output, previous);
   // A child process with a 64 KiB file-size limit writes a 1 MiB save: the
   // write fails partway, as on a full disk.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{64 * 1024, 64 * 1024};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool replaced = WriteModPathsSave(output, Bytes(1 << 20, 0x42), {"/Game/A.A"});
-    _exit(replaced ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save was reported as written";
+  const std::optional<int> status = testing_support::RunInChildWithFileSizeLimit(64 * 1024, [&] {
+    return WriteModPathsSave(output, Bytes(1 << 20, 0x42), {"/Game/A.A"}) ? 1 : 0;
+  });
+  if (!status) GTEST_SKIP() << "needs fork and RLIMIT_FSIZE; Windows has neither";
+  EXPECT_EQ(*status, 0) << "the save was reported as written";
   EXPECT_EQ(ReadFile(output), previous);
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
 }
@@ -115,7 +103,7 @@ TEST_F(SaveFileTest, RefusesTemplatesThatAreNotReadableFiles) {
   // 2 GiB, sparse: refused from its size, before anything is read.
   const std::string huge = dir / "Huge.sav";
   WriteFile(huge, Bytes{});
-  ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
+  testing_support::ResizeFile(huge, uint64_t{1} << 31);
   EXPECT_FALSE(ReadSaveTemplate(huge, read));
   EXPECT_TRUE(read.empty());
 }

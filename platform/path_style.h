@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -14,5 +15,16 @@ struct PathStyle {
 
 inline constexpr PathStyle kWindowsPaths{'\\', "\\/"};
 inline constexpr PathStyle kPosixPaths{'/', "/"};
+
+// Paths from 248 UTF-16 units up need the extended-length prefix before the
+// wide Windows API takes them. MAX_PATH is 260, but creating a folder leaves
+// room for an 8.3 name (12 units), so 248 is where the first call starts
+// refusing a plain path. A long absolute path "X:\..." becomes "\\?\X:\...",
+// a long "\\server\share\..." becomes "\\?\UNC\server\share\...". The system
+// does not tidy prefixed paths, so this does: "/" becomes "\", and empty and
+// "." components and ".." with what it cancels are taken out. Short paths,
+// relative paths and paths that already carry a prefix are left as they are.
+inline constexpr size_t kLongPathThreshold = 248;
+std::u16string ExtendedLengthPath(std::u16string_view path);
 
 }  // namespace platform

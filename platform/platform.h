@@ -29,9 +29,8 @@ struct DirectoryEntry {
   bool isFolder = false;
 };
 
-// Every entry of one folder, "." and ".." included where the system lists
-// them, in the order the system delivers them. False when the folder cannot
-// be listed.
+// Every entry of one folder but "." and "..", in the order the system
+// delivers them. False when the folder cannot be listed.
 bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries);
 
 enum class FileMode {

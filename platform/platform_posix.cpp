@@ -54,6 +54,7 @@ bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries)
   while (const dirent* entry = readdir(dir)) {
     DirectoryEntry item;
     item.name = entry->d_name;
+    if (item.name == "." || item.name == "..") continue;
     if (entry->d_type == DT_DIR) {
       item.isFolder = true;
     } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {

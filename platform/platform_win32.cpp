@@ -1,6 +1,6 @@
 // The Windows side of the platform layer. Every path goes to the wide API as
 // UTF-16, so names outside the ANSI code page work, and nothing is cut at
-// MAX_PATH: long paths get the "\\?\" prefix.
+// MAX_PATH: long paths get the "\\?\" prefix (ExtendedLengthPath).
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -21,37 +21,20 @@
 namespace platform {
 namespace {
 
-std::wstring ToWide(const std::string& text) {
-  std::wstring wide;
-  if (text.empty()) return wide;
-  if (text.size() > static_cast<size_t>(INT32_MAX)) return wide;
-  const int length = static_cast<int>(text.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-  if (units <= 0) return wide;
-  wide.resize(static_cast<size_t>(units));
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), units);
-  return wide;
-}
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+
+std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 std::string ToNarrow(const wchar_t* text) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
   return WideToNarrow(reinterpret_cast<const char16_t*>(text));
 }
 
-// Windows refuses paths of MAX_PATH units or more unless they carry the
-// extended-length prefix, which in turn needs an absolute path with
-// backslashes only.
 std::wstring ForApi(const std::string& path) {
-  std::wstring wide = ToWide(path);
-  if (wide.size() < MAX_PATH - 12) return wide;
-  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
-  for (wchar_t& c : wide) {
-    if (c == L'/') c = L'\\';
-  }
-  if (wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\')
-    return L"\\\\?\\UNC\\" + wide.substr(2);
-  if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
-  return wide;
+  return ToWide(ExtendedLengthPath(NarrowToWide(path)));
+}
+
+bool IsDotOrDotDot(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -97,6 +80,7 @@ bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries)
   HANDLE search = FindFirstFileW(pattern.c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
+    if (IsDotOrDotDot(data.cFileName)) continue;
     DirectoryEntry entry;
     entry.name = ToNarrow(data.cFileName);
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

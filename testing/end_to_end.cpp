@@ -1,6 +1,6 @@
 #include "testing/end_to_end.h"
 
-#include <sys/stat.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,13 +9,31 @@
 namespace testing_support {
 namespace {
 
+// The children get their own locale, never the caller's: Wine maps Unix file
+// names through it, and without a UTF-8 one it cannot open a non-Latin
+// folder. C.UTF-8 is on every Debian.
 Environment BaseEnvironment() {
   Environment env;
-  for (const char* name : {"PATH", "TMPDIR", "LANG", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+  for (const char* name : {"PATH", "TMPDIR", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
     if (const char* value = std::getenv(name)) env[name] = value;
   }
+  env["LANG"] = "C.UTF-8";
+  env["LC_ALL"] = "C.UTF-8";
   return env;
 }
+
+// Runs these tests as if started with no locale at all (a minimal container,
+// `env -i`), so that a child depending on the caller's locale fails here
+// rather than on a newcomer's machine.
+class WithoutCallersLocale : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LC_COLLATE"})
+      unsetenv(name);
+  }
+};
+const auto* const kWithoutCallersLocale =
+    ::testing::AddGlobalTestEnvironment(new WithoutCallersLocale);
 
 class NativeRunner : public Runner {
  public:
@@ -110,7 +128,7 @@ Installation::Installation(Runner& runner, const std::string& gameFolder)
   MakeFolders(binaries);
   MakeFolders(paks);
   WriteFile(executable, ReadFile(runner.Executable()));
-  chmod(executable.c_str(), 0755);
+  MakeExecutable(executable);
 }
 
 void EndToEnd::SetUp() {

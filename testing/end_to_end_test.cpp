@@ -125,6 +125,6 @@ TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runners, EndToEnd, ::testing::Values("native", "wine"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& instance) { return instance.param; });
 
 }  // namespace

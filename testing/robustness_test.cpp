@@ -5,8 +5,6 @@
 // where the tool could remove it.
 
 #include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -184,7 +182,7 @@ class SaveFailures : public EndToEnd {
 TEST_P(SaveFailures, AWriteFailingMidwayKeepsThePreviousSave) {
   if (IsWine()) GTEST_SKIP() << "the file-size limit would apply to Wine itself";
   WriteFile(install_->binaries + "/SourceSave.sav", Bytes(1 << 20, 0x42));
-  const RunResult run = runner_->Run(install_->executable, RunOptions{256 * 1024});
+  const RunResult run = runner_->Run(install_->executable, RunOptions{256 * 1024, {}, {}});
   EXPECT_EQ(run.exitStatus, 0);
   ExpectPreviousSaveAlone();
 }
@@ -192,12 +190,12 @@ TEST_P(SaveFailures, AWriteFailingMidwayKeepsThePreviousSave) {
 TEST_P(SaveFailures, AProcessKilledWhileWritingKeepsThePreviousSave) {
   if (IsWine()) GTEST_SKIP() << "covered natively; Wine adds nothing to a killed process";
   WriteFile(install_->binaries + "/SourceSave.sav", Bytes(200 << 20, 0x42));
-  const pid_t pid = StartProgram(runner_->Command(install_->executable, {}), runner_->Env());
+  const Process pid = StartProgram(runner_->Command(install_->executable, {}), runner_->Env());
   ASSERT_GT(pid, 0);
   bool killed = false;
   for (int wait = 0; wait < 20000 && !killed; ++wait) {
     if (ListNames(install_->saveFolder).size() > 1) {
-      kill(pid, SIGKILL);
+      KillProgram(pid);
       killed = true;
     } else {
       std::this_thread::sleep_for(std::chrono::microseconds(500));
@@ -211,7 +209,7 @@ TEST_P(SaveFailures, AProcessKilledWhileWritingKeepsThePreviousSave) {
 
 TEST_P(SaveFailures, AReadOnlySaveStaysUntouched) {
   WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
-  chmod(install_->output.c_str(), 0444);
+  SetReadOnly(install_->output);
   EXPECT_EQ(Run(*install_), 0);
   ExpectPreviousSaveAlone();
 }
@@ -224,7 +222,7 @@ TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
   ASSERT_TRUE(FileExists(holder));
   WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
   const std::string ready = install_->root / "held";
-  const pid_t pid =
+  const Process pid =
       StartProgram(runner_->Command(holder, {install_->output, ready, "30"}), runner_->Env());
   ASSERT_GT(pid, 0);
   for (int wait = 0; wait < 600 && !FileExists(ready); ++wait) {
@@ -232,12 +230,12 @@ TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
   }
   ASSERT_TRUE(FileExists(ready)) << "the holder did not get the file";
   EXPECT_EQ(Run(*install_), 0);
-  kill(pid, SIGKILL);
+  KillProgram(pid);
   WaitProgram(pid);
   ExpectPreviousSaveAlone();
 }
 
 INSTANTIATE_TEST_SUITE_P(Runners, SaveFailures, ::testing::Values("native", "wine"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& instance) { return instance.param; });
 
 }  // namespace

@@ -15,7 +15,8 @@ Bytes Hex(std::string_view text);
 std::string ToHex(const Bytes& bytes);
 Bytes Join(std::initializer_list<Bytes> parts);
 
-// A fresh folder below $TMPDIR (or /tmp), removed with everything in it.
+// A fresh folder below $TMPDIR (or the system's temporary folder), removed
+// with everything in it.
 class TempDir {
  public:
   TempDir();
@@ -36,7 +37,15 @@ void WriteFile(const std::string& path, std::string_view text);
 // Empty when the file cannot be read; `exists` tells the two apart.
 Bytes ReadFile(const std::string& path, bool* exists = nullptr);
 bool FileExists(const std::string& path);
+// Names in the folder, without "." and "..".
 std::vector<std::string> ListNames(const std::string& folder);
+// Takes the write permission away (Windows: the read-only attribute), or
+// gives it back.
+void SetReadOnly(const std::string& path, bool readOnly = true);
+// Lets the owner run the file (POSIX; nothing to do on Windows).
+void MakeExecutable(const std::string& path);
+// Cuts or extends a file; extended bytes read as zeros.
+void ResizeFile(const std::string& path, uint64_t size);
 void RemoveTree(const std::string& path);
 
 }  // namespace testing_support

@@ -1,5 +1,4 @@
-#include "testing/process.h"
-
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,6 +8,10 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "testing/process.h"
+
+extern char** environ;
+
 namespace testing_support {
 namespace {
 
@@ -17,10 +20,19 @@ std::map<pid_t, std::chrono::steady_clock::time_point>& StartTimes() {
   return times;
 }
 
+// In the child, between fork and exec: only async-signal-safe calls.
+void RedirectTo(const std::string& file, int fd) {
+  if (file.empty()) return;
+  const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (out < 0) _exit(127);
+  dup2(out, fd);
+  close(out);
+}
+
 }  // namespace
 
-pid_t StartProgram(const std::vector<std::string>& argv, const Environment& env,
-                   const RunOptions& options) {
+Process StartProgram(const std::vector<std::string>& argv, const Environment& env,
+                     const RunOptions& options) {
   const std::string program =
       argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
   if (program.empty()) return -1;
@@ -39,6 +51,8 @@ pid_t StartProgram(const std::vector<std::string>& argv, const Environment& env,
       const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
+    RedirectTo(options.outputFile, STDOUT_FILENO);
+    RedirectTo(options.errorFile, STDERR_FILENO);
     execve(program.c_str(), args.data(), envp.data());
     _exit(127);
   }
@@ -46,9 +60,10 @@ pid_t StartProgram(const std::vector<std::string>& argv, const Environment& env,
   return pid;
 }
 
-RunResult WaitProgram(pid_t pid) {
+RunResult WaitProgram(Process process) {
   RunResult result;
-  if (pid <= 0) return result;
+  if (process <= 0) return result;
+  const auto pid = static_cast<pid_t>(process);
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return result;
@@ -59,6 +74,10 @@ RunResult WaitProgram(pid_t pid) {
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;
+}
+
+void KillProgram(Process process) {
+  if (process > 0) kill(static_cast<pid_t>(process), SIGKILL);
 }
 
 RunResult RunMeasured(const std::vector<std::string>& argv, const Environment& env,
@@ -85,6 +104,32 @@ std::string FindOnPath(const std::string& program) {
     }
   }
   return {};
+}
+
+std::optional<int> RunInChildWithFileSizeLimit(uint64_t fileSizeLimit,
+                                               const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    // A write past the limit then fails instead of killing the child.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{fileSizeLimit, fileSizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+Environment CurrentEnvironment() {
+  Environment env;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string pair = *entry;
+    const size_t equals = pair.find('=');
+    if (equals != std::string::npos) env[pair.substr(0, equals)] = pair.substr(equals + 1);
+  }
+  return env;
 }
 
 }  // namespace testing_support

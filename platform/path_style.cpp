@@ -1,0 +1,58 @@
+#include "platform/path_style.h"
+
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+// `root` stays as it is; the components after it are tidied.
+std::u16string Tidied(std::u16string root, std::u16string_view rest) {
+  std::vector<std::u16string_view> kept;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = start;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    const std::u16string_view part = rest.substr(start, end - start);
+    if (part == u"..") {
+      if (!kept.empty()) kept.pop_back();
+    } else if (!part.empty() && part != u".") {
+      kept.push_back(part);
+    }
+    start = end + 1;
+  }
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) root += u'\\';
+    root += kept[i];
+  }
+  return root;
+}
+
+}  // namespace
+
+std::u16string ExtendedLengthPath(std::u16string_view path) {
+  if (path.size() < kLongPathThreshold) return std::u16string(path);
+  if (path.substr(0, 4) == u"\\\\?\\" || path.substr(0, 4) == u"\\\\.\\") {
+    return std::u16string(path);
+  }
+  if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // \\server\share: the server and the share are the root.
+    size_t at = 2;
+    for (int part = 0; part < 2; ++part) {
+      while (at < path.size() && !IsSeparator(path[at])) ++at;
+      if (part == 0) ++at;
+    }
+    std::u16string root = u"\\\\?\\UNC\\";
+    for (const char16_t c : path.substr(2, at - 2)) root += IsSeparator(c) ? u'\\' : c;
+    return Tidied(root + u'\\', at < path.size() ? path.substr(at + 1) : std::u16string_view());
+  }
+  if (path.size() > 2 && IsLetter(path[0]) && path[1] == u':' && IsSeparator(path[2])) {
+    return Tidied(u"\\\\?\\" + std::u16string(path.substr(0, 2)) + u'\\', path.substr(3));
+  }
+  return std::u16string(path);
+}
+
+}  // namespace platform
