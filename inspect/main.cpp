@@ -4,6 +4,7 @@
 //   modpaths-inspect toc FILE.utoc [--files] [--json]
 //   modpaths-inspect scan FOLDER [--json]
 //   modpaths-inspect save FILE.sav [--template SourceSave.sav] [--json]
+//   modpaths-inspect --version
 //
 // Exit status: 0 all is well, 1 a problem was found, 2 a usage error or an
 // input that cannot be opened.
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Shows what modpaths sees: containers, their tables of contents, and the save it writes."};
   app.name("modpaths-inspect");
+  app.set_version_flag("--version", std::string("modpaths-inspect ") + MODPATHS_VERSION);
   app.require_subcommand(1);
 
   bool json = false;
@@ -54,8 +56,11 @@ int main(int argc, char** argv) {
     arguments.erase(arguments.begin());
     std::reverse(arguments.begin(), arguments.end());
     app.parse(arguments);
-  } catch (const CLI::CallForHelp& help) {
+  } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    std::printf("%s\n", version.what());
     return 0;
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "modpaths-inspect: %s\n%s", error.what(), app.help().c_str());
