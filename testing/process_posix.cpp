@@ -80,15 +80,6 @@ void KillProgram(Process process) {
   if (process > 0) kill(static_cast<pid_t>(process), SIGKILL);
 }
 
-RunResult RunMeasured(const std::vector<std::string>& argv, const Environment& env,
-                      const RunOptions& options) {
-  return WaitProgram(StartProgram(argv, env, options));
-}
-
-int RunProgram(const std::vector<std::string>& argv, const Environment& env) {
-  return RunMeasured(argv, env).exitStatus;
-}
-
 std::string FindOnPath(const std::string& program) {
   const char* path = std::getenv("PATH");
   std::string rest = path ? path : "/usr/local/bin:/usr/bin:/bin";

@@ -119,15 +119,6 @@ void KillProgram(Process process) {
   if (process > 0) TerminateProcess(reinterpret_cast<HANDLE>(static_cast<intptr_t>(process)), 137);
 }
 
-RunResult RunMeasured(const std::vector<std::string>& argv, const Environment& env,
-                      const RunOptions& options) {
-  return WaitProgram(StartProgram(argv, env, options));
-}
-
-int RunProgram(const std::vector<std::string>& argv, const Environment& env) {
-  return RunMeasured(argv, env).exitStatus;
-}
-
 std::string FindOnPath(const std::string& program) {
   wchar_t found[32768];
   const DWORD length =
