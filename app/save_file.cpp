@@ -1,16 +1,47 @@
 #include "app/save_file.h"
 
-#include <cstring>
-
 #include "platform/platform.h"
+#include "serializer/serializable.h"
 #include "serializer/serializer.h"
 
 namespace modpaths {
 namespace {
 
+using IoStore::FString;
+
 constexpr int64_t kTooLargeTemplate = int64_t{1} << 31;  // 2 GiB
-constexpr uint8_t kClosingMarker[13] = {0x05, 0x00, 0x00, 0x00, 'N',  'o', 'n',
-                                        'e',  0x00, 0x00, 0x00, 0x00, 0x00};
+
+// What ends the list.
+// Layout: the FString "None" (uint32 5, "None", a zero byte), then a uint32
+// zero.
+class ClosingMarker : public IoStore::SerializableClass {
+ public:
+  static constexpr uint64_t kEncodedSize = 13;
+
+  void Serialize(Tessel::SerializeContext* context) override {
+    name.Serialize(context);
+    context->serializer->Serialize(&zero, sizeof zero, true);
+  }
+  bool IsExpected() const { return name.length == 5 && name.Value() == "None" && zero == 0; }
+
+  FString name{"None"};
+  uint32_t zero = 0;
+};
+
+// Everything after the template: the paths as a TArray of FString, then the
+// closing marker. The template's bytes go out one per call, like every byte
+// buffer.
+void SerializeSave(Tessel::SerializeContext* context, const std::vector<uint8_t>& templateBytes,
+                   const std::vector<std::string>& paths) {
+  // Saving only reads the buffer it is given.
+  IoStore::SerializeArray(context, const_cast<uint8_t*>(templateBytes.data()),
+                          templateBytes.size(), 1);
+  IoStore::TArray<FString> list;
+  list.elements.reserve(paths.size());
+  for (const std::string& path : paths) list.elements.emplace_back(path);
+  list.Serialize(context);
+  ClosingMarker().Serialize(context);
+}
 
 // Claims a new file beside `outputPath` that no one else is using.
 bool CreateTemporaryFile(const std::string& outputPath, std::string& temporary) {
@@ -24,26 +55,6 @@ bool CreateTemporaryFile(const std::string& outputPath, std::string& temporary) 
   return false;
 }
 
-// Every byte of the template and of each path goes to the writer singly.
-template <typename Writer>
-void WriteSave(Writer& writer, const std::vector<uint8_t>& templateBytes,
-               const std::vector<std::string>& paths) {
-  for (uint8_t byte : templateBytes) writer.Serialize(&byte, 1, true);
-  auto count = static_cast<int32_t>(paths.size());
-  writer.Serialize(&count, sizeof count, true);
-  for (const std::string& path : paths) {
-    auto length = static_cast<int32_t>(path.size() + 1);
-    writer.Serialize(&length, sizeof length, true);
-    // c_str() keeps the terminating zero byte, which the record includes.
-    const char* bytes = path.c_str();
-    for (int32_t i = 0; i < length; ++i) {
-      char byte = bytes[i];
-      writer.Serialize(&byte, 1, true);
-    }
-  }
-  for (uint8_t byte : kClosingMarker) writer.Serialize(&byte, 1, true);
-}
-
 }  // namespace
 
 bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes) {
@@ -54,7 +65,7 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes) {
   if (size < 0 || size >= kTooLargeTemplate) return false;
   const auto length = static_cast<uint32_t>(size);
   bytes.assign(length, 0);
-  for (uint32_t i = 0; i < length; ++i) reader.Serialize(&bytes[i], 1, true);
+  IoStore::SerializeArray(&context, bytes.data(), length, 1);
   reader.Close();
   return !reader.IsFailed();
 }
@@ -68,16 +79,9 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
   {
     Tessel::SerializeContext context;
     context.Open(temporary, Tessel::OpenMode::Write);
-    Tessel::BaseSerializer& writer = *context.serializer;
-    // A Write context holds a disk writer; naming its type makes each
-    // one-byte call a direct, inlined one.
-    if (auto* disk = dynamic_cast<Tessel::DiskWriter*>(&writer)) {
-      WriteSave(*disk, templateBytes, paths);
-    } else {
-      WriteSave(writer, templateBytes, paths);
-    }
-    writer.Close();
-    written = !writer.IsFailed();
+    SerializeSave(&context, templateBytes, paths);
+    context.serializer->Close();
+    written = !context.serializer->IsFailed();
   }
 
   if (written && platform::RenameOver(temporary, outputPath)) return true;
@@ -87,67 +91,77 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
 
 namespace {
 
+// Reads the list through the records the writer used, element by element
+// rather than as one TArray, so that a damaged record can be named.
 DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keepPaths) {
   DecodedSave decoded;
   decoded.listOffset = static_cast<int64_t>(start);
-  uint64_t at = start;
+  Tessel::SerializeContext context;
+  context.OpenMemory(save.data(), save.size());
+  Tessel::BaseSerializer& reader = *context.serializer;
+  const auto size = static_cast<int64_t>(save.size());
+  int64_t at = static_cast<int64_t>(start);
   auto fail = [&](std::string problem) {
     decoded.problem = std::move(problem);
-    decoded.problemOffset = static_cast<int64_t>(at);
+    decoded.problemOffset = at;
     return decoded;
   };
-  auto word = [&](int32_t& value) {
-    if (save.size() - at < 4) return false;
-    std::memcpy(&value, &save[at], 4);
-    at += 4;
-    return true;
-  };
   if (start > save.size()) {
-    at = save.size();
+    at = size;
     return fail("the file is shorter than the template");
   }
-  if (!word(decoded.count)) return fail("the path count is cut short");
+  reader.Seek(at);
+  reader.Serialize(&decoded.count, sizeof decoded.count, true);
+  if (reader.IsFailed()) return fail("the path count is cut short");
   if (decoded.count < 0)
     return fail("the path count is negative: " + std::to_string(decoded.count));
+  at = reader.Tell();
   for (int32_t i = 0; i < decoded.count; ++i) {
-    const uint64_t recordStart = at;
-    int32_t length = 0;
-    if (!word(length)) return fail("path " + std::to_string(i) + ": the length is cut short");
-    if (length < 1 || static_cast<uint64_t>(length) > save.size() - at) {
-      at = recordStart;
-      return fail("path " + std::to_string(i) + ": length " + std::to_string(length) +
-                  " does not fit in the " + std::to_string(save.size() - recordStart - 4) +
-                  " bytes left");
+    const std::string which = "path " + std::to_string(i) + ": ";
+    FString path;
+    path.Serialize(&context);
+    if (reader.IsFailed()) {
+      if (reader.Failure().kind != Tessel::FailureKind::Refused)
+        return fail(which + "the length is cut short");
+      return fail(which + "length " + std::to_string(reader.Failure().value) +
+                  " does not fit in the " + std::to_string(size - at - 4) + " bytes left");
     }
-    const auto* text = reinterpret_cast<const char*>(&save[at]);
-    const auto size = static_cast<size_t>(length) - 1;
-    if (text[size] != 0 || std::memchr(text, 0, size) != nullptr) {
-      at = recordStart;
-      return fail("path " + std::to_string(i) + ": not one zero-terminated string of length " +
-                  std::to_string(length));
+    // The writer ends each path with exactly one zero byte.
+    const std::string_view value = path.Value();
+    if (path.length == 0 || value.size() + 1 != path.length) {
+      return fail(which + "not one zero-terminated string of length " +
+                  std::to_string(path.length));
     }
-    if (keepPaths) decoded.paths.emplace_back(text, size);
-    at += static_cast<uint64_t>(length);
+    if (keepPaths) decoded.paths.emplace_back(value);
+    at = reader.Tell();
   }
-  if (save.size() - at < sizeof kClosingMarker ||
-      std::memcmp(&save[at], kClosingMarker, sizeof kClosingMarker) != 0) {
-    return fail("no closing marker after the last path");
-  }
-  at += sizeof kClosingMarker;
-  if (at != save.size())
-    return fail(std::to_string(save.size() - at) + " bytes after the closing marker");
+  ClosingMarker marker;
+  marker.name = FString();
+  marker.Serialize(&context);
+  if (reader.IsFailed() || !marker.IsExpected()) return fail("no closing marker after the last path");
+  at = reader.Tell();
+  if (at != size) return fail(std::to_string(size - at) + " bytes after the closing marker");
   decoded.valid = true;
   return decoded;
 }
 
 }  // namespace
 
+std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
+                                        const std::vector<std::string>& paths) {
+  std::vector<uint8_t> bytes;
+  Tessel::SerializeContext context;
+  context.OpenMemory(&bytes);
+  SerializeSave(&context, templateBytes, paths);
+  return bytes;
+}
+
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
                                std::optional<uint64_t> templateSize) {
   if (templateSize) return DecodeAt(save, *templateSize, true);
   // The marker ends the file: try every start that leaves room for a count
   // and the marker; the paths are kept only for the start that fits.
-  for (uint64_t start = 0; start + 4 + sizeof kClosingMarker <= save.size(); ++start) {
+  for (uint64_t start = 0; start + 4 + ClosingMarker::kEncodedSize <= save.size(); ++start) {
     if (DecodeAt(save, start, false).valid) return DecodeAt(save, start, true);
   }
   DecodedSave decoded;

@@ -14,8 +14,8 @@ namespace modpaths {
 //          L bytes           the path and one zero byte }
 //   13 bytes                 05 00 00 00 'N' 'o' 'n' 'e' 00 00 00 00 00
 //
-// The count and records are a TArray of FString; the marker starts with the
-// FString "None". Nothing inside the template is read or adjusted.
+// The count and records are a TArray of FString; the marker is the FString
+// "None" and a zero word. Nothing inside the template is read or adjusted.
 
 // Reads the whole template. False when it is not a readable regular file,
 // is 2 GiB or larger, or cannot be read to its end.
@@ -27,6 +27,10 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes);
 // True when the output was replaced.
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths);
+
+// The bytes WriteModPathsSave writes, made in memory.
+std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
+                                        const std::vector<std::string>& paths);
 
 // A save taken apart again, for tools that check one.
 struct DecodedSave {

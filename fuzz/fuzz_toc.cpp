@@ -1,12 +1,10 @@
-// Any bytes as a container's table of contents: loaded from a file as the
-// tool loads one, then handed to the path extraction. Beyond not crashing,
-// a file that loads without running short must write back to bytes that
-// load and write back to themselves.
-
-#include <unistd.h>
+// Any bytes as a container's table of contents: loaded as the tool loads
+// one (through the same records, from memory rather than a file), then
+// handed to the path extraction. Beyond not crashing, bytes that load
+// without running short must write back to bytes that load and write back
+// to themselves.
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -16,66 +14,36 @@
 
 namespace {
 
-std::string TemporaryPath(const char* suffix) {
-  const char* folder = std::getenv("TMPDIR");
-  return std::string(folder && *folder ? folder : "/tmp") + "/fuzz_toc." +
-         std::to_string(getpid()) + suffix;
-}
-
-const std::string kInput = TemporaryPath(".utoc");
-const std::string kWritten = TemporaryPath(".written.utoc");
-
-void Store(const uint8_t* data, size_t size, const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-  std::fclose(file);
-}
-
-std::vector<uint8_t> Slurp(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) std::abort();
-  int c;
-  while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-  std::fclose(file);
-  return bytes;
-}
-
-// Loads `path`; true when the whole layout was there.
-bool Load(const std::string& path, IoStore::FIoStoreTocResource& toc) {
+// True when the whole layout was there.
+bool Load(const uint8_t* data, size_t size, IoStore::FIoStoreTocResource& toc) {
   Tessel::SerializeContext context;
-  context.Open(path, Tessel::OpenMode::Read);
+  context.OpenMemory(data, size);
   toc.Serialize(&context);
   return !context.serializer->IsFailed();
 }
 
-void Save(IoStore::FIoStoreTocResource toc, const std::string& path) {
+std::vector<uint8_t> Save(IoStore::FIoStoreTocResource toc) {
+  std::vector<uint8_t> bytes;
   Tessel::SerializeContext context;
-  context.Open(path, Tessel::OpenMode::Write);
+  context.OpenMemory(&bytes);
   toc.Serialize(&context);
-  context.serializer->Close();
   if (context.serializer->IsFailed()) std::abort();
+  return bytes;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Store(data, size, kInput);
-
   IoStore::FIoStoreTocResource toc;
-  toc.LoadFromFile(kInput);
+  const bool whole = Load(data, size, toc);
   const std::vector<std::string> paths = modpaths::ExtractPackagePaths(toc);
   (void)paths;
 
-  IoStore::FIoStoreTocResource whole;
-  if (Load(kInput, whole)) {
-    Save(whole, kWritten);
-    const std::vector<uint8_t> first = Slurp(kWritten);
+  if (whole) {
+    const std::vector<uint8_t> first = Save(toc);
     IoStore::FIoStoreTocResource again;
-    if (!Load(kWritten, again)) std::abort();
-    Save(again, kWritten);
-    if (Slurp(kWritten) != first) std::abort();
+    if (!Load(first.data(), first.size(), again)) std::abort();
+    if (Save(again) != first) std::abort();
   }
   return 0;
 }

@@ -7,19 +7,9 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "serializer/serializer.h"
 
 namespace Tessel {
-
-// Why a stream failed, for tools that explain it; the tool itself only asks
-// whether it did.
-enum class FailureKind { None, NotOpened, EndOfFile, Refused, WriteFailed, CloseFailed };
-
-struct StreamFailure {
-  FailureKind kind = FailureKind::None;
-  int64_t offset = -1;    // position of the transfer or count that failed
-  int64_t value = 0;      // Refused: the count or length that was refused
-  std::string_view what;  // Refused: what that count or length was
-};
 
 // The file stream behind the disk serializers: one position, binary
 // transfer, a buffer of its own so that the one-byte transfers the records

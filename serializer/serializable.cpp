@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "serializer/concrete_serializer.h"
+
 namespace IoStore {
 
 namespace {
@@ -18,15 +20,9 @@ void SerializeEach(Serializer& serializer, uint8_t* bytes, uint64_t count, uint6
 void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
                     uint64_t elementSize) {
   auto* bytes = static_cast<uint8_t*>(destination);
-  Tessel::BaseSerializer& serializer = *context->serializer;
-  // Loading meets a disk reader nearly always; naming its type makes each
-  // per-element call a direct, inlined one. Every element is still its own
-  // Serialize call.
-  if (auto* reader = dynamic_cast<Tessel::DiskReader*>(&serializer)) {
-    SerializeEach(*reader, bytes, count, elementSize);
-  } else {
+  Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
     SerializeEach(serializer, bytes, count, elementSize);
-  }
+  });
 }
 
 void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int64_t count) {

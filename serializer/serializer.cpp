@@ -2,53 +2,37 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
+
+#include "serializer/disk_serializer.h"
+#include "serializer/memory_serializer.h"
 
 namespace Tessel {
-namespace {
 
-constexpr uint64_t kSmallSwap = 16;
-
-void ReverseBytes(uint8_t* bytes, uint64_t size) { std::reverse(bytes, bytes + size); }
-
-}  // namespace
-
-void DiskReader::SerializeSwapped(void* data, uint64_t size) {
-  // Read into a copy so that a short read leaves the destination as the
+void BaseSerializer::ReadSwapped(void* data, uint64_t size) {
+  // Into a copy of the destination, so that a short read leaves it as the
   // plain read would: the bytes that came, at its start.
-  std::vector<uint8_t> copy(static_cast<const uint8_t*>(data),
-                            static_cast<const uint8_t*>(data) + size);
-  file.Read(copy.data(), size);
-  if (file.IsFailed()) {
-    std::copy(copy.begin(), copy.end(), static_cast<uint8_t*>(data));
-    return;
-  }
-  ReverseBytes(copy.data(), size);
-  std::copy(copy.begin(), copy.end(), static_cast<uint8_t*>(data));
+  auto* bytes = static_cast<uint8_t*>(data);
+  std::vector<uint8_t> copy(bytes, bytes + size);
+  Serialize(copy.data(), size, false);
+  if (!IsFailed()) std::reverse(copy.begin(), copy.end());
+  std::copy(copy.begin(), copy.end(), bytes);
+}
+
+void BaseSerializer::WriteSwapped(void* data, uint64_t size) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  std::vector<uint8_t> reversed(bytes, bytes + size);
+  std::reverse(reversed.begin(), reversed.end());
+  Serialize(reversed.data(), size, false);
 }
 
 bool DiskReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what) {
   if (count == 0) return true;
-  if (count > 0 && !file.IsFailed() &&
-      (itemSize == 0 || static_cast<uint64_t>(count) <= file.Remaining() / itemSize)) {
+  if (count > 0 && !file_.IsFailed() &&
+      (itemSize == 0 || static_cast<uint64_t>(count) <= file_.Remaining() / itemSize)) {
     return true;
   }
-  file.Fail(FailureKind::Refused, count, what);
+  file_.Fail(FailureKind::Refused, count, what);
   return false;
-}
-
-void DiskWriter::SerializeSwapped(void* data, uint64_t size) {
-  if (size <= kSmallSwap) {
-    uint8_t reversed[kSmallSwap];
-    std::reverse_copy(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size,
-                      reversed);
-    file.Write(reversed, size);
-    return;
-  }
-  std::vector<uint8_t> reversed(static_cast<const uint8_t*>(data),
-                                static_cast<const uint8_t*>(data) + size);
-  ReverseBytes(reversed.data(), size);
-  file.Write(reversed.data(), size);
 }
 
 void MarkSection(SerializeContext* context, std::string_view name) {
@@ -60,21 +44,32 @@ SerializeContext::~SerializeContext() {
 }
 
 void SerializeContext::Open(std::string path, OpenMode mode) {
+  isLoading = mode == OpenMode::Read;
+  isSaving = !isLoading;
   std::unique_ptr<DiskSerializer> made;
-  if (mode == OpenMode::Read) {
-    isLoading = true;
-    isSaving = false;
+  if (isLoading) {
     made = std::make_unique<DiskReader>();
-    made->file.Open(path, platform::FileMode::Read);
+    made->Open(path, platform::FileMode::Read);
   } else {
-    isLoading = false;
-    isSaving = true;
     made = std::make_unique<DiskWriter>();
-    made->file.Open(path, platform::FileMode::Write);
+    made->Open(path, platform::FileMode::Write);
   }
-  made->swapBytes = false;
   serializer = std::move(made);
   name = std::move(path);
+}
+
+void SerializeContext::OpenMemory(const uint8_t* data, uint64_t size) {
+  isLoading = true;
+  isSaving = false;
+  serializer = std::make_unique<MemoryReader>(data, size);
+  name = "memory";
+}
+
+void SerializeContext::OpenMemory(std::vector<uint8_t>* output) {
+  isLoading = false;
+  isSaving = true;
+  serializer = std::make_unique<MemoryWriter>(output);
+  name = "memory";
 }
 
 }  // namespace Tessel

@@ -1,15 +1,35 @@
 #pragma once
 
+// The Tessel serializer: the abstract byte mover every record's Serialize
+// talks to, the record of why a stream failed, and the context a record is
+// given. The kinds live in disk_serializer.h (over a file) and
+// memory_serializer.h (over bytes in memory).
+
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include "serializer/buffered_file.h"
+#include <string_view>
+#include <vector>
 
 namespace Tessel {
 
-// Moves bytes between records and a file. Records call Serialize once per
-// field; the kind of serializer decides the direction.
+// Why a stream failed, for tools that explain it; the tool itself only asks
+// whether it did.
+enum class FailureKind { None, NotOpened, EndOfFile, Refused, WriteFailed, CloseFailed };
+
+struct StreamFailure {
+  FailureKind kind = FailureKind::None;
+  int64_t offset = -1;    // position of the transfer or count that failed
+  int64_t value = 0;      // Refused: the count or length that was refused
+  std::string_view what;  // Refused: what that count or length was
+};
+
+// Moves bytes between records and a stream. Records call Serialize once per
+// field; the kind of serializer decides the direction. Every kind fails the
+// same way: a short read keeps the bytes that came at the start of the
+// destination and fails the stream; a failed stream never recovers, moves
+// nothing more, and answers -1 to Tell and GetSize; a writer's GetSize is 0;
+// closing twice fails the stream.
 class BaseSerializer {
  public:
   virtual ~BaseSerializer() = default;
@@ -21,68 +41,25 @@ class BaseSerializer {
   virtual void Close() = 0;
 
   // Whether the stream has failed: an open that did not succeed, a read past
-  // the end, a refused count, a failed write or close. It never recovers.
+  // the end, a refused count, a failed write or close.
   virtual bool IsFailed() const = 0;
   virtual const StreamFailure& Failure() const = 0;
 
-  // Loading a count or a length from a file must not allocate more than the
-  // rest of the file could fill. A reader answers whether `count` items of
-  // `itemSize` bytes each still fit in the file; when they do not, or the
-  // count is negative, it fails the stream exactly as a read past the end
-  // would, naming `what` in the failure. A writer always agrees.
-  virtual bool CanHold(int64_t count, uint64_t itemSize, std::string_view what = {}) = 0;
+  // Loading a count or a length must not allocate more than the rest of the
+  // stream could fill. A reader answers whether `count` items of `itemSize`
+  // bytes each still fit; when they do not, or the count is negative, it
+  // fails the stream as a read past the end would, naming `what` (a
+  // literal) in the failure. A writer always agrees.
+  virtual bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) = 0;
 
   bool swapBytes = false;
-};
 
-// The two kinds share one stream type and its position.
-class DiskSerializer : public BaseSerializer {
- public:
-  int64_t Tell() override { return file.Tell(); }
-  void Seek(int64_t position) override { file.Seek(position); }
-  bool IsFailed() const override { return file.IsFailed(); }
-  const StreamFailure& Failure() const override { return file.Failure(); }
-
-  BufferedFile file;
-};
-
-class DiskReader final : public DiskSerializer {
- public:
-  int64_t GetSize() override { return file.Size(); }
-  // Inline, so that callers who know they hold a DiskReader get each
-  // one-byte transfer down to a copy from the stream's buffer.
-  void Serialize(void* data, uint64_t size, bool allowSwap) override {
-    if (swapBytes && allowSwap) {
-      SerializeSwapped(data, size);
-    } else {
-      file.Read(data, size);
-    }
-  }
-  void Close() override { file.Close(false); }
-  bool CanHold(int64_t count, uint64_t itemSize, std::string_view what = {}) override;
-
- private:
-  void SerializeSwapped(void* data, uint64_t size);
-};
-
-class DiskWriter final : public DiskSerializer {
- public:
-  int64_t GetSize() override { return 0; }
-  void Serialize(void* data, uint64_t size, bool allowSwap) override {
-    if (swapBytes && allowSwap) {
-      SerializeSwapped(data, size);
-    } else {
-      file.Write(data, size);
-    }
-  }
-  // The bytes reach the disk before Close returns, so that a file that
-  // closed without failing can safely replace another.
-  void Close() override { file.Close(true); }
-  bool CanHold(int64_t, uint64_t, std::string_view = {}) override { return true; }
-
- private:
-  // Writes a reversed copy; the caller's bytes stay as they are.
-  void SerializeSwapped(void* data, uint64_t size);
+ protected:
+  // The byte-order switch of every kind, on top of its plain transfer. A
+  // short read leaves the destination as the plain read would; a write
+  // sends a reversed copy and leaves the caller's bytes alone.
+  void ReadSwapped(void* data, uint64_t size);
+  void WriteSwapped(void* data, uint64_t size);
 };
 
 enum class OpenMode { Read = 0, Write = 1 };
@@ -96,7 +73,7 @@ class SerializeObserver {
   virtual void Section(std::string_view name, int64_t offset) = 0;
 };
 
-// What every record's Serialize is given: one serializer on one file.
+// What every record's Serialize is given: one serializer on one stream.
 class SerializeContext {
  public:
   SerializeContext() = default;
@@ -104,9 +81,13 @@ class SerializeContext {
   SerializeContext(const SerializeContext&) = delete;
   SerializeContext& operator=(const SerializeContext&) = delete;
 
-  // A failed open is not reported here: the serializer then exists with its
-  // stream in the failed state.
+  // A file on disk. A failed open is not reported here: the serializer then
+  // exists with its stream in the failed state.
   void Open(std::string path, OpenMode mode);
+  // Reading `size` bytes at `data`, which must outlive the context.
+  void OpenMemory(const uint8_t* data, uint64_t size);
+  // Writing into `output`, emptied first, which must outlive the context.
+  void OpenMemory(std::vector<uint8_t>* output);
 
   std::unique_ptr<BaseSerializer> serializer;
   bool isLoading = false;

@@ -13,6 +13,37 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
+// The disk and memory kinds must fail alike: each test here runs on both.
+class Streams : public ::testing::TestWithParam<std::string> {
+ protected:
+  bool OnDisk() const { return GetParam() == "disk"; }
+  void OpenReader(SerializeContext& context, const Bytes& bytes) {
+    input_ = bytes;
+    if (OnDisk()) {
+      WriteFile(dir / "in.bin", bytes);
+      context.Open(dir / "in.bin", OpenMode::Read);
+    } else {
+      context.OpenMemory(input_.data(), input_.size());
+    }
+  }
+  void OpenWriter(SerializeContext& context) {
+    if (OnDisk()) {
+      context.Open(dir / "out.bin", OpenMode::Write);
+    } else {
+      context.OpenMemory(&output_);
+    }
+  }
+  Bytes Written() const { return OnDisk() ? ReadFile(dir / "out.bin") : output_; }
+
+  TempDir dir;
+
+ private:
+  Bytes input_, output_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Streams, ::testing::Values("disk", "memory"),
+                         [](const auto& instance) { return instance.param; });
+
 class DiskStreamTest : public ::testing::Test {
  protected:
   std::string MakeFile(const Bytes& bytes) {
@@ -23,9 +54,9 @@ class DiskStreamTest : public ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(DiskStreamTest, ReaderGetSizeLeavesThePositionAlone) {
+TEST_P(Streams, ReaderGetSizeLeavesThePositionAlone) {
   SerializeContext context;
-  context.Open(MakeFile(Hex("00 01 02 03 04 05 06 07 08 09")), OpenMode::Read);
+  OpenReader(context, Hex("00 01 02 03 04 05 06 07 08 09"));
   uint8_t byte = 0xEE;
   for (int i = 0; i < 3; ++i) context.serializer->Serialize(&byte, 1, true);
   EXPECT_EQ(context.serializer->GetSize(), 10);
@@ -34,9 +65,9 @@ TEST_F(DiskStreamTest, ReaderGetSizeLeavesThePositionAlone) {
   EXPECT_EQ(context.serializer->Tell(), 4);
 }
 
-TEST_F(DiskStreamTest, ShortReadKeepsTheTailAndFailsForGood) {
+TEST_P(Streams, ShortReadKeepsTheTailAndFailsForGood) {
   SerializeContext context;
-  context.Open(MakeFile(Hex("11 22 33 44 55 66")), OpenMode::Read);
+  OpenReader(context, Hex("11 22 33 44 55 66"));
   BaseSerializer& reader = *context.serializer;
   uint32_t word = 0;
   reader.Serialize(&word, 4, true);
@@ -46,6 +77,8 @@ TEST_F(DiskStreamTest, ShortReadKeepsTheTailAndFailsForGood) {
   reader.Serialize(four, 4, true);
   EXPECT_EQ(Bytes(four, four + 4), Hex("55 66 A2 A3"));
   EXPECT_TRUE(reader.IsFailed());
+  EXPECT_EQ(reader.Failure().kind, FailureKind::EndOfFile);
+  EXPECT_EQ(reader.Failure().offset, 4);
   EXPECT_EQ(reader.GetSize(), -1);
   EXPECT_EQ(reader.Tell(), -1);
 
@@ -56,11 +89,11 @@ TEST_F(DiskStreamTest, ShortReadKeepsTheTailAndFailsForGood) {
   EXPECT_TRUE(reader.IsFailed());
 }
 
-TEST_F(DiskStreamTest, ReadsAcrossTheStreamBuffer) {
+TEST_P(Streams, ReadsAcrossTheStreamBuffer) {
   Bytes big(200000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
   SerializeContext context;
-  context.Open(MakeFile(big), OpenMode::Read);
+  OpenReader(context, big);
   Bytes got(big.size());
   size_t at = 0;
   for (uint64_t step : {1u, 3u, 65535u, 8u, 100000u}) {
@@ -97,13 +130,11 @@ TEST_F(DiskStreamTest, AFolderIsNotAReadableFile) {
   EXPECT_EQ(context.serializer->GetSize(), -1);
 }
 
-TEST_F(DiskStreamTest, WriterWritesLittleEndianAndReportsSizeZero) {
-  const std::string path = dir / "out.bin";
+TEST_P(Streams, WriterWritesLittleEndianAndReportsSizeZero) {
   {
     SerializeContext context;
     EXPECT_EQ(context.name, "none");
-    context.Open(path, OpenMode::Write);
-    EXPECT_EQ(context.name, path);
+    OpenWriter(context);
     EXPECT_TRUE(context.isSaving);
     EXPECT_FALSE(context.isLoading);
     BaseSerializer& writer = *context.serializer;
@@ -118,28 +149,36 @@ TEST_F(DiskStreamTest, WriterWritesLittleEndianAndReportsSizeZero) {
     EXPECT_FALSE(writer.IsFailed());
     writer.Close();  // the second close only marks the stream failed
     EXPECT_TRUE(writer.IsFailed());
+    EXPECT_EQ(writer.Failure().kind, FailureKind::CloseFailed);
   }
-  EXPECT_EQ(ReadFile(path), Hex("05 00 00 00 08 07 06 05 04 03 02 01"));
+  EXPECT_EQ(Written(), Hex("05 00 00 00 08 07 06 05 04 03 02 01"));
 }
 
-TEST_F(DiskStreamTest, SwapReversesEachTransferWithoutTouchingTheSource) {
-  const std::string path = dir / "swap.bin";
+TEST_P(Streams, SwapReversesEachTransferWithoutTouchingTheSource) {
   uint32_t word = 0x11223344;
   {
     SerializeContext context;
-    context.Open(path, OpenMode::Write);
+    OpenWriter(context);
     context.serializer->swapBytes = true;
     context.serializer->Serialize(&word, 4, true);
     context.serializer->Serialize(&word, 4, false);
   }
   EXPECT_EQ(word, 0x11223344u);
-  EXPECT_EQ(ReadFile(path), Hex("11 22 33 44 44 33 22 11"));
+  EXPECT_EQ(Written(), Hex("11 22 33 44 44 33 22 11"));
   SerializeContext context;
-  context.Open(path, OpenMode::Read);
+  OpenReader(context, Written());
   context.serializer->swapBytes = true;
   uint32_t back = 0;
   context.serializer->Serialize(&back, 4, true);
   EXPECT_EQ(back, 0x11223344u);
+  // A short swapped read keeps the bytes that came, unswapped, as a plain
+  // one would.
+  uint8_t three[3] = {0xA0, 0xA1, 0xA2};
+  context.serializer->Serialize(three, 3, false);
+  uint32_t tail = 0xEEEEEEEE;
+  context.serializer->Serialize(&tail, 4, true);
+  EXPECT_EQ(tail, 0xEEEEEE11u);
+  EXPECT_TRUE(context.serializer->IsFailed());
 }
 
 TEST_F(DiskStreamTest, OpeningForWriteEmptiesAnExistingFile) {
@@ -166,26 +205,31 @@ TEST_F(DiskStreamTest, WritingBelowAMissingFolderCreatesNothing) {
   EXPECT_FALSE(testing_support::FileExists(dir / "no"));
 }
 
-TEST_F(DiskStreamTest, CanHoldRefusesWhatTheRestOfTheFileCannotHold) {
+TEST_P(Streams, CanHoldRefusesWhatTheRestOfTheFileCannotHold) {
   SerializeContext context;
-  context.Open(MakeFile(Bytes(20)), OpenMode::Read);
+  OpenReader(context, Bytes(20));
   BaseSerializer& reader = *context.serializer;
   uint32_t word;
   reader.Serialize(&word, 4, true);
-  EXPECT_TRUE(reader.CanHold(4, 4));
-  EXPECT_TRUE(reader.CanHold(0, 1000));
+  EXPECT_TRUE(reader.CanHold(4, 4, "four"));
+  EXPECT_TRUE(reader.CanHold(0, 1000, "none"));
   EXPECT_FALSE(reader.IsFailed());
-  EXPECT_FALSE(reader.CanHold(5, 4));
+  EXPECT_FALSE(reader.CanHold(5, 4, "five"));
   EXPECT_TRUE(reader.IsFailed());
+  EXPECT_EQ(reader.Failure().kind, FailureKind::Refused);
+  EXPECT_EQ(reader.Failure().offset, 4);
+  EXPECT_EQ(reader.Failure().value, 5);
+  EXPECT_EQ(reader.Failure().what, "five");
 
-  SerializeContext other;
-  other.Open(MakeFile(Bytes(8)), OpenMode::Read);
-  EXPECT_FALSE(other.serializer->CanHold(-1, 1));
-  EXPECT_TRUE(other.serializer->IsFailed());
-
-  SerializeContext huge;
-  huge.Open(MakeFile(Bytes(8)), OpenMode::Read);
-  EXPECT_FALSE(huge.serializer->CanHold(INT64_MAX, UINT64_MAX));
+  for (const auto& [count, size] : {std::pair<int64_t, uint64_t>{-1, 1}, {INT64_MAX, UINT64_MAX}}) {
+    SerializeContext other;
+    OpenReader(other, Bytes(8));
+    EXPECT_FALSE(other.serializer->CanHold(count, size, "hostile"));
+    EXPECT_TRUE(other.serializer->IsFailed());
+  }
+  SerializeContext writer;
+  OpenWriter(writer);
+  EXPECT_TRUE(writer.serializer->CanHold(INT64_MAX, UINT64_MAX, "anything"));
 }
 
 }  // namespace

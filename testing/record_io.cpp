@@ -3,22 +3,18 @@
 namespace testing_support {
 
 Bytes SaveWith(const SerializeBody& body) {
-  TempDir dir;
-  const std::string path = dir / "record.bin";
+  Bytes bytes;
   {
     Tessel::SerializeContext context;
-    context.Open(path, Tessel::OpenMode::Write);
+    context.OpenMemory(&bytes);
     body(&context);
   }
-  return ReadFile(path);
+  return bytes;
 }
 
 int64_t LoadWith(const Bytes& bytes, const SerializeBody& body) {
-  TempDir dir;
-  const std::string path = dir / "record.bin";
-  WriteFile(path, bytes);
   Tessel::SerializeContext context;
-  context.Open(path, Tessel::OpenMode::Read);
+  context.OpenMemory(bytes.data(), bytes.size());
   body(&context);
   if (context.serializer->IsFailed()) return -1;
   return context.serializer->GetSize() - context.serializer->Tell();

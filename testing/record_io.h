@@ -9,11 +9,12 @@ namespace testing_support {
 
 using SerializeBody = std::function<void(Tessel::SerializeContext*)>;
 
-// Runs `body` on a Write context and returns the bytes it wrote.
+// Runs `body` on a context writing into memory and returns the bytes it
+// wrote.
 Bytes SaveWith(const SerializeBody& body);
 
-// Runs `body` on a Read context over `bytes`. Returns the bytes the body did
-// not consume, or -1 when the stream failed.
+// Runs `body` on a context reading `bytes` in memory. Returns the bytes the
+// body did not consume, or -1 when the stream failed.
 int64_t LoadWith(const Bytes& bytes, const SerializeBody& body);
 
 template <typename Record>

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstring>
+
+#include "serializer/serializer.h"
+
+namespace Tessel {
+
+// The memory kinds fail exactly as the disk kinds do (see BaseSerializer),
+// so that records and their tests, and the fuzz targets, need no files.
+class MemorySerializer : public BaseSerializer {
+ public:
+  int64_t Tell() override { return failed_ ? -1 : position_; }
+  void Seek(int64_t position) override;
+  bool IsFailed() const override { return failed_; }
+  const StreamFailure& Failure() const override { return failure_; }
+  void Close() override;
+
+ protected:
+  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {});
+
+  int64_t position_ = 0;
+  bool failed_ = false;
+  bool closed_ = false;
+  StreamFailure failure_;
+};
+
+// Reads a span of bytes it does not own.
+class MemoryReader final : public MemorySerializer {
+ public:
+  MemoryReader(const uint8_t* data, uint64_t size) : data_(data), size_(size) {}
+
+  int64_t GetSize() override { return failed_ ? -1 : static_cast<int64_t>(size_); }
+  void Serialize(void* data, uint64_t size, bool allowSwap) override {
+    if (swapBytes && allowSwap) {
+      ReadSwapped(data, size);
+    } else if (!failed_ && size <= Remaining()) {
+      const uint8_t* from = data_ + position_;
+      if (size == 1) {
+        *static_cast<uint8_t*>(data) = *from;
+      } else if (size > 0) {
+        std::memcpy(data, from, static_cast<size_t>(size));
+      }
+      position_ += static_cast<int64_t>(size);
+    } else {
+      ReadShort(data);
+    }
+  }
+  bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override;
+
+ private:
+  uint64_t Remaining() const {
+    const auto position = static_cast<uint64_t>(position_);
+    return closed_ || position >= size_ ? 0 : size_ - position;
+  }
+  void ReadShort(void* data);
+
+  const uint8_t* data_;
+  uint64_t size_;
+};
+
+// Writes into a buffer it does not own, emptied when the writer is made.
+class MemoryWriter final : public MemorySerializer {
+ public:
+  explicit MemoryWriter(std::vector<uint8_t>* output) : output_(output) { output_->clear(); }
+
+  int64_t GetSize() override { return 0; }
+  void Serialize(void* data, uint64_t size, bool allowSwap) override {
+    if (swapBytes && allowSwap) {
+      WriteSwapped(data, size);
+    } else if (!failed_ && !closed_ && static_cast<uint64_t>(position_) == output_->size()) {
+      const auto* bytes = static_cast<const uint8_t*>(data);
+      if (size == 1) {
+        output_->push_back(*bytes);
+      } else {
+        output_->insert(output_->end(), bytes, bytes + size);
+      }
+      position_ += static_cast<int64_t>(size);
+    } else {
+      WriteElsewhere(data, size);
+    }
+  }
+  bool CanHold(int64_t, uint64_t, std::string_view) override { return true; }
+
+ private:
+  // A write after a Seek back, or on a failed or closed writer.
+  void WriteElsewhere(const void* data, uint64_t size);
+
+  std::vector<uint8_t>* output_;
+};
+
+}  // namespace Tessel
