@@ -30,21 +30,20 @@ const std::array<std::string_view, 18> BaseGameContainers = {
 std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
                                    DiscoveryObserver* observer) {
   std::vector<std::string> files;
-  std::vector<platform::DirectoryEntry> entries;
-  if (!platform::ListFolder(folder, entries)) {
+  const auto entries = platform::ListFolder(folder);
+  if (!entries) {
     if (observer) observer->Listed(folder, Decision::Unreadable);
     return files;
   }
   const char separator = platform::kNativePaths.separator;
-  for (const platform::DirectoryEntry& entry : entries) {
+  for (const platform::DirectoryEntry& entry : *entries) {
     const std::string path = folder + separator + entry.name;
     if (entry.isFolder) {
       if (!recurse) {
         if (observer) observer->Listed(path, Decision::TooDeep);
         continue;
       }
-      std::vector<platform::DirectoryEntry> probe;
-      if (observer && platform::ListFolder(path, probe)) observer->Listed(path, Decision::Folder);
+      if (observer && platform::ListFolder(path)) observer->Listed(path, Decision::Folder);
       std::vector<std::string> inner = ListFiles(path, false, observer);
       files.insert(files.end(), std::make_move_iterator(inner.begin()),
                    std::make_move_iterator(inner.end()));

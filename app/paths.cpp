@@ -1,5 +1,7 @@
 #include "app/paths.h"
 
+#include <optional>
+
 #include "platform/platform.h"
 
 namespace modpaths {
@@ -23,7 +25,8 @@ std::string ExecutableDirectory(std::string_view executablePath, const PathStyle
 }
 
 std::string GetExecutableDirectory() {
-  return ExecutableDirectory(platform::ExecutablePath(), platform::kNativePaths);
+  const std::optional<std::string> path = platform::ExecutablePath();
+  return path ? ExecutableDirectory(*path, platform::kNativePaths) : std::string();
 }
 
 std::string OutputPathFor(std::string_view savedGamesFolder, const PathStyle& style) {

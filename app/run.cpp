@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,9 @@ namespace modpaths {
 void RunTool() {
   const platform::PathStyle& style = platform::kNativePaths;
 
-  std::string savedGames;
-  if (!platform::SavedGamesFolder(savedGames)) return;
-  const std::string outputPath = OutputPathFor(savedGames, style);
+  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  if (!savedGames) return;
+  const std::string outputPath = OutputPathFor(*savedGames, style);
 
   const std::string executableDirectory = GetExecutableDirectory();
   if (executableDirectory.empty()) return;

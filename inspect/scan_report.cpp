@@ -57,8 +57,7 @@ Json InspectScan(const std::string& folder) {
   const std::string nested = folder + separator + "Content" + separator + "Paks";
   const std::string paks = platform::PathExists(nested) ? nested : folder;
   Json doc{{"command", "scan"}, {"folder", folder}, {"paksFolder", paks}};
-  std::vector<platform::DirectoryEntry> probe;
-  if (!platform::ListFolder(paks, probe)) {
+  if (!platform::ListFolder(paks)) {
     doc["status"] = "error";
     doc["problems"] = Json::array({"cannot list " + paks});
     return doc;

@@ -106,7 +106,9 @@ struct TocReadReport : public Tessel::SerializeObserver {
 //   directory index           (FIoDirectoryIndexResource)              unless Encrypted
 //   ChunkMetas                33 x N
 //
-// The arrays carry no counts of their own here. An encrypted container's
+// The arrays carry no counts of their own here: N and B size them, when
+// saving too, so saving resizes each array to the header's counts first
+// (dropping or zero-filling elements). An encrypted container's
 // directory index is neither read nor skipped, so its ChunkMetas hold
 // whatever bytes follow; nothing reads them.
 class FIoStoreTocResource : public SerializableClass {

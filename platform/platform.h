@@ -5,6 +5,7 @@
 // its tools run on Linux. Every path crossing this boundary is UTF-8.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,14 @@ namespace platform {
 
 extern const PathStyle kNativePaths;
 
-// The user's "Saved Games" folder, without a trailing separator. False when
-// the system cannot say.
-bool SavedGamesFolder(std::string& folder);
+// Queries that can fail give nothing (std::nullopt) when the system cannot
+// answer.
 
-// Full path of the running executable; empty when the system cannot say.
-std::string ExecutablePath();
+// The user's "Saved Games" folder, without a trailing separator.
+std::optional<std::string> SavedGamesFolder();
+
+// Full path of the running executable.
+std::optional<std::string> ExecutablePath();
 
 // True when something (file or folder) exists at the path.
 bool PathExists(const std::string& path);
@@ -30,8 +33,8 @@ struct DirectoryEntry {
 };
 
 // Every entry of one folder but "." and "..", in the order the system
-// delivers them. False when the folder cannot be listed.
-bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries);
+// delivers them.
+std::optional<std::vector<DirectoryEntry>> ListFolder(const std::string& folder);
 
 enum class FileMode {
   Read,       // an existing regular file

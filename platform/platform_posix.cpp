@@ -17,24 +17,24 @@ namespace platform {
 
 const PathStyle kNativePaths = kPosixPaths;
 
-bool SavedGamesFolder(std::string& folder) {
+std::optional<std::string> SavedGamesFolder() {
   const char* home = std::getenv("HOME");
   if (home == nullptr || *home == '\0') {
     const passwd* entry = getpwuid(getuid());
-    if (entry == nullptr || entry->pw_dir == nullptr) return false;
+    if (entry == nullptr || entry->pw_dir == nullptr) return std::nullopt;
     home = entry->pw_dir;
   }
-  folder = home;
+  std::string folder = home;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   folder += "/Saved Games";
-  return true;
+  return folder;
 }
 
-std::string ExecutablePath() {
+std::optional<std::string> ExecutablePath() {
   std::string buffer(256, '\0');
   for (;;) {
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length < 0) return {};
+    if (length < 0) return std::nullopt;
     if (static_cast<size_t>(length) < buffer.size()) {
       buffer.resize(static_cast<size_t>(length));
       return buffer;
@@ -48,9 +48,10 @@ bool PathExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries) {
+std::optional<std::vector<DirectoryEntry>> ListFolder(const std::string& folder) {
   DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return false;
+  if (dir == nullptr) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
   while (const dirent* entry = readdir(dir)) {
     DirectoryEntry item;
     item.name = entry->d_name;
@@ -66,7 +67,7 @@ bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries)
     entries.push_back(std::move(item));
   }
   closedir(dir);
-  return true;
+  return entries;
 }
 
 File::~File() { Close(); }

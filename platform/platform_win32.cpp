@@ -43,28 +43,29 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 const PathStyle kNativePaths = kWindowsPaths;
 
-bool SavedGamesFolder(std::string& folder) {
+std::optional<std::string> SavedGamesFolder() {
   PWSTR path = nullptr;
   const HRESULT result = SHGetKnownFolderPath(FOLDERID_SavedGames, 0, nullptr, &path);
-  const bool found = SUCCEEDED(result) && path != nullptr;
-  if (found) folder = ToNarrow(path);
+  std::string folder;
+  if (SUCCEEDED(result) && path != nullptr) folder = ToNarrow(path);
   CoTaskMemFree(path);
-  return found && !folder.empty();
+  if (folder.empty()) return std::nullopt;
+  return folder;
 }
 
-std::string ExecutablePath() {
+std::optional<std::string> ExecutablePath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD size = static_cast<DWORD>(buffer.size());
     const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
-    if (length == 0) return {};
+    if (length == 0) return std::nullopt;
     if (length < size) {
       buffer.resize(length);
       return ToNarrow(buffer.c_str());
     }
     // Truncated: the system filled the whole buffer. Try a bigger one, up to
     // the longest path Windows can have.
-    if (buffer.size() >= 32768) return {};
+    if (buffer.size() >= 32768) return std::nullopt;
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -74,11 +75,12 @@ bool PathExists(const std::string& path) {
   return GetFileAttributesExW(ForApi(path).c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries) {
+std::optional<std::vector<DirectoryEntry>> ListFolder(const std::string& folder) {
   const std::wstring pattern = ForApi(folder + "\\*");
   WIN32_FIND_DATAW data;
   HANDLE search = FindFirstFileW(pattern.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
   do {
     if (IsDotOrDotDot(data.cFileName)) continue;
     DirectoryEntry entry;
@@ -87,7 +89,7 @@ bool ListFolder(const std::string& folder, std::vector<DirectoryEntry>& entries)
     entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &data));
   FindClose(search);
-  return true;
+  return entries;
 }
 
 File::~File() { Close(); }

@@ -42,6 +42,8 @@ void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int
 
 // Length-prefixed string.
 // Layout: uint32 length (terminator included), then `length` bytes.
+// Saving normalises: the text goes out up to its first zero byte with
+// exactly one terminator, and `length` is set to match, whatever it held.
 class FString : public SerializableClass {
  public:
   static constexpr uint64_t kMinEncodedSize = 4;
@@ -75,7 +77,8 @@ class FGUID : public SerializableClass {
 };
 
 // Count-prefixed array of records.
-// Layout: int32 count, then each element in its own layout.
+// Layout: int32 count, then each element in its own layout. Saving writes
+// the number of elements the array holds.
 template <typename T>
 class TArray : public SerializableClass {
  public:
