@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/platform.h"
 #include "testing/test_files.h"
 #include "testing/toc_fixture.h"
 
@@ -120,6 +121,42 @@ TEST_F(DiscoveryOnDisk, CollectsEachModContainerOnceAndWhole) {
   EXPECT_EQ(byContainer["Second"], (Paths{"/Game/Second/A.A", "/Game/Second/C.C"}));
   EXPECT_EQ(byContainer["Third"], (Paths{"/Game/Third/A.A", "/Game/Third/C.C"}));
   EXPECT_EQ(order.size(), 3u) << "a container's paths were split up";
+}
+
+TEST_F(DiscoveryOnDisk, KeepsTheListingOrderAndEveryContainersPathsEvenWhenRepeated) {
+  // Enough names that a sorted listing would be a coincidence.
+  const std::vector<std::string> top = {"Kestrel", "Albatross", "Mods", "Zephyr", "Heron", "Mods2"};
+  for (const std::string& name : top) {
+    if (name.rfind("Mods", 0) == 0) {
+      Container(name + "/" + name + "Inner.utoc", name + "Inner");
+    } else {
+      Container(name + ".utoc", name);
+    }
+  }
+  Container("Mods/Again.utoc", "Kestrel");  // gives Kestrel's paths a second time
+
+  // What the system lists, with each subfolder's containers in its place.
+  Paths expected;
+  auto add = [&](const std::string& folder) {
+    for (const std::string file : {"A", "C"})
+      expected.push_back("/Game/" + folder + "/" + file + "." + file);
+  };
+  const auto listed = platform::ListFolder(paks);
+  ASSERT_TRUE(listed);
+  for (const platform::DirectoryEntry& entry : *listed) {
+    if (!entry.isFolder) {
+      add(entry.name.substr(0, entry.name.size() - 5));
+      continue;
+    }
+    const auto inner = platform::ListFolder(paks + platform::kNativePaths.separator + entry.name);
+    ASSERT_TRUE(inner);
+    for (const platform::DirectoryEntry& file : *inner) {
+      add(file.name == "Again.utoc" ? "Kestrel" : entry.name + "Inner");
+    }
+  }
+  const Paths collected = CollectModPaths(paks);
+  EXPECT_EQ(collected, expected);
+  EXPECT_EQ(std::count(collected.begin(), collected.end(), "/Game/Kestrel/A.A"), 2);
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ class ClosingMarker : public IoStore::SerializableClass {
 void SerializeSave(Tessel::SerializeContext* context, const std::vector<uint8_t>& templateBytes,
                    const std::vector<std::string>& paths) {
   // Saving only reads the buffer it is given.
-  IoStore::SerializeArray(context, const_cast<uint8_t*>(templateBytes.data()),
-                          templateBytes.size(), 1);
+  IoStore::SerializeArray(context, const_cast<uint8_t*>(templateBytes.data()), templateBytes.size(),
+                          1);
   IoStore::TArray<FString> list;
   list.elements.reserve(paths.size());
   for (const std::string& path : paths) list.elements.emplace_back(path);
@@ -138,7 +138,8 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
   ClosingMarker marker;
   marker.name = FString();
   marker.Serialize(&context);
-  if (reader.IsFailed() || !marker.IsExpected()) return fail("no closing marker after the last path");
+  if (reader.IsFailed() || !marker.IsExpected())
+    return fail("no closing marker after the last path");
   at = reader.Tell();
   if (at != size) return fail(std::to_string(size - at) + " bytes after the closing marker");
   decoded.valid = true;

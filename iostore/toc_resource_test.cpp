@@ -97,6 +97,42 @@ TEST_F(TocResourceTest, TakesTheOptionalSectionsInFileOrderForEveryFlagCombinati
   }
 }
 
+TEST_F(TocResourceTest, OptionalSectionsTakeTheirSizeWhateverTheirCounts) {
+  const Bytes plain = SaveRecord(MakeToc(SampleIndex(), 1, 0, 0));
+  auto sizeWith = [](uint8_t flags, void (*adjust)(FIoStoreTocResource&)) {
+    FIoStoreTocResource toc = MakeToc(SampleIndex(), 1, 0, flags);
+    adjust(toc);
+    const Bytes file = SaveRecord(toc);
+    // Loading takes as many bytes as saving gave, and gives them back.
+    FIoStoreTocResource loaded;
+    EXPECT_EQ(testing_support::LoadRecord(file, loaded), 0) << static_cast<int>(flags);
+    EXPECT_EQ(SaveRecord(loaded), file) << static_cast<int>(flags);
+    return file.size();
+  };
+  // A name count of 0 still means the one 32-byte slot.
+  EXPECT_EQ(sizeWith(ContainerFlags::Compressed,
+                     [](FIoStoreTocResource& toc) { toc.Header.CompressionMethodNameCount = 0; }),
+            plain.size() + 32);
+  // No hash and no blocks: the signature block is its HashSize word alone.
+  EXPECT_EQ(sizeWith(ContainerFlags::Signed,
+                     [](FIoStoreTocResource& toc) {
+                       toc.SignatureBlock = Signature();
+                       toc.SignatureBlock.HashSize = 0;
+                     }),
+            plain.size() + 4);
+  // Bits 3 to 7 name nothing the reader knows: alone they read as no flags.
+  for (uint8_t bit = 0x08; bit != 0; bit = static_cast<uint8_t>(bit << 1)) {
+    Bytes file = SaveRecord(MakeToc(SampleIndex(), 1, 0, bit));
+    ASSERT_EQ(file.size(), plain.size()) << static_cast<int>(bit);
+    EXPECT_EQ(file[80], bit);
+    file[80] = 0;
+    EXPECT_EQ(file, plain) << static_cast<int>(bit);
+    EXPECT_EQ(Load(SaveRecord(MakeToc(SampleIndex(), 1, 0, bit)))
+                  .DirectoryIndex.FileEntries.elements.size(),
+              3u);
+  }
+}
+
 TEST_F(TocResourceTest, ReadsAFileOfZeroHeaderAsAnEmptyIndexRightAfterIt) {
   const Bytes file = Join({Bytes(144), SaveRecord(SampleIndex())});
   const FIoStoreTocResource toc = Load(file);

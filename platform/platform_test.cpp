@@ -98,8 +98,8 @@ TEST(ExecutablePath, ComesWholeFromAFolderDeeperThan260Characters) {
     return;
   }
   TempDir dir;
-  const std::string deep = dir / (std::string(100, 'd') + "/" + std::string(100, 'e') + "/" +
-                                  std::string(100, 'f'));
+  const std::string deep =
+      dir / (std::string(100, 'd') + "/" + std::string(100, 'e') + "/" + std::string(100, 'f'));
   testing_support::MakeFolders(deep);
   const std::string copy = deep + "/copy.exe";
   ASSERT_GT(copy.size(), 300u);

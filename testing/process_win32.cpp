@@ -88,9 +88,9 @@ Process StartProgram(const std::vector<std::string>& argv, const Environment& en
   PROCESS_INFORMATION process{};
   // A program deeper than MAX_PATH needs the prefix as much as a file does.
   const std::u16string application = platform::ExtendedLengthPath(platform::NarrowToWide(program));
-  const BOOL started =
-      CreateProcessW(reinterpret_cast<const wchar_t*>(application.c_str()), line.data(), nullptr, nullptr, TRUE,
-                     CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(
+      reinterpret_cast<const wchar_t*>(application.c_str()), line.data(), nullptr, nullptr, TRUE,
+      CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
   if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
   if (error != INVALID_HANDLE_VALUE) CloseHandle(error);
   if (!started) return -1;
@@ -105,9 +105,9 @@ RunResult WaitProgram(Process process) {
   if (process <= 0) return result;
   HANDLE handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(process));
   WaitForSingleObject(handle, INFINITE);
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                                 StartTimes()[process])
-                       .count();
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[process])
+          .count();
   StartTimes().erase(process);
   DWORD code = 0;
   if (GetExitCodeProcess(handle, &code)) result.exitStatus = static_cast<int>(code);
@@ -121,8 +121,7 @@ void KillProgram(Process process) {
 
 std::string FindOnPath(const std::string& program) {
   wchar_t found[32768];
-  const DWORD length =
-      SearchPathW(nullptr, Wide(program).c_str(), L".exe", 32768, found, nullptr);
+  const DWORD length = SearchPathW(nullptr, Wide(program).c_str(), L".exe", 32768, found, nullptr);
   if (length == 0 || length >= 32768) return {};
   return Narrow(found);
 }

@@ -106,7 +106,8 @@ TEST_F(ReleaseZip, HoldsTheExecutablesAndPlainTextsForPlayers) {
     const Bytes bytes = ReadFile(folder_ + "/" + name);
     const std::string text(bytes.begin(), bytes.end());
     size_t start = 0, lines = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1, ++lines) {
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1, ++lines) {
       ASSERT_TRUE(end > start && text[end - 1] == '\r') << name << " line " << lines + 1;
       EXPECT_LT(end - 1 - start, 80u) << name << " line " << lines + 1;
     }

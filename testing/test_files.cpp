@@ -126,7 +126,8 @@ std::vector<std::string> ListNames(const std::string& folder) {
 
 void SetReadOnly(const std::string& path, bool readOnly) {
   std::error_code error;
-  fs::permissions(Native(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+  fs::permissions(Native(path),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   readOnly ? fs::perm_options::remove : fs::perm_options::add, error);
 }
 
