@@ -85,12 +85,18 @@ std::vector<std::string> CollectModPaths(const std::string& paksFolder,
     if (!IsModContainer(file, platform::kNativePaths)) continue;
     // One container at a time: its tables are gone before the next is read.
     IoStore::FIoStoreTocResource toc;
+    if (observer == nullptr) {
+      toc.LoadFromFile(file);
+      ExtractPackagePaths(toc, packagePaths);
+      continue;
+    }
     IoStore::TocReadReport report;
     WalkAnomalies walk;
-    const size_t before = packagePaths.size();
-    toc.LoadFromFile(file, observer ? &report : nullptr);
-    ExtractPackagePaths(toc, packagePaths, observer ? &walk : nullptr);
-    if (observer) observer->Read(file, toc, report, walk, packagePaths.size() - before);
+    std::vector<std::string> own;
+    toc.LoadFromFile(file, &report);
+    ExtractPackagePaths(toc, own, &walk);
+    observer->Read(file, toc, report, walk, own);
+    packagePaths.insert(packagePaths.end(), own.begin(), own.end());
   }
   return packagePaths;
 }

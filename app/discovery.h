@@ -28,10 +28,10 @@ class DiscoveryObserver {
   virtual ~DiscoveryObserver() = default;
   // Every entry, in listing order, with the decision taken on it.
   virtual void Listed(const std::string& path, Decision decision) = 0;
-  // A mod container once it has been read and its paths taken.
+  // A mod container once it has been read, with the package paths it gave.
   virtual void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
                     const IoStore::TocReadReport& report, const WalkAnomalies& walk,
-                    size_t packagePaths) = 0;
+                    const std::vector<std::string>& packagePaths) = 0;
 };
 
 // File names of the base game's own containers, wherever they lie below the

@@ -4,6 +4,7 @@
 //   modpaths-inspect toc FILE.utoc [--files] [--json]
 //   modpaths-inspect scan FOLDER [--json]
 //   modpaths-inspect save FILE.sav [--template SourceSave.sav] [--json]
+//   modpaths-inspect check GAME_FOLDER [--save FILE.sav] [--json]
 //   modpaths-inspect --version
 //
 // Exit status: 0 all is well, 1 a problem was found, 2 a usage error or an
@@ -51,6 +52,15 @@ int main(int argc, char** argv) {
   save->add_option("--template", templateFile, "the SourceSave.sav it was made from");
   save->add_flag("--json", json, "print JSON");
 
+  std::string checkFolder;
+  std::string checkSave;
+  CLI::App* check = app.add_subcommand(
+      "check", "Say whether the save holds what modpaths would write now, and what changed");
+  check->add_option("folder", checkFolder, "the game folder")->required();
+  check->add_option("--save", checkSave,
+                    "the save to compare (default: the one modpaths writes for you)");
+  check->add_flag("--json", json, "print JSON");
+
   try {
     // CLI11 takes the arguments without the program's name, last first.
     arguments.erase(arguments.begin());
@@ -72,6 +82,10 @@ int main(int argc, char** argv) {
   if (*toc) {
     report = inspect::InspectToc(tocFile, listFiles);
     if (!json) text = inspect::RenderToc(report);
+  } else if (*check) {
+    report = inspect::InspectCheck(checkFolder,
+                                   checkSave.empty() ? std::nullopt : std::optional(checkSave));
+    if (!json) text = inspect::RenderCheck(report);
   } else if (*scan) {
     report = inspect::InspectScan(folder);
     if (!json) text = inspect::RenderScan(report);

@@ -158,4 +158,26 @@ std::string RenderSave(const Json& report) {
   return out;
 }
 
+std::string RenderCheck(const Json& report) {
+  std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
+  if (report["status"] == "error") {
+    Problems(report, out);
+    return out;
+  }
+  out += "save: " + Str(report["save"]) + "\n";
+  out += "package paths modpaths would write now: " + Str(report["currentPaths"]) + "\n";
+  out += "package paths in the save: " + Str(report["savedPaths"]) + "\n";
+  if (!report["upToDate"].get<bool>()) {
+    out += "the save is NOT up to date\n";
+  } else if (report["sameOrder"].get<bool>()) {
+    out += "the save is up to date\n";
+  } else {
+    out +=
+        "the save is up to date (it lists the paths in another order: folder listings "
+        "differ between systems)\n";
+  }
+  Problems(report, out);
+  return out;
+}
+
 }  // namespace inspect

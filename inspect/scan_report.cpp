@@ -30,32 +30,38 @@ class ScanObserver : public modpaths::DiscoveryObserver {
  public:
   void Listed(const std::string& path, modpaths::Decision decision) override {
     entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
+    if (decision == modpaths::Decision::Unreadable) unreadable.push_back(path);
   }
 
   void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
             const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-            size_t packagePaths) override {
+            const std::vector<std::string>& packagePaths) override {
     const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
     Json container{{"path", path},
-                   {"packagePaths", packagePaths},
+                   {"packagePaths", packagePaths.size()},
                    {"read", ReadJson(report)},
                    {"walk", WalkJson(walk)}};
     Json problems = Json::array();
-    AddContainerProblems(container["read"], container["walk"], packagePaths, encrypted, problems);
+    AddContainerProblems(report, walk, packagePaths.size(), encrypted, problems);
     container["problems"] = problems;
     containers.push_back(container);
   }
 
   Json entries = Json::array();
   Json containers = Json::array();
+  std::vector<std::string> unreadable;
 };
 
 }  // namespace
 
-Json InspectScan(const std::string& folder) {
+std::string PaksFolderOf(const std::string& folder) {
   const char separator = platform::kNativePaths.separator;
   const std::string nested = folder + separator + "Content" + separator + "Paks";
-  const std::string paks = platform::PathExists(nested) ? nested : folder;
+  return platform::PathExists(nested) ? nested : folder;
+}
+
+Json InspectScan(const std::string& folder) {
+  const std::string paks = PaksFolderOf(folder);
   Json doc{{"command", "scan"}, {"folder", folder}, {"paksFolder", paks}};
   if (!platform::ListFolder(paks)) {
     doc["status"] = "error";
@@ -75,11 +81,8 @@ Json InspectScan(const std::string& folder) {
       problems.push_back(container["path"].get<std::string>() + ": " + problem.get<std::string>());
     }
   }
-  for (const Json& entry : observer.entries) {
-    if (entry["decision"] == "unreadable") {
-      problems.push_back(entry["path"].get<std::string>() + ": cannot be listed");
-    }
-  }
+  for (const std::string& path : observer.unreadable)
+    problems.push_back(path + ": cannot be listed");
   doc["problems"] = problems;
   doc["status"] = problems.empty() ? "ok" : "problem";
   return doc;

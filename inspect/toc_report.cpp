@@ -55,6 +55,19 @@ Json HeaderJson(const IoStore::FIoStoreTocHeader& h) {
               {"containerFlags", FlagsJson(h.ContainerFlags)}};
 }
 
+// The section the failure happened in: the last one begun at or before it.
+std::string FailureSection(const IoStore::TocReadReport& report) {
+  std::string section;
+  for (const auto& mark : report.sections) {
+    if (mark.offset >= 0 && mark.offset <= report.failure.offset) section = mark.name;
+  }
+  return section;
+}
+
+int64_t BytesLeft(const IoStore::TocReadReport& report) {
+  return report.fileSize >= report.failure.offset ? report.fileSize - report.failure.offset : 0;
+}
+
 }  // namespace
 
 Json ReadJson(const IoStore::TocReadReport& report) {
@@ -74,17 +87,13 @@ Json ReadJson(const IoStore::TocReadReport& report) {
   if (failure.kind == Tessel::FailureKind::None) {
     read["failure"] = nullptr;
   } else {
-    std::string section;
-    for (const auto& mark : marks) {
-      if (mark.offset >= 0 && mark.offset <= failure.offset) section = mark.name;
-    }
-    Json described{
-        {"kind", FailureKindName(failure.kind)}, {"offset", failure.offset}, {"section", section}};
+    Json described{{"kind", FailureKindName(failure.kind)},
+                   {"offset", failure.offset},
+                   {"section", FailureSection(report)}};
     if (failure.kind == Tessel::FailureKind::Refused) {
       described["field"] = Text(failure.what);
       described["value"] = failure.value;
-      described["bytesLeft"] =
-          report.fileSize >= failure.offset ? report.fileSize - failure.offset : 0;
+      described["bytesLeft"] = BytesLeft(report);
     }
     read["failure"] = described;
   }
@@ -99,41 +108,43 @@ Json WalkJson(const modpaths::WalkAnomalies& walk) {
               {"outputLimitReached", walk.outputLimitReached}};
 }
 
-void AddContainerProblems(const Json& read, const Json& walk, size_t packagePaths, bool encrypted,
-                          Json& problems) {
-  const Json& failure = read["failure"];
-  if (!failure.is_null()) {
-    const std::string kind = failure["kind"];
-    const std::string at = "offset " + std::to_string(failure["offset"].get<int64_t>());
-    const std::string section = failure["section"];
-    if (kind == "cannot open") {
+void AddContainerProblems(const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
+                          size_t packagePaths, bool encrypted, Json& problems) {
+  const Tessel::StreamFailure& failure = report.failure;
+  const std::string at =
+      "offset " + std::to_string(failure.offset) + " in " + FailureSection(report);
+  switch (failure.kind) {
+    case Tessel::FailureKind::None:
+      break;
+    case Tessel::FailureKind::NotOpened:
       problems.push_back("the file cannot be opened");
-    } else if (kind == "refused") {
-      problems.push_back("refused " + failure["field"].get<std::string>() + " = " +
-                         std::to_string(failure["value"].get<int64_t>()) + " at " + at + " in " +
-                         section + ": only " + std::to_string(failure["bytesLeft"].get<int64_t>()) +
+      break;
+    case Tessel::FailureKind::Refused:
+      problems.push_back("refused " + Text(failure.what) + " = " + std::to_string(failure.value) +
+                         " at " + at + ": only " + std::to_string(BytesLeft(report)) +
                          " bytes are left");
-    } else {
-      problems.push_back("the file ends early: " + kind + " at " + at + " in " + section);
-    }
+      break;
+    default:
+      problems.push_back("the file ends early: " + FailureKindName(failure.kind) + " at " + at);
+      break;
   }
-  if (walk["linksOutOfRange"] != 0) {
-    problems.push_back(std::to_string(walk["linksOutOfRange"].get<uint64_t>()) +
+  if (walk.linksOutOfRange != 0) {
+    problems.push_back(std::to_string(walk.linksOutOfRange) +
                        " directory or file links point outside their tables");
   }
-  if (walk["namesOutOfRange"] != 0) {
-    problems.push_back(std::to_string(walk["namesOutOfRange"].get<uint64_t>()) +
+  if (walk.namesOutOfRange != 0) {
+    problems.push_back(std::to_string(walk.namesOutOfRange) +
                        " names point outside the string table");
   }
-  if (walk["entriesMetTwice"] != 0) {
-    problems.push_back(std::to_string(walk["entriesMetTwice"].get<uint64_t>()) +
+  if (walk.entriesMetTwice != 0) {
+    problems.push_back(std::to_string(walk.entriesMetTwice) +
                        " links lead back to entries already visited (loops or shared entries)");
   }
-  if (walk["outputLimitReached"].get<bool>()) {
+  if (walk.outputLimitReached) {
     problems.push_back("the walk stopped: its paths grew far beyond the size of the tables");
   }
   if (encrypted) problems.push_back("the container is encrypted: its directory index is not read");
-  if (walk["noRootDirectory"].get<bool>() && !encrypted && failure.is_null()) {
+  if (walk.noRoot && !encrypted && failure.kind == Tessel::FailureKind::None) {
     problems.push_back("the directory index has no root directory");
   }
   if (packagePaths == 0) problems.push_back("the container gives no package paths");
@@ -173,7 +184,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
     doc["files"] = files;
   }
   Json problems = Json::array();
-  AddContainerProblems(doc["read"], doc["walk"], packagePaths.size(), encrypted, problems);
+  AddContainerProblems(report, walk, packagePaths.size(), encrypted, problems);
   doc["problems"] = problems;
   doc["status"] = problems.empty() ? "ok" : "problem";
   return doc;

@@ -1,6 +1,6 @@
 // modpaths-inspect run as a modder would, on generated containers and saves.
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include <nlohmann/json.hpp>
@@ -16,21 +16,30 @@ using Json = nlohmann::json;
 struct Inspected {
   int exitStatus;
   Json json;
+  std::string text;
 };
 
-// Runs modpaths-inspect with --json and parses what it prints.
-Inspected Inspect(std::vector<std::string> arguments) {
+// Runs modpaths-inspect with `arguments`, once with --json (parsed) and once
+// for its text, through the tests' own process helper.
+Inspected Inspect(std::vector<std::string> arguments, Environment env = CurrentEnvironment()) {
   TempDir dir;
-  const std::string out = dir / "out.json";
   arguments.insert(arguments.begin(), MODPATHS_INSPECT_EXE);
+  RunOptions options;
+  options.outputFile = dir / "out.txt";
+  options.errorFile = dir / "err.txt";
+  const RunResult textRun = RunMeasured(arguments, env, options);
+  const Bytes text = ReadFile(options.outputFile);
   arguments.push_back("--json");
-  std::string command;
-  for (const std::string& argument : arguments) command += "'" + argument + "' ";
-  const int status = std::system((command + "> '" + out + "' 2>/dev/null").c_str());
-  Inspected result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Json()};
-  const Bytes printed = ReadFile(out);
-  result.json = Json::parse(printed.begin(), printed.end());  // throws on malformed JSON
+  const RunResult jsonRun = RunMeasured(arguments, env, options);
+  EXPECT_EQ(textRun.exitStatus, jsonRun.exitStatus) << "text and JSON disagree";
+  const Bytes printed = ReadFile(options.outputFile);
+  Inspected result{jsonRun.exitStatus, Json::parse(printed.begin(), printed.end()),
+                   std::string(text.begin(), text.end())};
   return result;
+}
+
+bool Says(const Inspected& run, const std::string& words) {
+  return run.text.find(words) != std::string::npos;
 }
 
 class InspectTest : public ::testing::Test {
@@ -45,7 +54,7 @@ class InspectTest : public ::testing::Test {
 
 TEST_F(InspectTest, TocShowsSectionsHeaderAndPaths) {
   // Three chunks and two blocks: the index starts at 144 + 22 x 3 + 12 x 2.
-  const auto [status, report] = Inspect({"toc", Container("good.utoc"), "--files"});
+  const auto [status, report, text] = Inspect({"toc", Container("good.utoc"), "--files"});
   EXPECT_EQ(status, 0);
   EXPECT_EQ(report["status"], "ok");
   EXPECT_EQ(report["header"]["magic"], "-==--==--==--==-");
@@ -61,6 +70,19 @@ TEST_F(InspectTest, TocShowsSectionsHeaderAndPaths) {
   EXPECT_EQ(report["directoryIndex"]["files"], 2);
   EXPECT_EQ(report["packagePaths"], Json::array({"/Game/Mods/M/A.A"}));
   EXPECT_EQ(report["files"].size(), 2u);
+}
+
+TEST_F(InspectTest, TocTextNamesWhatTheJsonHolds) {
+  const Inspected good = Inspect({"toc", Container("good.utoc"), "--files"});
+  for (const char* words :
+       {"header:", "ChunkIds", "read: complete", "walk: nothing unusual",
+        "files (2):", "package paths (1):\n  /Game/Mods/M/A.A\n", "no problems found"}) {
+    EXPECT_TRUE(Says(good, words)) << words << "\n" << good.text;
+  }
+  const Inspected locked =
+      Inspect({"toc", Container("locked.utoc", IoStore::ContainerFlags::Encrypted)});
+  EXPECT_TRUE(Says(locked, "0x02 Encrypted")) << locked.text;
+  EXPECT_TRUE(Says(locked, "directory index: not read (encrypted container)")) << locked.text;
 }
 
 TEST_F(InspectTest, TocExplainsContainersThatGiveNothing) {
@@ -108,10 +130,15 @@ TEST_F(InspectTest, ExitsWithTwoForUsageErrorsAndMissingFiles) {
   EXPECT_EQ(Inspect({"toc", dir / "missing.utoc"}).exitStatus, 2);
   EXPECT_EQ(Inspect({"save", dir / "missing.sav"}).exitStatus, 2);
   EXPECT_EQ(Inspect({"scan", dir / "missing"}).exitStatus, 2);
-  EXPECT_EQ(
-      std::system((std::string(MODPATHS_INSPECT_EXE) + " frobnicate >/dev/null 2>&1").c_str()) >> 8,
-      2);
-  EXPECT_EQ(std::system((std::string(MODPATHS_INSPECT_EXE) + " >/dev/null 2>&1").c_str()) >> 8, 2);
+  EXPECT_EQ(Inspect({"check", dir / "missing"}).exitStatus, 2);
+  for (const std::vector<std::string>& usage :
+       {std::vector<std::string>{MODPATHS_INSPECT_EXE, "frobnicate"},
+        std::vector<std::string>{MODPATHS_INSPECT_EXE},
+        {MODPATHS_INSPECT_EXE, "check"}}) {
+    RunOptions quiet;
+    quiet.errorFile = dir / "usage.txt";
+    EXPECT_EQ(RunMeasured(usage, CurrentEnvironment(), quiet).exitStatus, 2) << usage.size();
+  }
 }
 
 TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {
@@ -130,7 +157,7 @@ TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {
   ASSERT_TRUE(PlaceContainer(paks + "Mods/Deep/Deep.utoc", ModTree("Deep", {"D.uasset"})));
   WriteFile(paks + "Readme.txt", "hello");
 
-  const auto [status, report] = Inspect({"scan", install.game});
+  const auto [status, report, text] = Inspect({"scan", install.game});
   EXPECT_EQ(status, 1);  // the encrypted container gives nothing
   EXPECT_EQ(report["paksFolder"], install.paks);
   std::map<std::string, std::string> decisions;
@@ -149,6 +176,73 @@ TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {
   ASSERT_TRUE(written.valid);
   EXPECT_EQ(report["packagePaths"].get<std::vector<std::string>>(), written.paths);
   EXPECT_EQ(written.paths.size(), 3u);
+
+  EXPECT_NE(text.find("  too deep        " + paks + "Mods/Deep"), std::string::npos) << text;
+  EXPECT_NE(text.find(paks + "Mods/Locked.utoc: the container is encrypted"), std::string::npos)
+      << text;
+}
+
+// Whether the save is up to date, as a player asks after adding a mod.
+TEST(InspectCheck, SaysWhetherTheSaveHoldsWhatTheToolWouldWriteNow) {
+  auto runner = MakeRunner("native");
+  Installation install(*runner, "Game");
+  MakeFolders(install.saveFolder);
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("47 56 41 53"));
+  const std::string paks = install.paks + "/";
+  ASSERT_TRUE(PlaceContainer(paks + "Sails.utoc", ModTree("Sails", {"S.uasset", "T.uasset"})));
+  ASSERT_TRUE(PlaceContainer(paks + "Mods/Hull.utoc", ModTree("Hull", {"H.uasset"})));
+  const Environment env = runner->Env();  // its HOME holds the Saved Games folder
+
+  const Inspected none = Inspect({"check", install.game}, env);
+  EXPECT_EQ(none.exitStatus, 1);
+  EXPECT_TRUE(Says(none, "there is no save at " + install.output)) << none.text;
+
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  const Inspected fresh = Inspect({"check", install.game}, env);
+  EXPECT_EQ(fresh.exitStatus, 0);
+  EXPECT_EQ(fresh.json["status"], "ok");
+  EXPECT_EQ(fresh.json["upToDate"], true);
+  EXPECT_EQ(fresh.json["savedPaths"], 3);
+  EXPECT_TRUE(Says(fresh, "the save is up to date")) << fresh.text;
+
+  // Another system lists folders in another order: the same paths still
+  // make the save up to date.
+  modpaths::DecodedSave written = modpaths::DecodeModPathsSave(ReadFile(install.output), 4);
+  std::reverse(written.paths.begin(), written.paths.end());
+  ASSERT_TRUE(modpaths::WriteModPathsSave(install.root / "reordered.sav", Hex("47 56 41 53"),
+                                          written.paths));
+  const Inspected reordered =
+      Inspect({"check", install.game, "--save", install.root / "reordered.sav"}, env);
+  EXPECT_EQ(reordered.exitStatus, 0);
+  EXPECT_EQ(reordered.json["sameOrder"], false);
+
+  // One mod added, one removed: named and counted, and the save is stale.
+  ASSERT_TRUE(PlaceContainer(paks + "Mods/Flags.utoc", ModTree("Flags", {"F.uasset"})));
+  RemoveTree(paks + "Sails.utoc");
+  const Inspected stale = Inspect({"check", install.game}, env);
+  EXPECT_EQ(stale.exitStatus, 1);
+  EXPECT_EQ(stale.json["upToDate"], false);
+  ASSERT_EQ(stale.json["containersNotInSave"].size(), 1u);
+  EXPECT_EQ(stale.json["containersNotInSave"][0]["path"], paks + "Mods/Flags.utoc");
+  EXPECT_EQ(stale.json["pathsNoLongerGiven"], 2);
+  EXPECT_TRUE(Says(stale, "run modpaths.exe again")) << stale.text;
+
+  // The same paths again from a second container are written twice.
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  EXPECT_EQ(Inspect({"check", install.game}, env).exitStatus, 0);
+  ASSERT_TRUE(PlaceContainer(paks + "HullAgain.utoc", ModTree("Hull", {"H.uasset"})));
+  const Inspected twice = Inspect({"check", install.game}, env);
+  EXPECT_EQ(twice.exitStatus, 1);
+  EXPECT_EQ(twice.json["containersNotInSave"].size(), 1u);
+
+  // Another save, named on the command line, that is damaged.
+  Bytes damaged = ReadFile(install.output);
+  damaged.pop_back();
+  WriteFile(install.root / "damaged.sav", damaged);
+  const Inspected broken =
+      Inspect({"check", install.game, "--save", install.root / "damaged.sav"}, env);
+  EXPECT_EQ(broken.exitStatus, 1);
+  EXPECT_TRUE(Says(broken, "the save is damaged")) << broken.text;
 }
 
 TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
@@ -163,6 +257,8 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   EXPECT_EQ(withTemplate.json["listOffset"], templateBytes.size());
   EXPECT_EQ(withTemplate.json["paths"], Json::array({"/Game/A.A", "/Game/B.B"}));
   EXPECT_EQ(withTemplate.json["template"]["matches"], true);
+  EXPECT_TRUE(Says(withTemplate, "paths (2):\n  /Game/A.A\n  /Game/B.B\n")) << withTemplate.text;
+  EXPECT_TRUE(Says(withTemplate, "closing marker and records: intact")) << withTemplate.text;
 
   const auto inferred = Inspect({"save", dir / "good.sav"});
   EXPECT_EQ(inferred.exitStatus, 0);
@@ -176,6 +272,7 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   EXPECT_EQ(broken.exitStatus, 1);
   EXPECT_EQ(broken.json["valid"], false);
   EXPECT_EQ(broken.json["damage"]["offset"], templateBytes.size() + 4 + 4 + 10);
+  EXPECT_TRUE(Says(broken, "closing marker and records: DAMAGED")) << broken.text;
 
   damaged = ReadFile(dir / "good.sav");
   damaged.pop_back();

@@ -138,6 +138,13 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
   const std::string text(output.begin(), output.end());
   EXPECT_NE(text.find("mod container"), std::string::npos) << text;
   EXPECT_NE(text.find("  /Game/Mods/Sails/A.A"), std::string::npos) << text;
+
+  // check finds the save in the prefix's Saved Games folder by itself.
+  const RunResult check = RunMeasured(
+      runner_->Command(folder_ + "/modpaths-inspect.exe", {"check", "Z:" + install.game}),
+      runner_->Env(), options);
+  const Bytes checked = ReadFile(options.outputFile);
+  EXPECT_EQ(check.exitStatus, 0) << std::string(checked.begin(), checked.end());
 }
 
 TEST_F(ReleaseZip, BothExecutablesCarryTheVersionAndTheManifest) {

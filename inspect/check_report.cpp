@@ -1,0 +1,134 @@
+// "Is my save up to date?": what modpaths would write now, against the save
+// on disk.
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "app/discovery.h"
+#include "app/paths.h"
+#include "app/save_file.h"
+#include "inspect/inspect.h"
+#include "platform/platform.h"
+
+namespace inspect {
+namespace {
+
+// Each mod container's package paths, in the tool's order.
+class ContainerPaths : public modpaths::DiscoveryObserver {
+ public:
+  void Listed(const std::string&, modpaths::Decision) override {}
+  void Read(const std::string& path, const IoStore::FIoStoreTocResource&,
+            const IoStore::TocReadReport&, const modpaths::WalkAnomalies&,
+            const std::vector<std::string>& packagePaths) override {
+    containers.emplace_back(path, packagePaths);
+  }
+
+  std::vector<std::pair<std::string, std::vector<std::string>>> containers;
+};
+
+// The save the tool writes for this user, found the way the tool finds it.
+std::optional<std::string> DefaultSave() {
+  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  if (!savedGames) return std::nullopt;
+  return modpaths::OutputPathFor(*savedGames, platform::kNativePaths);
+}
+
+}  // namespace
+
+Json InspectCheck(const std::string& folder, const std::optional<std::string>& savePath) {
+  const char separator = platform::kNativePaths.separator;
+  const std::string paks = PaksFolderOf(folder);
+  Json doc{{"command", "check"}, {"folder", folder}, {"paksFolder", paks}};
+  const std::optional<std::string> save = savePath ? savePath : DefaultSave();
+  if (!platform::ListFolder(paks) || !save) {
+    doc["status"] = "error";
+    doc["problems"] = Json::array(
+        {save ? "cannot list " + paks : std::string("the Saved Games folder cannot be found")});
+    return doc;
+  }
+  doc["save"] = *save;
+
+  ContainerPaths current;
+  const std::vector<std::string> paths = modpaths::CollectModPaths(paks, &current);
+  doc["currentPaths"] = paths.size();
+
+  Json problems = Json::array();
+  auto finish = [&](bool upToDate) {
+    doc["upToDate"] = upToDate;
+    doc["problems"] = problems;
+    doc["status"] = problems.empty() ? "ok" : "problem";
+    return doc;
+  };
+  std::vector<uint8_t> saved;
+  if (!modpaths::ReadSaveTemplate(*save, saved)) {
+    doc["savedPaths"] = nullptr;
+    problems.push_back("there is no save at " + *save + ": run modpaths.exe");
+    return finish(false);
+  }
+  // The template tells where the list starts; without one it is inferred.
+  const std::string templatePath =
+      folder + separator + "Binaries" + separator + "Win64" + separator + "SourceSave.sav";
+  std::vector<uint8_t> templ;
+  const bool haveTemplate = modpaths::ReadSaveTemplate(templatePath, templ);
+  doc["template"] = haveTemplate ? Json(templatePath) : Json(nullptr);
+  const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(
+      saved, haveTemplate ? std::optional<uint64_t>(templ.size()) : std::nullopt);
+  if (!decoded.valid) {
+    doc["savedPaths"] = nullptr;
+    problems.push_back("the save is damaged: " + decoded.problem + " (offset " +
+                       std::to_string(decoded.problemOffset) +
+                       "); run modpaths.exe to write it again");
+    return finish(false);
+  }
+  doc["savedPaths"] = decoded.paths.size();
+
+  // Paths are compared as counted sets: a path two containers give is
+  // written twice.
+  std::map<std::string, int64_t> inSave;
+  for (const std::string& path : decoded.paths) ++inSave[path];
+  Json added = Json::array();
+  std::map<std::string, int64_t> now;
+  for (const auto& [container, own] : current.containers) {
+    size_t missing = 0;
+    for (const std::string& path : own) {
+      ++now[path];
+      if (now[path] > inSave[path]) ++missing;
+    }
+    if (missing > 0) {
+      added.push_back(
+          Json{{"path", container}, {"packagePaths", own.size()}, {"missing", missing}});
+    }
+  }
+  int64_t removed = 0;
+  for (const auto& [path, count] : inSave) {
+    const auto found = now.find(path);
+    removed += count - std::min(count, found == now.end() ? 0 : found->second);
+  }
+  doc["containersNotInSave"] = added;
+  doc["pathsNoLongerGiven"] = removed;
+
+  // A valid list after the template's size means the save is that long.
+  const bool sameStart = !haveTemplate || std::equal(templ.begin(), templ.end(), saved.begin());
+  // The order follows the system's folder listing, which differs between
+  // systems (Wine's is not Linux's): the same paths in another order are
+  // the same save to the mod manager, and only noted.
+  doc["sameOrder"] = decoded.paths == paths;
+  const bool upToDate = added.empty() && removed == 0 && sameStart;
+  for (const Json& container : added) {
+    problems.push_back(container["path"].get<std::string>() + ": " +
+                       std::to_string(container["missing"].get<size_t>()) + " of its " +
+                       std::to_string(container["packagePaths"].get<size_t>()) +
+                       " package paths are not in the save (added since the last run)");
+  }
+  if (removed > 0) {
+    problems.push_back(std::to_string(removed) +
+                       " package paths in the save come from no container any more (mods "
+                       "removed since the last run)");
+  }
+  if (!sameStart) problems.push_back("SourceSave.sav has changed since the save was written");
+  if (!upToDate) problems.push_back("the save is out of date: run modpaths.exe again");
+  return finish(upToDate);
+}
+
+}  // namespace inspect
