@@ -89,12 +89,7 @@ TEST(DirectoryWalk, DoesNotMultiplyPathsThroughDoubleLinks) {
   // 60 levels, each with two entries whose children are both the next
   // level's first entry: 2^60 paths if every link were followed.
   RawIndex raw({"x", "y", "leaf"});
-  raw.Dir(kNoEntry, 1, kNoEntry, kNoEntry);
-  for (uint32_t level = 0; level < 60; ++level) {
-    const uint32_t first = 1 + 2 * level;
-    const uint32_t next = level + 1 < 60 ? first + 2 : kNoEntry;
-    raw.Dir(0, next, first + 1, kNoEntry).Dir(1, next, kNoEntry, 0);
-  }
+  testing_support::AddDoubleLinkLadder(raw, 60);
   raw.File(2, kNoEntry);
   WalkAnomalies anomalies;
   const Paths paths = Walk(raw.index, &anomalies);
@@ -106,12 +101,8 @@ TEST(DirectoryWalk, DoesNotMultiplyPathsThroughDoubleLinks) {
 TEST(DirectoryWalk, WalksA100000LevelTree) {
   RawIndex raw({"d", "deepest.uasset", "top.uasset"});
   const uint32_t depth = 100000;
-  for (uint32_t level = 0; level <= depth; ++level) {
-    raw.Dir(level == 0 ? kNoEntry : 0, level < depth ? level + 1 : kNoEntry, kNoEntry,
-            level == depth ? 0
-            : level == 0   ? 1
-                           : kNoEntry);
-  }
+  testing_support::AddChain(raw, depth, 0);
+  raw.index.DirectoryEntries.elements[0].FirstFileEntry = 1;  // the root's own file
   raw.File(1, kNoEntry).File(2, kNoEntry);
   const Paths paths = Walk(raw.index);
   ASSERT_EQ(paths.size(), 2u);

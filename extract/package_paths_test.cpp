@@ -12,13 +12,7 @@ using testing_support::MakeDirectoryIndex;
 using testing_support::MakeToc;
 using Paths = std::vector<std::string>;
 
-const Folder kWorkedExample{
-    "",
-    {Folder{"HollowVoyage",
-            {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
-             Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
-            {}}},
-    {}};
+const Folder kWorkedExample = testing_support::WorkedExample();
 
 TEST(ExtractPackagePaths, RewritesTheWorkedExample) {
   for (const char* mount : {"../../../", "../../.."}) {

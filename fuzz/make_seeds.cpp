@@ -23,13 +23,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  const Folder worked{
-      "",
-      {Folder{"HollowVoyage",
-              {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
-               Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
-              {}}},
-      {"root.uasset"}};
+  Folder worked = testing_support::WorkedExample();
+  worked.files.push_back("root.uasset");
   Folder deep{"", {}, {}};
   Folder* level = &deep;
   for (int i = 0; i < 40; ++i) {

@@ -83,14 +83,7 @@ TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
   WriteFile(install->binaries + "/SourceSave.sav", templateBytes);
   const std::string& paks = install->paks;
 
-  const Folder workedExample{
-      "",
-      {Folder{"HollowVoyage",
-              {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
-               Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
-              {}}},
-      {}};
-  ASSERT_TRUE(PlaceContainer(paks + "/ExampleMod.utoc", workedExample));
+  ASSERT_TRUE(PlaceContainer(paks + "/ExampleMod.utoc", WorkedExample()));
   ASSERT_TRUE(PlaceContainer(paks + "/Alpha.utoc",
                              ModTree("Alpha", {"A1.uasset", "A1.uexp", "A2.uasset"})));
   ASSERT_TRUE(PlaceContainer(paks + "/Mods/Beta.utoc", ModTree("Beta", {"B.uasset"})));

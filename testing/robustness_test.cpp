@@ -69,10 +69,7 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
 
   // A chain 100 000 directories deep with one asset at the bottom.
   HostileIndex deep({"d", "Deep.uasset"});
-  for (uint32_t level = 0; level <= 100000; ++level) {
-    deep.Dir(level == 0 ? kNoEntry : 0, level < 100000 ? level + 1 : kNoEntry, kNoEntry,
-             level == 100000 ? 0 : kNoEntry);
-  }
+  AddChain(deep, 100000, 0);
   deep.File(1, kNoEntry);
   ASSERT_TRUE(Place(deep, paks + "Hostile/Deep.utoc"));
   std::string deepPath = "/Game/d";  // the mount point's "/" and the walk's make one
@@ -89,11 +86,7 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   // 60 levels whose two entries each link to the next level: 2^60 paths if
   // every link were followed.
   HostileIndex doubled({"x", "y", "Twice.uasset"});
-  doubled.Dir(kNoEntry, 1, kNoEntry, kNoEntry);
-  for (uint32_t level = 0; level < 60; ++level) {
-    const uint32_t next = level + 1 < 60 ? 3 + 2 * level : kNoEntry;
-    doubled.Dir(0, next, 2 + 2 * level, kNoEntry).Dir(1, next, kNoEntry, 0);
-  }
+  AddDoubleLinkLadder(doubled, 60);
   doubled.File(2, kNoEntry);
   ASSERT_TRUE(Place(doubled, paks + "Hostile/Doubled.utoc"));
   // Links and names that point outside their tables.

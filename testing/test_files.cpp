@@ -49,17 +49,6 @@ Bytes Hex(std::string_view text) {
   return bytes;
 }
 
-std::string ToHex(const Bytes& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i > 0) out += ' ';
-    out += kDigits[bytes[i] >> 4];
-    out += kDigits[bytes[i] & 15];
-  }
-  return out;
-}
-
 Bytes Join(std::initializer_list<Bytes> parts) {
   Bytes joined;
   for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());

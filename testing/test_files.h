@@ -12,7 +12,6 @@ using Bytes = std::vector<uint8_t>;
 
 // "AA BB 01" -> {0xAA, 0xBB, 0x01}; spaces and line breaks are ignored.
 Bytes Hex(std::string_view text);
-std::string ToHex(const Bytes& bytes);
 Bytes Join(std::initializer_list<Bytes> parts);
 
 // A fresh folder below $TMPDIR (or the system's temporary folder), removed

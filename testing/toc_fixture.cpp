@@ -73,6 +73,31 @@ IoStore::FIoDirectoryIndexResource MakeDirectoryIndex(const std::string& mountPo
   return index;
 }
 
+Folder WorkedExample() {
+  return Folder{"",
+                {Folder{"HollowVoyage",
+                        {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
+                         Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
+                        {}}},
+                {}};
+}
+
+void AddChain(RawIndex& raw, uint32_t depth, uint32_t bottomFile) {
+  for (uint32_t level = 0; level <= depth; ++level) {
+    raw.Dir(level == 0 ? IoStore::kNoEntry : 0, level < depth ? level + 1 : IoStore::kNoEntry,
+            IoStore::kNoEntry, level == depth ? bottomFile : IoStore::kNoEntry);
+  }
+}
+
+void AddDoubleLinkLadder(RawIndex& raw, uint32_t levels) {
+  raw.Dir(IoStore::kNoEntry, 1, IoStore::kNoEntry, IoStore::kNoEntry);
+  for (uint32_t level = 0; level < levels; ++level) {
+    const uint32_t first = 1 + 2 * level;
+    const uint32_t next = level + 1 < levels ? first + 2 : IoStore::kNoEntry;
+    raw.Dir(0, next, first + 1, IoStore::kNoEntry).Dir(1, next, IoStore::kNoEntry, 0);
+  }
+}
+
 RawIndex::RawIndex(const std::string& mountPoint, std::initializer_list<const char*> names) {
   index.MountPoint = IoStore::FString(mountPoint);
   for (const char* name : names) index.StringTable.elements.emplace_back(name);

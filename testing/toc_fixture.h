@@ -35,6 +35,23 @@ struct RawIndex {
   IoStore::FIoDirectoryIndexResource index;
 };
 
+// The worked example, shared by tests, seeds and the demo:
+//   HollowVoyage/Content/Mods/Foo.uasset, Foo.uexp
+//   HollowVoyage/Plugins/Extra/Baz.uasset
+// Below the mount point "../../../" its package paths are
+// "/Game/Mods/Foo.Foo" and "../../../HollowVoyage/Plugins/Extra/Baz.Baz".
+Folder WorkedExample();
+
+// Adds the root and a chain of `depth` directories below it, each named by
+// string 0 and the child of the one before; the deepest holds file
+// `bottomFile`. The root's file link is kNoEntry.
+void AddChain(RawIndex& raw, uint32_t depth, uint32_t bottomFile);
+
+// Adds the root and `levels` levels of two directories (strings 0 and 1)
+// whose children are both the next level's first entry, the second of each
+// holding file 0: 2^levels paths if every link were followed.
+void AddDoubleLinkLadder(RawIndex& raw, uint32_t levels);
+
 // A whole table of contents around `index`, with `chunks` chunk records and
 // `blocks` compressed blocks filled with recognisable values, and a header
 // whose counts agree.

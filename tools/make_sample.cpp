@@ -39,14 +39,7 @@ int Make(const std::string& game) {
   const bool made =
       Container(paks + "/global.utoc", base) &&
       Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
-      Container(
-          paks + "/ExampleMod.utoc",
-          Folder{"",
-                 {Folder{"HollowVoyage",
-                         {Folder{"Content", {Folder{"Mods", {}, {"Foo.uasset", "Foo.uexp"}}}, {}},
-                          Folder{"Plugins", {Folder{"Extra", {}, {"Baz.uasset"}}}, {}}},
-                         {}}},
-                 {}}) &&
+      Container(paks + "/ExampleMod.utoc", testing_support::WorkedExample()) &&
       Container(
           paks + "/Mods/BetterSails.utoc",
           InContent({Folder{"Mods",
