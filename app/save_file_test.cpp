@@ -108,5 +108,50 @@ TEST_F(SaveFileTest, RefusesTemplatesThatAreNotReadableFiles) {
   EXPECT_TRUE(read.empty());
 }
 
+TEST_F(SaveFileTest, EncodesInMemoryWhatItWritesToDisk) {
+  const std::vector<std::string> paths = {"/Game/A.A", "", "/Game/Mods/B.B"};
+  EXPECT_EQ(EncodeModPathsSave(Hex("01 02"), paths), Written(Hex("01 02"), paths));
+}
+
+TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
+  const std::string marker = kMarker;
+  struct Case {
+    std::string hex;
+    uint64_t templateSize;
+    const char* problem;
+    int64_t offset;
+  };
+  const Case cases[] = {
+      {"AA", 2, "the file is shorter than the template", 1},
+      {"AA 00 00", 1, "the path count is cut short", 1},
+      {"AA FF FF FF FF" + marker, 1, "the path count is negative: -1", 1},
+      {"AA 01 00 00 00 02 00", 1, "path 0: the length is cut short", 5},
+      {"AA 01 00 00 00 09 00 00 00 61 00", 1, "path 0: length 9 does not fit in the 2 bytes left",
+       5},
+      {"AA 01 00 00 00 00 00 00 00" + marker, 1,
+       "path 0: not one zero-terminated string of length 0", 5},
+      {"AA 01 00 00 00 03 00 00 00 61 00 62" + marker, 1,
+       "path 0: not one zero-terminated string of length 3", 5},
+      {"AA 00 00 00 00 05 00 00 00 4E 6F 6E 65 00 01 00 00 00", 1,
+       "no closing marker after the last path", 5},
+      {"AA 00 00 00 00" + marker + " FF", 1, "1 bytes after the closing marker", 18},
+  };
+  for (const Case& c : cases) {
+    const DecodedSave decoded = DecodeModPathsSave(Hex(c.hex), c.templateSize);
+    EXPECT_FALSE(decoded.valid) << c.hex;
+    EXPECT_EQ(decoded.problem, c.problem) << c.hex;
+    EXPECT_EQ(decoded.problemOffset, c.offset) << c.hex;
+  }
+  const DecodedSave nothing = DecodeModPathsSave(Hex("01 02 03 04 05 06 07 08"), std::nullopt);
+  EXPECT_FALSE(nothing.valid);
+  EXPECT_EQ(nothing.problemOffset, 0);
+
+  const DecodedSave good =
+      DecodeModPathsSave(Hex("AA 01 00 00 00 02 00 00 00 61 00" + marker), std::nullopt);
+  ASSERT_TRUE(good.valid);
+  EXPECT_EQ(good.listOffset, 1);
+  EXPECT_EQ(good.paths, std::vector<std::string>{"a"});
+}
+
 }  // namespace
 }  // namespace modpaths

@@ -154,6 +154,41 @@ TEST_P(Streams, WriterWritesLittleEndianAndReportsSizeZero) {
   EXPECT_EQ(Written(), Hex("05 00 00 00 08 07 06 05 04 03 02 01"));
 }
 
+TEST_P(Streams, SeekMovesBackForReadingAndOverwriting) {
+  {
+    SerializeContext context;
+    OpenWriter(context);
+    BaseSerializer& writer = *context.serializer;
+    Bytes big(100000, 0x5A);  // more than the disk stream's buffer at once
+    writer.Serialize(big.data(), big.size(), true);
+    uint32_t word = 0x04030201;
+    writer.Serialize(&word, 4, true);
+    writer.Seek(100001);
+    uint8_t byte = 0xAA;
+    writer.Serialize(&byte, 1, true);
+    EXPECT_EQ(writer.Tell(), 100002);
+    writer.Close();
+    EXPECT_FALSE(writer.IsFailed());
+  }
+  const Bytes written = Written();
+  ASSERT_EQ(written.size(), 100004u);
+  EXPECT_EQ(Bytes(written.end() - 4, written.end()), Hex("01 AA 03 04"));
+  EXPECT_EQ(written[99999], 0x5A);
+
+  SerializeContext context;
+  OpenReader(context, Hex("10 11 12 13 14"));
+  BaseSerializer& reader = *context.serializer;
+  uint32_t word = 0;
+  reader.Serialize(&word, 4, true);
+  reader.Seek(1);
+  uint8_t byte = 0;
+  reader.Serialize(&byte, 1, true);
+  EXPECT_EQ(byte, 0x11);
+  reader.Seek(-1);
+  EXPECT_TRUE(reader.IsFailed());
+  EXPECT_EQ(reader.Failure().kind, FailureKind::EndOfFile);
+}
+
 TEST_P(Streams, SwapReversesEachTransferWithoutTouchingTheSource) {
   uint32_t word = 0x11223344;
   {

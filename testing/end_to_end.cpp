@@ -14,7 +14,8 @@ namespace {
 // folder. C.UTF-8 is on every Debian.
 Environment BaseEnvironment() {
   Environment env;
-  for (const char* name : {"PATH", "TMPDIR", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+  for (const char* name :
+       {"PATH", "TMPDIR", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LLVM_PROFILE_FILE"}) {
     if (const char* value = std::getenv(name)) env[name] = value;
   }
   env["LANG"] = "C.UTF-8";
