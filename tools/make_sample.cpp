@@ -36,20 +36,20 @@ int Make(const std::string& game) {
 
   const std::string paks = game + "/Content/Paks";
   const Folder base = InContent({Folder{"Maps", {}, {"Harbour.umap", "Harbour.uasset"}}});
-  const bool made =
-      Container(paks + "/global.utoc", base) &&
-      Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
-      Container(paks + "/ExampleMod.utoc", testing_support::WorkedExample()) &&
-      Container(
-          paks + "/Mods/BetterSails.utoc",
-          InContent({Folder{"Mods",
-                            {Folder{"BetterSails",
-                                    {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
-                                     Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
-                                    {"BP_Sail.uasset"}}},
-                            {}}})) &&
-      Container(paks + "/Mods/LockedMod.utoc", InContent({Folder{"Mods", {}, {"Secret.uasset"}}}),
-                IoStore::ContainerFlags::Encrypted);
+  const Folder sails = InContent(
+      {Folder{"Mods",
+              {Folder{"BetterSails",
+                      {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
+                       Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
+                      {"BP_Sail.uasset"}}},
+              {}}});
+  const Folder locked = InContent({Folder{"Mods", {}, {"Secret.uasset"}}});
+  const bool made = Container(paks + "/global.utoc", base) &&
+                    Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
+                    Container(paks + "/ExampleMod.utoc", testing_support::WorkedExample()) &&
+                    Container(paks + "/Mods/BetterSails.utoc", sails) &&
+                    Container(paks + "/Mods/LockedMod.utoc", locked,
+                              IoStore::ContainerFlags::Encrypted);
   if (!made) std::fprintf(stderr, "cannot write the sample containers\n");
   return made ? 0 : 1;
 }
