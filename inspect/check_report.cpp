@@ -14,19 +14,6 @@
 namespace inspect {
 namespace {
 
-// Each mod container's package paths, in the tool's order.
-class ContainerPaths : public modpaths::DiscoveryObserver {
- public:
-  void Listed(const std::string&, modpaths::Decision) override {}
-  void Read(const std::string& path, const IoStore::FIoStoreTocResource&,
-            const IoStore::TocReadReport&, const modpaths::WalkAnomalies&,
-            const std::vector<std::string>& packagePaths) override {
-    containers.emplace_back(path, packagePaths);
-  }
-
-  std::vector<std::pair<std::string, std::vector<std::string>>> containers;
-};
-
 // The save the tool writes for this user, found the way the tool finds it.
 std::optional<std::string> DefaultSave() {
   const std::optional<std::string> savedGames = platform::SavedGamesFolder();
@@ -41,29 +28,33 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   const std::string paks = PaksFolderOf(folder);
   Json doc{{"command", "check"}, {"folder", folder}, {"paksFolder", paks}};
   const std::optional<std::string> save = savePath ? savePath : DefaultSave();
-  if (!platform::ListFolder(paks) || !save) {
-    doc["status"] = "error";
-    doc["problems"] = Json::array(
-        {save ? "cannot list " + paks : std::string("the Saved Games folder cannot be found")});
+  if (!save) {
+    Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
+    return doc;
+  }
+  if (!platform::ListFolder(paks)) {
+    Problems::PutError(doc, "cannot-list", "cannot list " + paks);
     return doc;
   }
   doc["save"] = *save;
 
-  ContainerPaths current;
+  // The mods' own mistakes count as well: a mod that cannot load does not
+  // show up, however fresh the save.
+  ScanObserver current(paks);
   const std::vector<std::string> paths = modpaths::CollectModPaths(paks, &current);
   doc["currentPaths"] = paths.size();
 
-  Json problems = Json::array();
+  Problems problems;
   auto finish = [&](bool upToDate) {
     doc["upToDate"] = upToDate;
-    doc["problems"] = problems;
-    doc["status"] = problems.empty() ? "ok" : "problem";
+    problems.Add(current.problems, "");
+    problems.Put(doc);
     return doc;
   };
   std::vector<uint8_t> saved;
   if (!modpaths::ReadSaveTemplate(*save, saved)) {
     doc["savedPaths"] = nullptr;
-    problems.push_back("there is no save at " + *save + ": run modpaths.exe");
+    problems.Add("no-save", "there is no save at " + *save + ": run modpaths.exe");
     return finish(false);
   }
   // The template tells where the list starts; without one it is inferred.
@@ -76,9 +67,9 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
       saved, haveTemplate ? std::optional<uint64_t>(templ.size()) : std::nullopt);
   if (!decoded.valid) {
     doc["savedPaths"] = nullptr;
-    problems.push_back("the save is damaged: " + decoded.problem + " (offset " +
-                       std::to_string(decoded.problemOffset) +
-                       "); run modpaths.exe to write it again");
+    problems.Add("save-damaged", "the save is damaged: " + decoded.problem + " (offset " +
+                                     std::to_string(decoded.problemOffset) +
+                                     "); run modpaths.exe to write it again");
     return finish(false);
   }
   doc["savedPaths"] = decoded.paths.size();
@@ -89,7 +80,7 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   for (const std::string& path : decoded.paths) ++inSave[path];
   Json added = Json::array();
   std::map<std::string, int64_t> now;
-  for (const auto& [container, own] : current.containers) {
+  for (const auto& [container, own] : current.pathsByContainer) {
     size_t missing = 0;
     for (const std::string& path : own) {
       ++now[path];
@@ -116,18 +107,23 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   doc["sameOrder"] = decoded.paths == paths;
   const bool upToDate = added.empty() && removed == 0 && sameStart;
   for (const Json& container : added) {
-    problems.push_back(container["path"].get<std::string>() + ": " +
-                       std::to_string(container["missing"].get<size_t>()) + " of its " +
-                       std::to_string(container["packagePaths"].get<size_t>()) +
-                       " package paths are not in the save (added since the last run)");
+    problems.Add("mod-not-in-save",
+                 container["path"].get<std::string>() + ": " +
+                     std::to_string(container["missing"].get<size_t>()) + " of its " +
+                     std::to_string(container["packagePaths"].get<size_t>()) +
+                     " package paths are not in the save (added since the last run)");
   }
   if (removed > 0) {
-    problems.push_back(std::to_string(removed) +
-                       " package paths in the save come from no container any more (mods "
-                       "removed since the last run)");
+    problems.Add("mods-removed",
+                 std::to_string(removed) +
+                     " package paths in the save come from no container any more (mods "
+                     "removed since the last run)");
   }
-  if (!sameStart) problems.push_back("SourceSave.sav has changed since the save was written");
-  if (!upToDate) problems.push_back("the save is out of date: run modpaths.exe again");
+  if (!sameStart) {
+    problems.Add("template-changed", "SourceSave.sav has changed since the save was written");
+  }
+  if (!upToDate)
+    problems.Add("save-out-of-date", "the save is out of date: run modpaths.exe again");
   return finish(upToDate);
 }
 

@@ -6,9 +6,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "app/discovery.h"
 #include "extract/directory_walk.h"
 #include "iostore/toc_resource.h"
 
@@ -35,9 +39,57 @@ std::string RenderCheck(const Json& report);
 // Shared by the toc and scan reports: how reading went, what the walk met.
 Json ReadJson(const IoStore::TocReadReport& report);
 Json WalkJson(const modpaths::WalkAnomalies& walk);
-// Plain-language problems found in a container's read and walk.
-void AddContainerProblems(const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                          size_t packagePaths, bool encrypted, Json& problems);
+// What is wrong, as plain sentences ("problems") and, in the same order,
+// each with a stable code for scripts ("problemDetails": {code, message}).
+class Problems {
+ public:
+  void Add(std::string_view code, const std::string& message);
+  // Another list's problems, each message after `prefix`.
+  void Add(const Problems& other, const std::string& prefix);
+  bool empty() const { return messages_.empty(); }
+  const Json& Messages() const { return messages_; }
+  const Json& Details() const { return details_; }
+  // Sets problems, problemDetails and status: "problem" or "ok".
+  void Put(Json& doc) const;
+  // An input that cannot be used at all: status "error".
+  static void PutError(Json& doc, std::string_view code, const std::string& message);
+
+ private:
+  Json messages_ = Json::array();
+  Json details_ = Json::array();
+};
+
+// How reading ended and what the walk met, as problems.
+void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
+                            const modpaths::WalkAnomalies& walk, Problems& problems);
+
+// What a container's own bytes and its neighbours say, from the tool's own
+// values: the read, the walk, the header, the paths, the companion files.
+void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,
+                       const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
+                       const std::vector<std::string>& packagePaths, Problems& problems);
+
+// Collects what discovery reports while the tool's own CollectModPaths runs:
+// each entry's decision, each container's read and diagnosis, and the
+// placement mistakes (a mod too deep, a mod named like a base-game
+// container).
+class ScanObserver : public modpaths::DiscoveryObserver {
+ public:
+  explicit ScanObserver(std::string paksFolder) : paks_(std::move(paksFolder)) {}
+
+  void Listed(const std::string& path, modpaths::Decision decision) override;
+  void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
+            const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
+            const std::vector<std::string>& packagePaths) override;
+
+  Json entries = Json::array();
+  Json containers = Json::array();
+  std::vector<std::pair<std::string, std::vector<std::string>>> pathsByContainer;
+  Problems problems;
+
+ private:
+  std::string paks_;
+};
 
 // The paks folder of a game folder (its Content/Paks), or the folder itself
 // when it has none.

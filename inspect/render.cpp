@@ -20,13 +20,17 @@ void List(const std::string& title, const Json& items, std::string& out) {
   for (const Json& item : items) out += "  " + item.get<std::string>() + "\n";
 }
 
-void Problems(const Json& report, std::string& out) {
-  const Json& problems = report["problems"];
+// Each problem with its code, which the README explains.
+void RenderProblems(const Json& report, std::string& out) {
+  const Json& problems = report["problemDetails"];
   if (problems.empty()) {
     out += "no problems found\n";
     return;
   }
-  List("problems", problems, out);
+  out += "problems (" + std::to_string(problems.size()) + "):\n";
+  for (const Json& problem : problems) {
+    out += "  " + Str(problem["message"]) + " [" + Str(problem["code"]) + "]\n";
+  }
 }
 
 void ReadSummary(const Json& read, std::string& out, const std::string& indent) {
@@ -64,7 +68,7 @@ void WalkSummary(const Json& walk, std::string& out, const std::string& indent) 
 std::string RenderToc(const Json& report) {
   std::string out = "container: " + Str(report["file"]) + "\n";
   if (report["status"] == "error") {
-    Problems(report, out);
+    RenderProblems(report, out);
     return out;
   }
   const Json& header = report["header"];
@@ -107,14 +111,14 @@ std::string RenderToc(const Json& report) {
     List("files", report["files"], out);
   }
   List("package paths", report["packagePaths"], out);
-  Problems(report, out);
+  RenderProblems(report, out);
   return out;
 }
 
 std::string RenderScan(const Json& report) {
   std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
   if (report["status"] == "error") {
-    Problems(report, out);
+    RenderProblems(report, out);
     return out;
   }
   out += "entries (" + std::to_string(report["entries"].size()) + "):\n";
@@ -131,14 +135,14 @@ std::string RenderScan(const Json& report) {
     WalkSummary(container["walk"], out, "    ");
   }
   List("package paths the tool writes, in order", report["packagePaths"], out);
-  Problems(report, out);
+  RenderProblems(report, out);
   return out;
 }
 
 std::string RenderSave(const Json& report) {
   std::string out = "save: " + Str(report["file"]) + "\n";
   if (report["status"] == "error") {
-    Problems(report, out);
+    RenderProblems(report, out);
     return out;
   }
   out += "size: " + Str(report["size"]) + " bytes\n";
@@ -154,14 +158,14 @@ std::string RenderSave(const Json& report) {
   List("paths", report["paths"], out);
   out += std::string("closing marker and records: ") +
          (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
-  Problems(report, out);
+  RenderProblems(report, out);
   return out;
 }
 
 std::string RenderCheck(const Json& report) {
   std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
   if (report["status"] == "error") {
-    Problems(report, out);
+    RenderProblems(report, out);
     return out;
   }
   out += "save: " + Str(report["save"]) + "\n";
@@ -176,7 +180,7 @@ std::string RenderCheck(const Json& report) {
         "the save is up to date (it lists the paths in another order: folder listings "
         "differ between systems)\n";
   }
-  Problems(report, out);
+  RenderProblems(report, out);
   return out;
 }
 

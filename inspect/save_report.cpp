@@ -9,19 +9,17 @@ Json InspectSave(const std::string& path, const std::optional<std::string>& temp
   Json doc{{"command", "save"}, {"file", path}};
   std::vector<uint8_t> save;
   if (!modpaths::ReadSaveTemplate(path, save)) {
-    doc["status"] = "error";
-    doc["problems"] = Json::array({"cannot read " + path});
+    Problems::PutError(doc, "cannot-open", "cannot read " + path);
     return doc;
   }
   doc["size"] = save.size();
 
-  Json problems = Json::array();
+  Problems problems;
   std::optional<uint64_t> templateSize;
   if (templatePath) {
     std::vector<uint8_t> templ;
     if (!modpaths::ReadSaveTemplate(*templatePath, templ)) {
-      doc["status"] = "error";
-      doc["problems"] = Json::array({"cannot read " + *templatePath});
+      Problems::PutError(doc, "cannot-open", "cannot read " + *templatePath);
       return doc;
     }
     size_t differs = 0;
@@ -30,8 +28,9 @@ Json InspectSave(const std::string& path, const std::optional<std::string>& temp
     const bool matches = differs == templ.size();
     doc["template"] = Json{{"file", *templatePath}, {"size", templ.size()}, {"matches", matches}};
     if (!matches) {
-      problems.push_back("the save does not start with the template: they differ at offset " +
-                         std::to_string(differs));
+      problems.Add("template-mismatch",
+                   "the save does not start with the template: they differ at offset " +
+                       std::to_string(differs));
     }
     templateSize = templ.size();
   } else {
@@ -45,12 +44,12 @@ Json InspectSave(const std::string& path, const std::optional<std::string>& temp
   doc["paths"] = decoded.paths;
   if (!decoded.valid) {
     doc["damage"] = Json{{"message", decoded.problem}, {"offset", decoded.problemOffset}};
-    problems.push_back(decoded.problem + " (offset " + std::to_string(decoded.problemOffset) + ")");
+    problems.Add("save-damaged",
+                 decoded.problem + " (offset " + std::to_string(decoded.problemOffset) + ")");
   } else {
     doc["damage"] = nullptr;
   }
-  doc["problems"] = problems;
-  doc["status"] = problems.empty() ? "ok" : "problem";
+  problems.Put(doc);
   return doc;
 }
 

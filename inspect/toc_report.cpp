@@ -108,8 +108,8 @@ Json WalkJson(const modpaths::WalkAnomalies& walk) {
               {"outputLimitReached", walk.outputLimitReached}};
 }
 
-void AddContainerProblems(const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                          size_t packagePaths, bool encrypted, Json& problems) {
+void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
+                            const modpaths::WalkAnomalies& walk, Problems& problems) {
   const Tessel::StreamFailure& failure = report.failure;
   const std::string at =
       "offset " + std::to_string(failure.offset) + " in " + FailureSection(report);
@@ -117,37 +117,35 @@ void AddContainerProblems(const IoStore::TocReadReport& report, const modpaths::
     case Tessel::FailureKind::None:
       break;
     case Tessel::FailureKind::NotOpened:
-      problems.push_back("the file cannot be opened");
+      problems.Add("cannot-open", "the file cannot be opened");
       break;
     case Tessel::FailureKind::Refused:
-      problems.push_back("refused " + Text(failure.what) + " = " + std::to_string(failure.value) +
-                         " at " + at + ": only " + std::to_string(BytesLeft(report)) +
-                         " bytes are left");
+      problems.Add("refused-count", "refused " + Text(failure.what) + " = " +
+                                        std::to_string(failure.value) + " at " + at + ": only " +
+                                        std::to_string(BytesLeft(report)) + " bytes are left");
       break;
     default:
-      problems.push_back("the file ends early: " + FailureKindName(failure.kind) + " at " + at);
+      problems.Add("truncated", "the file ends early: " + FailureKindName(failure.kind) + " at " +
+                                    at + " (an interrupted download or copy?)");
       break;
   }
   if (walk.linksOutOfRange != 0) {
-    problems.push_back(std::to_string(walk.linksOutOfRange) +
-                       " directory or file links point outside their tables");
+    problems.Add("links-out-of-range", std::to_string(walk.linksOutOfRange) +
+                                           " directory or file links point outside their tables");
   }
   if (walk.namesOutOfRange != 0) {
-    problems.push_back(std::to_string(walk.namesOutOfRange) +
-                       " names point outside the string table");
+    problems.Add("names-out-of-range",
+                 std::to_string(walk.namesOutOfRange) + " names point outside the string table");
   }
   if (walk.entriesMetTwice != 0) {
-    problems.push_back(std::to_string(walk.entriesMetTwice) +
-                       " links lead back to entries already visited (loops or shared entries)");
+    problems.Add("entries-met-twice",
+                 std::to_string(walk.entriesMetTwice) +
+                     " links lead back to entries already visited (loops or shared entries)");
   }
   if (walk.outputLimitReached) {
-    problems.push_back("the walk stopped: its paths grew far beyond the size of the tables");
+    problems.Add("walk-limit",
+                 "the walk stopped: its paths grew far beyond the size of the tables");
   }
-  if (encrypted) problems.push_back("the container is encrypted: its directory index is not read");
-  if (walk.noRoot && !encrypted && failure.kind == Tessel::FailureKind::None) {
-    problems.push_back("the directory index has no root directory");
-  }
-  if (packagePaths == 0) problems.push_back("the container gives no package paths");
 }
 
 Json InspectToc(const std::string& path, bool listFiles) {
@@ -156,8 +154,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
   toc.LoadFromFile(path, &report);
   Json doc{{"command", "toc"}, {"file", path}};
   if (report.fileSize < 0) {
-    doc["status"] = "error";
-    doc["problems"] = Json::array({"cannot open " + path});
+    Problems::PutError(doc, "cannot-open", "cannot open " + path);
     return doc;
   }
   doc["header"] = HeaderJson(toc.Header);
@@ -183,10 +180,9 @@ Json InspectToc(const std::string& path, bool listFiles) {
                               [&](std::string_view file) { files.push_back(Text(file)); });
     doc["files"] = files;
   }
-  Json problems = Json::array();
-  AddContainerProblems(report, walk, packagePaths.size(), encrypted, problems);
-  doc["problems"] = problems;
-  doc["status"] = problems.empty() ? "ok" : "problem";
+  Problems problems;
+  DiagnoseContainer(path, toc, report, walk, packagePaths, problems);
+  problems.Put(doc);
   return doc;
 }
 

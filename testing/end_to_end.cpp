@@ -202,6 +202,9 @@ Folder ModTree(const std::string& modName, std::vector<std::string> files) {
 
 bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags) {
   MakeFolders(path.substr(0, path.rfind('/')));
+  const std::string stem = path.substr(0, path.size() - 5);
+  WriteFile(stem + ".ucas", Bytes{});
+  WriteFile(stem + ".pak", Bytes{});
   return WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree), 3, 2, flags), path);
 }
 

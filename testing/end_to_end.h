@@ -77,7 +77,8 @@ class EndToEnd : public ::testing::TestWithParam<std::string> {
 // HollowVoyage/Content/Mods/<modName>/<files>
 Folder ModTree(const std::string& modName, std::vector<std::string> files);
 
-// Writes a container of three chunks and two blocks around `tree`.
+// Writes a container of three chunks and two blocks around `tree`, with an
+// empty .ucas and .pak of the same name beside it, as a packed mod has.
 bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags = 0);
 
 }  // namespace testing_support

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -36,6 +38,12 @@ Inspected Inspect(std::vector<std::string> arguments, Environment env = CurrentE
   Inspected result{jsonRun.exitStatus, Json::parse(printed.begin(), printed.end()),
                    std::string(text.begin(), text.end())};
   return result;
+}
+
+void Patch(const std::string& path, size_t offset, uint32_t value) {
+  Bytes bytes = ReadFile(path);
+  std::memcpy(&bytes[offset], &value, 4);
+  WriteFile(path, bytes);
 }
 
 bool Says(const Inspected& run, const std::string& words) {
@@ -281,6 +289,89 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   EXPECT_EQ(shortened.exitStatus, 1);
   EXPECT_NE(shortened.json["damage"]["message"].get<std::string>().find("closing marker"),
             std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+std::set<std::string> Codes(const Json& details) {
+  std::set<std::string> codes;
+  for (const Json& detail : details) codes.insert(detail["code"].get<std::string>());
+  return codes;
+}
+
+// One installation holding each packing mistake a modder makes, beside one
+// good mod: every command names each with its code, in JSON and in text.
+TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
+  auto runner = MakeRunner("native");
+  Installation install(*runner, "Game");
+  const std::string paks = install.paks + "/";
+  auto place = [&](const std::string& relative, const Folder& tree, uint8_t flags = 0) {
+    EXPECT_TRUE(PlaceContainer(paks + relative, tree, flags)) << relative;
+    return paks + relative;
+  };
+  place("Good.utoc", ModTree("Good", {"G.uasset"}));
+  const std::string newer = place("Newer.utoc", ModTree("Newer", {"N.uasset"}));
+  Patch(newer, 16, 5);  // the version word
+  Patch(place("Older.utoc", ModTree("Older", {"O.uasset"})), 16, 1);
+  place("NoData.utoc", ModTree("NoData", {"D.uasset"}));
+  RemoveTree(paks + "NoData.ucas");
+  place("Mods/Shouting.utoc", ModTree("Shouting", {"S.uasset"}));
+  WriteFile(paks + "Mods/Shouting.PAK", Bytes{});
+  RemoveTree(paks + "Mods/Shouting.pak");
+  place("Plugin.utoc", Folder{"",
+                              {Folder{"HollowVoyage",
+                                      {Folder{"Plugins", {Folder{"Extra", {}, {"P.uasset"}}}, {}}},
+                                      {}}},
+                              {}});
+  place("Locked.utoc", ModTree("Locked", {"L.uasset"}), IoStore::ContainerFlags::Encrypted);
+  place("Filtered.utoc", ModTree("Filtered", {"F.uexp", "F.ubulk"}));
+  place("Mods/Nested/Deep.utoc", ModTree("Deep", {"D.uasset"}));
+  place("Mods/global.utoc", ModTree("Named", {"G.uasset"}));
+
+  const Inspected scan = Inspect({"scan", install.game});
+  EXPECT_EQ(scan.exitStatus, 1);
+  const std::map<std::string, std::string> expected = {
+      {paks + "Newer.utoc", "newer-format"},       {paks + "Older.utoc", "older-format"},
+      {paks + "NoData.utoc", "missing-ucas"},      {paks + "Mods/Shouting.utoc", "missing-pak"},
+      {paks + "Plugin.utoc", "outside-content"},   {paks + "Locked.utoc", "encrypted"},
+      {paks + "Filtered.utoc", "no-uasset-files"},
+  };
+  std::map<std::string, std::set<std::string>> byContainer;
+  for (const Json& container : scan.json["containers"]) {
+    byContainer[container["path"]] = Codes(container["problemDetails"]);
+  }
+  EXPECT_TRUE(byContainer[paks + "Good.utoc"].empty());
+  for (const auto& [container, code] : expected) {
+    EXPECT_EQ(byContainer[container].count(code), 1u) << container << " lacks " << code;
+    EXPECT_TRUE(Says(scan, "[" + code + "]")) << code;
+  }
+  EXPECT_EQ(byContainer[paks + "Newer.utoc"].size(), 1u) << "its paths were still read";
+  const std::set<std::string> all = Codes(scan.json["problemDetails"]);
+  EXPECT_EQ(all.count("too-deep"), 1u);
+  EXPECT_EQ(all.count("base-game-name"), 1u);
+  EXPECT_TRUE(Says(scan, "move it up one level")) << scan.text;
+  EXPECT_TRUE(Says(scan, "rename it")) << scan.text;
+  EXPECT_TRUE(Says(scan, "version 5, newer than the 2 or 3")) << scan.text;
+  EXPECT_TRUE(Says(scan, "there is Shouting.PAK, whose name differs only in case")) << scan.text;
+  EXPECT_EQ(scan.json["problems"].size(), scan.json["problemDetails"].size());
+
+  const Inspected toc = Inspect({"toc", newer});
+  EXPECT_EQ(toc.exitStatus, 1);
+  EXPECT_EQ(Codes(toc.json["problemDetails"]), std::set<std::string>{"newer-format"});
+  EXPECT_TRUE(Says(toc, "[newer-format]")) << toc.text;
+
+  MakeFolders(install.saveFolder);
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  const Inspected check = Inspect({"check", install.game}, runner->Env());
+  EXPECT_EQ(check.exitStatus, 1);
+  EXPECT_EQ(check.json["upToDate"], true);
+  const std::set<std::string> checked = Codes(check.json["problemDetails"]);
+  for (const char* code : {"newer-format", "missing-ucas", "too-deep", "base-game-name"}) {
+    EXPECT_EQ(checked.count(code), 1u) << code;
+  }
 }
 
 }  // namespace

@@ -20,8 +20,13 @@ Folder InContent(std::vector<Folder> folders) {
   return Folder{"", {Folder{"HollowVoyage", {Folder{"Content", std::move(folders), {}}}, {}}}, {}};
 }
 
+// A container as the game ships one: the table of contents with its data
+// (.ucas) and pak beside it; here they are empty, nothing reads them.
 bool Container(const std::string& path, const Folder& tree, uint8_t flags = 0) {
   MakeFolders(path.substr(0, path.rfind('/')));
+  const std::string stem = path.substr(0, path.size() - 5);
+  testing_support::WriteFile(stem + ".ucas", std::string_view());
+  testing_support::WriteFile(stem + ".pak", std::string_view());
   return testing_support::WriteToc(
       testing_support::MakeToc(testing_support::MakeDirectoryIndex("../../../", tree), 4, 1, flags),
       path);
@@ -36,20 +41,20 @@ int Make(const std::string& game) {
 
   const std::string paks = game + "/Content/Paks";
   const Folder base = InContent({Folder{"Maps", {}, {"Harbour.umap", "Harbour.uasset"}}});
-  const Folder sails = InContent(
-      {Folder{"Mods",
-              {Folder{"BetterSails",
-                      {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
-                       Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
-                      {"BP_Sail.uasset"}}},
-              {}}});
+  const Folder sails =
+      InContent({Folder{"Mods",
+                        {Folder{"BetterSails",
+                                {Folder{"Meshes", {}, {"SM_Sail.uasset", "SM_Sail.uexp"}},
+                                 Folder{"Textures", {}, {"T_Sail_D.uasset", "T_Sail_D.ubulk"}}},
+                                {"BP_Sail.uasset"}}},
+                        {}}});
   const Folder locked = InContent({Folder{"Mods", {}, {"Secret.uasset"}}});
-  const bool made = Container(paks + "/global.utoc", base) &&
-                    Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
-                    Container(paks + "/ExampleMod.utoc", testing_support::WorkedExample()) &&
-                    Container(paks + "/Mods/BetterSails.utoc", sails) &&
-                    Container(paks + "/Mods/LockedMod.utoc", locked,
-                              IoStore::ContainerFlags::Encrypted);
+  const bool made =
+      Container(paks + "/global.utoc", base) &&
+      Container(paks + "/pakchunk0-WindowsNoEditor.utoc", base) &&
+      Container(paks + "/ExampleMod.utoc", testing_support::WorkedExample()) &&
+      Container(paks + "/Mods/BetterSails.utoc", sails) &&
+      Container(paks + "/Mods/LockedMod.utoc", locked, IoStore::ContainerFlags::Encrypted);
   if (!made) std::fprintf(stderr, "cannot write the sample containers\n");
   return made ? 0 : 1;
 }
