@@ -36,10 +36,9 @@ void SerializeSave(Tessel::SerializeContext* context, const std::vector<uint8_t>
   // Saving only reads the buffer it is given.
   IoStore::SerializeArray(context, const_cast<uint8_t*>(templateBytes.data()), templateBytes.size(),
                           1);
-  IoStore::TArray<FString> list;
-  list.elements.reserve(paths.size());
-  for (const std::string& path : paths) list.elements.emplace_back(path);
-  list.Serialize(context);
+  IoStore::TArray<FString>::SaveEach(context, static_cast<int32_t>(paths.size()), [&](int32_t i) {
+    return FString(paths[static_cast<size_t>(i)]);
+  });
   ClosingMarker().Serialize(context);
 }
 

@@ -97,6 +97,14 @@ class TArray : public SerializableClass {
     for (T& element : elements) element.Serialize(context);
   }
 
+  // Saves `count` elements in the same layout, each made by `make(i)` just
+  // before it is written, so that a long list need not be held twice.
+  template <typename Make>
+  static void SaveEach(SerializeContext* context, int32_t count, Make&& make) {
+    context->serializer->Serialize(&count, sizeof count, true);
+    for (int32_t i = 0; i < count; ++i) make(i).Serialize(context);
+  }
+
   std::vector<T> elements;
 };
 
