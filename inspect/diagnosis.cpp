@@ -152,11 +152,14 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
     if (packagePath.rfind("/Game/", 0) != 0) outside.push_back(packagePath);
   }
   if (!outside.empty()) {
+    const std::string which = outside.size() == 1
+                                  ? "1 package path does not"
+                                  : std::to_string(outside.size()) + " package paths do not";
     problems.Add("outside-content",
-                 std::to_string(outside.size()) +
-                     " package paths do not begin with /Game/ (their files lie outside any "
-                     "Content folder, such as plugin content); they are written as they are, "
-                     "and the game may not resolve them; the first: " +
+                 which +
+                     " begin with /Game/ (their files lie outside any Content folder, such as "
+                     "plugin content); they are written as they are, and the game may not "
+                     "resolve them; the first: " +
                      outside.front());
   }
   if (opened) CheckCompanions(path, problems);
