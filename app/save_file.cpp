@@ -1,5 +1,8 @@
 #include "app/save_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/platform.h"
 #include "serializer/serializable.h"
 #include "serializer/serializer.h"
@@ -22,7 +25,6 @@ class ClosingMarker : public IoStore::SerializableClass {
     name.Serialize(context);
     context->serializer->Serialize(&zero, sizeof zero, true);
   }
-  bool IsExpected() const { return name.length == 5 && name.Value() == "None" && zero == 0; }
 
   FString name{"None"};
   uint32_t zero = 0;
@@ -90,8 +92,22 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
 
 namespace {
 
+// Whether save[from, to) holds exactly what saving `record` writes.
+bool WrittenAs(const std::vector<uint8_t>& save, int64_t from, int64_t to,
+               IoStore::SerializableClass& record) {
+  std::vector<uint8_t> expected;
+  Tessel::SerializeContext context;
+  context.OpenMemory(&expected);
+  record.Serialize(&context);
+  return from >= 0 && to >= from && static_cast<uint64_t>(to - from) == expected.size() &&
+         std::equal(expected.begin(), expected.end(), save.begin() + from);
+}
+
 // Reads the list through the records the writer used, element by element
-// rather than as one TArray, so that a damaged record can be named.
+// rather than as one TArray, so that a damaged record can be named. Every
+// record must be byte for byte what the writer makes of its value, but for
+// one older form, which is kept and counted: a path beyond 7-bit stored as
+// 8-bit bytes, as modpaths 1.0.0 wrote it.
 DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keepPaths) {
   DecodedSave decoded;
   decoded.listOffset = static_cast<int64_t>(start);
@@ -117,19 +133,31 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
   at = reader.Tell();
   for (int32_t i = 0; i < decoded.count; ++i) {
     const std::string which = "path " + std::to_string(i) + ": ";
+    int32_t stored = 0;
+    std::memcpy(&stored, save.data() + at,
+                std::min<size_t>(4, save.size() - static_cast<size_t>(at)));
     FString path;
     path.Serialize(&context);
     if (reader.IsFailed()) {
       if (reader.Failure().kind != Tessel::FailureKind::Refused)
         return fail(which + "the length is cut short");
-      return fail(which + "length " + std::to_string(reader.Failure().value) +
+      const std::string units = stored < 0 ? " UTF-16 units" : "";
+      return fail(which + "length " + std::to_string(reader.Failure().value) + units +
                   " does not fit in the " + std::to_string(size - at - 4) + " bytes left");
     }
-    // The writer ends each path with exactly one zero byte.
     const std::string_view value = path.Value();
-    if (path.length == 0 || value.size() + 1 != path.length) {
-      return fail(which + "not one zero-terminated string of length " +
-                  std::to_string(path.length));
+    FString canonical(value);
+    if (!WrittenAs(save, at, reader.Tell(), canonical)) {
+      const bool oneTerminated = stored >= 0 && value.size() + 1 == path.length;
+      if (oneTerminated && !FString::IsSevenBit(value)) {
+        ++decoded.eightBitPaths;
+      } else if (stored >= 0) {
+        return fail(which + "not one zero-terminated string of length " +
+                    std::to_string(path.length));
+      } else {
+        return fail(which + "not the UTF-16 form modpaths writes (" +
+                    std::to_string(-int64_t{stored}) + " units)");
+      }
     }
     if (keepPaths) decoded.paths.emplace_back(value);
     at = reader.Tell();
@@ -137,7 +165,8 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
   ClosingMarker marker;
   marker.name = FString();
   marker.Serialize(&context);
-  if (reader.IsFailed() || !marker.IsExpected())
+  ClosingMarker expected;
+  if (reader.IsFailed() || !WrittenAs(save, at, reader.Tell(), expected))
     return fail("no closing marker after the last path");
   at = reader.Tell();
   if (at != size) return fail(std::to_string(size - at) + " bytes after the closing marker");

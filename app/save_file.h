@@ -10,8 +10,11 @@ namespace modpaths {
 // The output save is the template's bytes, verbatim, followed by:
 //
 //   int32  N                 number of package paths
-//   N x {  int32  L          path length + 1
-//          L bytes           the path and one zero byte }
+//   N x FString              each path: a 7-bit path as int32 L (length + 1)
+//                            and L bytes, the path and one zero byte; any
+//                            other as int32 -U and U UTF-16LE units, the
+//                            path and one zero unit (the engine reads 8-bit
+//                            bytes at or above 0x80 as "?")
 //   13 bytes                 05 00 00 00 'N' 'o' 'n' 'e' 00 00 00 00 00
 //
 // The count and records are a TArray of FString; the marker is the FString
@@ -38,6 +41,9 @@ struct DecodedSave {
   int64_t listOffset = -1;  // where the count stands: the template's size
   int32_t count = 0;
   std::vector<std::string> paths;
+  // Paths beyond 7-bit stored as 8-bit bytes, as modpaths 1.0.0 wrote them:
+  // the game reads those characters as "?".
+  int32_t eightBitPaths = 0;
   // When not valid: what is wrong, and at which byte.
   std::string problem;
   int64_t problemOffset = -1;

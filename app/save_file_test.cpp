@@ -135,6 +135,12 @@ TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
       {"AA 00 00 00 00 05 00 00 00 4E 6F 6E 65 00 01 00 00 00", 1,
        "no closing marker after the last path", 5},
       {"AA 00 00 00 00" + marker + " FF", 1, "1 bytes after the closing marker", 18},
+      {"AA 01 00 00 00 FD FF FF FF 61 00", 1,
+       "path 0: length 3 UTF-16 units does not fit in the 2 bytes left", 5},
+      {"AA 01 00 00 00 FD FF FF FF 61 00 62 00 00 00" + marker, 1,  // 7-bit: never UTF-16
+       "path 0: not the UTF-16 form modpaths writes (3 units)", 5},
+      {"AA 00 00 00 00 FB FF FF FF 4E 00 6F 00 6E 00 65 00 00 00 00 00 00 00", 1,
+       "no closing marker after the last path", 5},
   };
   for (const Case& c : cases) {
     const DecodedSave decoded = DecodeModPathsSave(Hex(c.hex), c.templateSize);
@@ -151,6 +157,18 @@ TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
   ASSERT_TRUE(good.valid);
   EXPECT_EQ(good.listOffset, 1);
   EXPECT_EQ(good.paths, std::vector<std::string>{"a"});
+  EXPECT_EQ(good.eightBitPaths, 0);
+
+  // "Щ" as 1.0.0 wrote it, in UTF-8 bytes the game reads as "??", and as
+  // modpaths writes it now.
+  const DecodedSave old = DecodeModPathsSave(Hex("01 00 00 00 03 00 00 00 D0 A9 00" + marker), 0);
+  ASSERT_TRUE(old.valid);
+  EXPECT_EQ(old.eightBitPaths, 1);
+  const DecodedSave now =
+      DecodeModPathsSave(Hex("01 00 00 00 FE FF FF FF 29 04 00 00" + marker), 0);
+  ASSERT_TRUE(now.valid);
+  EXPECT_EQ(now.paths, std::vector<std::string>{"\xD0\xA9"});
+  EXPECT_EQ(now.eightBitPaths, 0);
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 # as plain text with Windows line endings. Markdown marks are taken out,
 # headings underlined. Lines must stay under 80 characters; a longer one
 # stops the build, so README.md keeps its player part wrapped.
+# The licence and the changelog go beside it as they are, with Windows line
+# endings.
 #   cmake -DINPUT=README.md -DOUTPUT=README.txt -DLICENSE=LICENSE
-#         -DLICENSE_OUTPUT=LICENSE.txt -P PlayerReadme.cmake
+#         -DLICENSE_OUTPUT=LICENSE.txt -DCHANGELOG=CHANGELOG.md
+#         -DCHANGELOG_OUTPUT=CHANGELOG.txt -P PlayerReadme.cmake
 
 # CMake lists split at ";" and treat "\", "[" and "]" specially, so these
 # travel as placeholders while the text is a list of lines.
@@ -80,3 +83,6 @@ write_crlf("${OUTPUT}" out)
 
 read_lines("${LICENSE}" licence)
 write_crlf("${LICENSE_OUTPUT}" licence)
+
+read_lines("${CHANGELOG}" changes)
+write_crlf("${CHANGELOG_OUTPUT}" changes)

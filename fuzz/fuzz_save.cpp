@@ -1,5 +1,6 @@
 // Any bytes as a save for modpaths-inspect to decode. A save that decodes
-// must be exactly what the writer makes of the same template and paths.
+// must be exactly what the writer makes of the same template and paths,
+// unless it holds paths in the 8-bit form an older release wrote.
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,8 @@ void Check(const std::vector<uint8_t>& save, const modpaths::DecodedSave& decode
   }
   const auto start = static_cast<size_t>(decoded.listOffset);
   if (decoded.paths.size() != static_cast<size_t>(decoded.count)) std::abort();
+  if (decoded.eightBitPaths < 0 || decoded.eightBitPaths > decoded.count) std::abort();
+  if (decoded.eightBitPaths > 0) return;
   const std::vector<uint8_t> templ(save.begin(), save.begin() + static_cast<long>(start));
   if (modpaths::EncodeModPathsSave(templ, decoded.paths) != save) std::abort();
 }

@@ -41,6 +41,19 @@ int main(int argc, char** argv) {
   };
   for (uint8_t flags = 0; flags < 8; ++flags)
     seed(MakeToc(MakeDirectoryIndex("../../../", worked), 2, 1, flags));
+  // Names beyond 7-bit go out in the engine's UTF-16 form, with negative
+  // counts: Cyrillic, CJK, an emoji (a surrogate pair) and an accent.
+  const Folder beyondAscii{"",
+                           {Folder{"\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B",
+                                   {Folder{"Content", {}, {"\xE5\x9C\xB0\xE5\x9B\xBE.uasset"}}},
+                                   {"\xF0\x9F\x9A\xA2.uasset", "Caf\xC3\xA9.uasset"}}},
+                           {}};
+  seed(MakeToc(MakeDirectoryIndex("../../../\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0/", beyondAscii), 1, 0,
+               0));
+  auto bare = MakeToc(MakeDirectoryIndex("../../../", worked), 2, 0, 0);
+  bare.NoDirectoryIndex = true;
+  bare.Header.DirectoryIndexSize = 0;
+  seed(bare);
   seed(MakeToc(MakeDirectoryIndex("", deep), 0, 0, 0));
   seed(MakeToc(MakeDirectoryIndex("../../..", Folder{}), 0, 0, 0));
   auto named =
@@ -55,7 +68,10 @@ int main(int argc, char** argv) {
            modpaths::WriteModPathsSave(saves + "/none.sav", templ, {}) &&
            modpaths::WriteModPathsSave(
                saves + "/some.sav", templ,
-               {"/Game/Mods/Foo.Foo", "", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"});
+               {"/Game/Mods/Foo.Foo", "", "../../../HollowVoyage/Plugins/Extra/Baz.Baz"}) &&
+           modpaths::WriteModPathsSave(saves + "/wide.sav", templ,
+                                       {"/Game/\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/\xD0\xA9.\xD0\xA9",
+                                        "/Game/\xF0\x9F\x9A\xA2.\xF0\x9F\x9A\xA2", "/Game/A.A"});
   }
   if (!good) std::fprintf(stderr, "cannot write the seeds\n");
   return good ? 0 : 1;

@@ -105,7 +105,7 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   // systems (Wine's is not Linux's): the same paths in another order are
   // the same save to the mod manager, and only noted.
   doc["sameOrder"] = decoded.paths == paths;
-  const bool upToDate = added.empty() && removed == 0 && sameStart;
+  const bool upToDate = added.empty() && removed == 0 && sameStart && decoded.eightBitPaths == 0;
   for (const Json& container : added) {
     problems.Add("mod-not-in-save",
                  container["path"].get<std::string>() + ": " +
@@ -119,6 +119,7 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
                      " package paths in the save come from no container any more (mods "
                      "removed since the last run)");
   }
+  if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
   if (!sameStart) {
     problems.Add("template-changed", "SourceSave.sav has changed since the save was written");
   }

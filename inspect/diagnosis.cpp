@@ -133,7 +133,12 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                  "the container is encrypted: its directory index is not read, so modpaths "
                  "cannot list its assets");
   }
-  if (walk.noRoot && !encrypted && complete) {
+  if (toc.NoDirectoryIndex && !encrypted) {
+    problems.Add("no-directory-index",
+                 "packed without a directory index: modpaths cannot list its assets; pack it "
+                 "again with the index");
+  }
+  if (walk.noRoot && !encrypted && complete && !toc.NoDirectoryIndex) {
     problems.Add("no-root", "the directory index has no root directory");
   }
   const size_t files = toc.DirectoryIndex.FileEntries.elements.size();
@@ -143,7 +148,7 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                      " files but no .uasset file (only .uexp, .ubulk and the like): usually a "
                      "packing filter that left the assets out; pack the mod again with its "
                      ".uasset files");
-  } else if (packagePaths.empty() && opened) {
+  } else if (packagePaths.empty() && opened && !toc.NoDirectoryIndex) {
     problems.Add("no-package-paths", "the container gives no package paths");
   }
 
@@ -206,7 +211,7 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
   containers.push_back(Json{{"path", path},
                             {"packagePaths", packagePaths.size()},
                             {"read", ReadJson(report)},
-                            {"walk", WalkJson(walk)},
+                            {"walk", WalkJson(walk, toc)},
                             {"problems", own.Messages()},
                             {"problemDetails", own.Details()}});
   pathsByContainer.emplace_back(path, packagePaths);

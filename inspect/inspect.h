@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/discovery.h"
+#include "app/save_file.h"
 #include "extract/directory_walk.h"
 #include "iostore/toc_resource.h"
 
@@ -38,7 +39,9 @@ std::string RenderCheck(const Json& report);
 
 // Shared by the toc and scan reports: how reading went, what the walk met.
 Json ReadJson(const IoStore::TocReadReport& report);
-Json WalkJson(const modpaths::WalkAnomalies& walk);
+Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc);
+// Neither encrypted nor packed without an index.
+bool IndexWasRead(const IoStore::FIoStoreTocResource& toc);
 // What is wrong, as plain sentences ("problems") and, in the same order,
 // each with a stable code for scripts ("problemDetails": {code, message}).
 class Problems {
@@ -90,6 +93,9 @@ class ScanObserver : public modpaths::DiscoveryObserver {
  private:
   std::string paks_;
 };
+
+// Paths of a save stored the way modpaths 1.0.0 stored them, explained.
+std::string EightBitPathsMessage(const modpaths::DecodedSave& decoded);
 
 // The paks folder of a game folder (its Content/Paks), or the folder itself
 // when it has none.

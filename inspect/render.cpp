@@ -103,6 +103,8 @@ std::string RenderToc(const Json& report) {
     out += "directory index: mount point \"" + Str(index["mountPoint"]) + "\", " +
            Str(index["directories"]) + " directories, " + Str(index["files"]) + " files, " +
            Str(index["strings"]) + " strings\n";
+  } else if (index["packedWithout"].get<bool>()) {
+    out += "directory index: none (the container was packed without one)\n";
   } else {
     out += "directory index: not read (encrypted container)\n";
   }

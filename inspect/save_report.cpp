@@ -5,6 +5,13 @@
 
 namespace inspect {
 
+std::string EightBitPathsMessage(const modpaths::DecodedSave& decoded) {
+  const int32_t n = decoded.eightBitPaths;
+  return std::to_string(n) + (n == 1 ? " package path holds" : " package paths hold") +
+         " characters beyond ASCII as 8-bit bytes (written by modpaths 1.0.0): the game reads "
+         "each of them as \"?\" and does not find the asset; run modpaths.exe again";
+}
+
 Json InspectSave(const std::string& path, const std::optional<std::string>& templatePath) {
   Json doc{{"command", "save"}, {"file", path}};
   std::vector<uint8_t> save;
@@ -49,6 +56,8 @@ Json InspectSave(const std::string& path, const std::optional<std::string>& temp
   } else {
     doc["damage"] = nullptr;
   }
+  doc["eightBitPaths"] = decoded.eightBitPaths;
+  if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
   problems.Put(doc);
   return doc;
 }

@@ -100,11 +100,16 @@ Json ReadJson(const IoStore::TocReadReport& report) {
   return read;
 }
 
-Json WalkJson(const modpaths::WalkAnomalies& walk) {
+bool IndexWasRead(const IoStore::FIoStoreTocResource& toc) {
+  return !(toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) && !toc.NoDirectoryIndex;
+}
+
+Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc) {
+  // An index that was never read has no root to miss.
   return Json{{"linksOutOfRange", walk.linksOutOfRange},
               {"namesOutOfRange", walk.namesOutOfRange},
               {"entriesMetTwice", walk.entriesMetTwice},
-              {"noRootDirectory", walk.noRoot},
+              {"noRootDirectory", walk.noRoot && IndexWasRead(toc)},
               {"outputLimitReached", walk.outputLimitReached}};
 }
 
@@ -162,7 +167,8 @@ Json InspectToc(const std::string& path, bool listFiles) {
 
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
   const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
-  doc["directoryIndex"] = Json{{"read", !encrypted},
+  doc["directoryIndex"] = Json{{"read", !encrypted && !toc.NoDirectoryIndex},
+                               {"packedWithout", toc.NoDirectoryIndex && !encrypted},
                                {"mountPoint", Text(index.MountPoint.Value())},
                                {"directories", index.DirectoryEntries.elements.size()},
                                {"files", index.FileEntries.elements.size()},
@@ -171,7 +177,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
   modpaths::WalkAnomalies walk;
   std::vector<std::string> packagePaths;
   modpaths::ExtractPackagePaths(toc, packagePaths, &walk);
-  doc["walk"] = WalkJson(walk);
+  doc["walk"] = WalkJson(walk, toc);
   doc["packagePaths"] = packagePaths;
   if (listFiles) {
     Json files = Json::array();

@@ -21,6 +21,17 @@ void Take(const uint8_t* image, T& value) {
   std::memcpy(&value, image, sizeof value);
 }
 
+// A container packed without a directory index says so with a
+// DirectoryIndexSize of 0, and then only the chunk metas follow the optional
+// sections. A file cut short could leave exactly that many bytes too, so
+// both must agree.
+bool OnlyChunkMetasLeft(SerializeContext* context, const FIoStoreTocResource& toc) {
+  Tessel::BaseSerializer& reader = *context->serializer;
+  if (reader.IsFailed() || toc.Header.DirectoryIndexSize != 0) return false;
+  const int64_t left = reader.GetSize() - reader.Tell();
+  return left == int64_t{FIoTocChunkMeta::kMinEncodedSize} * toc.Header.TocEntryCount;
+}
+
 }  // namespace
 
 void FIoChunkId::Serialize(SerializeContext* context) {
@@ -130,7 +141,8 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
     SignatureBlock.Serialize(context, blocks);
   }
   if (!(Header.ContainerFlags & ContainerFlags::Encrypted)) {
-    DirectoryIndex.Serialize(context);
+    if (context->isLoading) NoDirectoryIndex = OnlyChunkMetasLeft(context, *this);
+    if (!NoDirectoryIndex) DirectoryIndex.Serialize(context);
   }
   Tessel::MarkSection(context, "ChunkMetas");
   for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);

@@ -104,13 +104,16 @@ struct TocReadReport : public Tessel::SerializeObserver {
 //   compression method names  32 x max(1, CompressionMethodNameCount)  if Compressed
 //   signature block           4 + 2 x HashSize + 20 x B                if Signed
 //   directory index           (FIoDirectoryIndexResource)              unless Encrypted
+//                                                                      or packed without
 //   ChunkMetas                33 x N
 //
 // The arrays carry no counts of their own here: N and B size them, when
 // saving too, so saving resizes each array to the header's counts first
 // (dropping or zero-filling elements). An encrypted container's
 // directory index is neither read nor skipped, so its ChunkMetas hold
-// whatever bytes follow; nothing reads them.
+// whatever bytes follow; nothing reads them. A container packed without a
+// directory index (DirectoryIndexSize 0, and exactly N chunk metas left
+// after the optional sections) has none to read or write.
 class FIoStoreTocResource : public SerializableClass {
  public:
   using MethodName = std::array<uint32_t, 8>;
@@ -133,6 +136,9 @@ class FIoStoreTocResource : public SerializableClass {
   // the file.
   std::vector<MethodName> MoreCompressionMethodNames;
   Signature SignatureBlock;
+  // Set by loading when the container was packed without an index; saving
+  // then writes none.
+  bool NoDirectoryIndex = false;
   FIoDirectoryIndexResource DirectoryIndex;
   TArray<FIoTocChunkMeta> ChunkMetas;
 };

@@ -140,6 +140,27 @@ TEST_F(TocResourceTest, ReadsAFileOfZeroHeaderAsAnEmptyIndexRightAfterIt) {
   EXPECT_EQ(toc.DirectoryIndex.FileEntries.elements.size(), 3u);
 }
 
+TEST_F(TocResourceTest, AContainerPackedWithoutAnIndexHasOnlyChunkMetasAfterTheOptionalSections) {
+  FIoStoreTocResource packed = MakeToc(SampleIndex(), 2, 1, ContainerFlags::Signed);
+  packed.NoDirectoryIndex = true;
+  packed.Header.DirectoryIndexSize = 0;
+  const Bytes file = SaveRecord(packed);
+  ASSERT_EQ(file.size(), 200 + 4 + 20 + 20 + 20 + 66u);
+  FIoStoreTocResource loaded;
+  ASSERT_EQ(testing_support::LoadRecord(file, loaded), 0);
+  EXPECT_TRUE(loaded.NoDirectoryIndex);
+  EXPECT_TRUE(loaded.DirectoryIndex.DirectoryEntries.elements.empty());
+  EXPECT_EQ(loaded.ChunkMetas.elements.at(1).ChunkHash[0], 0xA1);
+  EXPECT_EQ(SaveRecord(loaded), file);
+
+  // The same bytes with a stated index size are a file cut short.
+  Bytes cut = file;
+  cut[48] = 1;
+  FIoStoreTocResource truncated;
+  EXPECT_EQ(testing_support::LoadRecord(cut, truncated), -1);
+  EXPECT_FALSE(truncated.NoDirectoryIndex);
+}
+
 TEST_F(TocResourceTest, IgnoresMagicAndSizesItDoesNotUse) {
   FIoStoreTocResource toc = MakeToc(SampleIndex(), 1, 1, ContainerFlags::Compressed | 0xF0);
   std::memcpy(toc.Header.TocMagic, "definitely not!!", 16);

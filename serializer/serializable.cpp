@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/unicode.h"
 #include "serializer/concrete_serializer.h"
 
 namespace IoStore {
@@ -50,23 +51,54 @@ std::string_view FString::Value() const {
   return {bytes, zero ? static_cast<size_t>(static_cast<const char*>(zero) - bytes) : stored};
 }
 
+bool FString::IsSevenBit(std::string_view value) {
+  for (const char c : value) {
+    if (static_cast<uint8_t>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 void FString::Serialize(SerializeContext* context) {
+  // The UTF-16 form's code units, terminator included, when that is the
+  // form on disk.
+  std::u16string units;
   if (context->isSaving) {
     // The text is written up to its first zero byte, with exactly one
     // terminator, even when the buffer holds none.
-    const size_t measured = Value().size();
+    const std::string_view value = Value();
+    if (!IsSevenBit(value)) units = platform::NarrowToWide(value) + u'\0';
+    const size_t measured = value.size();
     text.resize(measured + 1);
     text[measured] = 0;
     length = static_cast<uint32_t>(measured + 1);
   }
-  uint32_t stored = length;
-  context->serializer->Serialize(&stored, sizeof stored, true);
-  if (context->isLoading) {
-    // A length the file cannot hold is refused before the text is made.
-    if (!context->serializer->CanHold(stored, 1, "length")) return;
-    length = stored;
+  // A failed read leaves the count as it was: the text's own length.
+  int32_t count =
+      units.empty() ? static_cast<int32_t>(length) : -static_cast<int32_t>(units.size());
+  context->serializer->Serialize(&count, sizeof count, true);
+
+  if (count >= 0) {
+    if (context->isLoading) {
+      // A length the file cannot hold is refused before the text is made.
+      if (!context->serializer->CanHold(count, 1, "length")) return;
+      length = static_cast<uint32_t>(count);
+    }
+    SerializeArray(context, text, length);
+    return;
   }
-  SerializeArray(context, text, length);
+  if (context->isLoading) {
+    // -2^31 has no positive counterpart; every other count must fit.
+    const int64_t stored = count == INT32_MIN ? int64_t{count} : -int64_t{count};
+    if (!context->serializer->CanHold(stored, 2, "UTF-16 length")) return;
+    units.assign(static_cast<size_t>(stored), u'\0');
+  }
+  SerializeArray(context, units.data(), units.size(), sizeof(char16_t));
+  if (context->isLoading) {
+    const std::string value = platform::WideToNarrow(units.c_str());
+    text.assign(value.begin(), value.end());
+    text.push_back(0);
+    length = static_cast<uint32_t>(text.size());
+  }
 }
 
 void FGUID::Serialize(SerializeContext* context) {

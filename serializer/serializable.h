@@ -40,10 +40,19 @@ void SerializeArray(SerializeContext* context, void* destination, uint64_t count
 // Saving writes `count` bytes, zero-filling the buffer up to that length.
 void SerializeArray(SerializeContext* context, std::vector<uint8_t>& buffer, int64_t count);
 
-// Length-prefixed string.
-// Layout: uint32 length (terminator included), then `length` bytes.
-// Saving normalises: the text goes out up to its first zero byte with
-// exactly one terminator, and `length` is set to match, whatever it held.
+// Length-prefixed string, in either of the engine's two forms.
+// Layout: int32 count, then
+//   count >= 0   `count` bytes of 8-bit characters (terminator included);
+//   count <  0   -count UTF-16LE code units (terminator included), each
+//                moved as one 16-bit transfer.
+// The engine writes a string whose characters are all 7-bit in the first
+// form and any other in the second; it reads every byte at or above 0x80 of
+// the first form as "?". Loading keeps the 8-bit form's bytes as they are
+// and turns the UTF-16 form into UTF-8 (up to the first zero unit; an
+// unpaired surrogate becomes U+FFFD). Saving normalises: the text up to its
+// first zero byte goes out with exactly one terminator, in the form the
+// engine would pick, invalid UTF-8 becoming U+FFFD; `length` is set to
+// match, whatever it held.
 class FString : public SerializableClass {
  public:
   static constexpr uint64_t kMinEncodedSize = 4;
@@ -54,8 +63,13 @@ class FString : public SerializableClass {
   // The bytes up to the first zero byte, or all of them when none is zero.
   std::string_view Value() const;
 
+  // Whether saving writes `value` in the 8-bit form: every byte below 0x80.
+  static bool IsSevenBit(std::string_view value);
+
   void Serialize(SerializeContext* context) override;
 
+  // Bytes held in `text`, terminator included: the stored count of the
+  // 8-bit form, the size of the UTF-8 text of the UTF-16 form.
   uint32_t length = 0;
   std::vector<uint8_t> text;  // empty: no text
 };

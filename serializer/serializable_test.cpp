@@ -52,6 +52,45 @@ TEST(FString, RefusesALengthBeyondTheFileWithoutAllocating) {
   }
 }
 
+// The engine's other form: a negative count of UTF-16LE units, terminator
+// included, for any string beyond 7-bit.
+TEST(FString, StoresAnythingBeyondSevenBitAsUtf16WithANegativeCount) {
+  struct Case {
+    const char* hex;
+    const char* value;  // UTF-8; nullptr: refused
+    bool writtenBack;   // saving the value gives these bytes again
+  } const cases[] = {
+      {"FC FF FF FF  29 04 38 04 42 04 00 00", "\xD0\xA9\xD0\xB8\xD1\x82", true},  // "Щит"
+      {"FD FF FF FF  3D D8 A2 DE 00 00", "\xF0\x9F\x9A\xA2", true},  // U+1F6A2, a pair
+      {"FF FF FF FF  00 00", "", false},                             // the terminator alone
+      {"FD FF FF FF  00 D8 41 00 00 00",
+       "\xEF\xBF\xBD"
+       "A",
+       false},                                       // unpaired high surrogate
+      {"FD FF FF FF  61 00 00 00", nullptr, false},  // 3 units need 6 bytes
+      {"00 00 00 80  00 00", nullptr, false},        // -2^31
+  };
+  for (const Case& c : cases) {
+    FString loaded;
+    const int64_t left = LoadRecord(Hex(c.hex), loaded);
+    if (c.value == nullptr) {
+      EXPECT_EQ(left, -1) << c.hex;
+      EXPECT_EQ(loaded.text.capacity(), 0u) << c.hex;
+      continue;
+    }
+    EXPECT_EQ(left, 0) << c.hex;
+    EXPECT_EQ(loaded.Value(), c.value) << c.hex;
+    if (c.writtenBack) {
+      EXPECT_EQ(SaveRecord(FString(c.value)), Hex(c.hex)) << c.hex;
+    }
+  }
+  // Invalid UTF-8 is written as U+FFFD; 7-bit text stays in the 8-bit form.
+  EXPECT_EQ(SaveRecord(FString("\xFF"
+                               "a")),
+            Hex("FD FF FF FF FD FF 61 00 00 00"));
+  EXPECT_EQ(SaveRecord(FString("a")), Hex("02 00 00 00 61 00"));
+}
+
 TEST(TArray, StoresCountThenElements) {
   EXPECT_EQ(SaveRecord(Strings({"a", "bc"})),
             Hex("02 00 00 00  02 00 00 00 61 00  03 00 00 00 62 63 00"));

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/unicode.h"
+
 namespace testing_support {
 namespace {
 
@@ -158,12 +160,24 @@ void EndToEnd::SetUp() {
     if (save.size() - at < 4)
       return ::testing::AssertionFailure() << "record " << i << " cut short";
     const int32_t length = word();
-    if (length < 1 || save.size() - at < static_cast<size_t>(length) ||
-        save[at + static_cast<size_t>(length) - 1] != 0) {
+    // As the engine reads a string: a negative count is that many UTF-16
+    // units, and an 8-bit byte at or above 0x80 is "?".
+    const size_t bytes =
+        length < 0 ? 2 * static_cast<size_t>(-int64_t{length}) : static_cast<size_t>(length);
+    if (length == 0 || length == INT32_MIN || save.size() - at < bytes ||
+        save[at + bytes - 1] != 0 || (length < 0 && save[at + bytes - 2] != 0)) {
       return ::testing::AssertionFailure() << "record " << i << " is damaged";
     }
-    paths.emplace_back(reinterpret_cast<const char*>(&save[at]), static_cast<size_t>(length) - 1);
-    at += static_cast<size_t>(length);
+    if (length > 0) {
+      std::string path(reinterpret_cast<const char*>(&save[at]), bytes - 1);
+      for (char& c : path) c = static_cast<uint8_t>(c) >= 0x80 ? '?' : c;
+      paths.push_back(path);
+    } else {
+      std::u16string units(bytes / 2 - 1, u'\0');
+      std::memcpy(units.data(), &save[at], units.size() * 2);
+      paths.push_back(platform::WideToNarrow(units));
+    }
+    at += bytes;
   }
   if (Bytes(save.begin() + static_cast<long>(at), save.end()) != Hex(kClosingMarker)) {
     return ::testing::AssertionFailure() << "no closing marker right after the records";

@@ -117,6 +117,28 @@ TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
                 {"/Game/Mods/Gamma/G.G"}}));
 }
 
+// Names in the modder's own language reach the container in the engine's
+// UTF-16 form, and the save in the same form, which the game reads whole.
+TEST_P(EndToEnd, WritesNamesInAnyLanguageAsTheEngineReadsThem) {
+  const std::string mods = "\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B";  // Моды
+  const std::string map = "\xE5\x9C\xB0\xE5\x9B\xBE";           // 地图
+  const std::string ship = "\xF0\x9F\x9A\xA2";                  // U+1F6A2
+  const std::string shield = "\xD0\xA9\xD0\xB8\xD1\x82";        // Щит
+  auto install = Install();
+  MakeFolders(install->saveFolder);
+  WriteFile(install->binaries + "/SourceSave.sav", Hex("01"));
+  const Folder tree{
+      "", {Folder{map, {}, {shield + ".uasset"}}, Folder{ship, {}, {"Caf\xC3\xA9.uasset"}}}, {}};
+  ASSERT_TRUE(
+      WriteToc(MakeToc(MakeDirectoryIndex("../../../HollowVoyage/Content/" + mods + "/", tree)),
+               install->paks + "/" + mods + ".utoc"));
+  EXPECT_EQ(Run(*install), 0);
+  Paths written;
+  ASSERT_TRUE(ParseSave(ReadFile(install->output), Hex("01"), written));
+  EXPECT_EQ(written, (Paths{"/Game/" + mods + "/" + map + "/" + shield + "." + shield,
+                            "/Game/" + mods + "/" + ship + "/Caf\xC3\xA9.Caf\xC3\xA9"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Runners, EndToEnd, ::testing::Values("native", "wine"),
                          [](const auto& instance) { return instance.param; });
 

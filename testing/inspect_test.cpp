@@ -327,6 +327,10 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
                               {}});
   place("Locked.utoc", ModTree("Locked", {"L.uasset"}), IoStore::ContainerFlags::Encrypted);
   place("Filtered.utoc", ModTree("Filtered", {"F.uexp", "F.ubulk"}));
+  IoStore::FIoStoreTocResource bare = MakeToc(MakeDirectoryIndex("", Folder{}), 3, 2);
+  bare.NoDirectoryIndex = true;
+  bare.Header.DirectoryIndexSize = 0;
+  ASSERT_TRUE(WriteToc(bare, place("Bare.utoc", Folder{})));
   place("Mods/Nested/Deep.utoc", ModTree("Deep", {"D.uasset"}));
   place("Mods/global.utoc", ModTree("Named", {"G.uasset"}));
 
@@ -336,7 +340,7 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
       {paks + "Newer.utoc", "newer-format"},       {paks + "Older.utoc", "older-format"},
       {paks + "NoData.utoc", "missing-ucas"},      {paks + "Mods/Shouting.utoc", "missing-pak"},
       {paks + "Plugin.utoc", "outside-content"},   {paks + "Locked.utoc", "encrypted"},
-      {paks + "Filtered.utoc", "no-uasset-files"},
+      {paks + "Filtered.utoc", "no-uasset-files"}, {paks + "Bare.utoc", "no-directory-index"},
   };
   std::map<std::string, std::set<std::string>> byContainer;
   for (const Json& container : scan.json["containers"]) {

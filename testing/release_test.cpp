@@ -99,9 +99,12 @@ class ReleaseZip : public ::testing::Test {
 TEST_F(ReleaseZip, HoldsTheExecutablesAndPlainTextsForPlayers) {
   std::vector<std::string> names = ListNames(folder_);
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"LICENSE.txt", "README.txt", "modpaths-inspect.exe",
-                                             "modpaths.exe"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"CHANGELOG.txt", "LICENSE.txt", "README.txt",
+                                             "modpaths-inspect.exe", "modpaths.exe"}));
   EXPECT_EQ(ListNames(unpacked_.path()), std::vector<std::string>{kFolder});
+  const Bytes changes = ReadFile(folder_ + "/CHANGELOG.txt");
+  EXPECT_NE(std::string(changes.begin(), changes.end()).find("## [" MODPATHS_VERSION "]\r\n"),
+            std::string::npos);
   for (const char* name : {"README.txt", "LICENSE.txt"}) {
     const Bytes bytes = ReadFile(folder_ + "/" + name);
     const std::string text(bytes.begin(), bytes.end());

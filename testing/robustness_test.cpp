@@ -58,13 +58,14 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
   Patch(paks + "Hostile/Negative.utoc", 24, 0xFFFFFFFB);
   Patch(paks + "Hostile/Negative.utoc", 28, 0x80000000);
 
-  // A mount point whose length says 4 GiB, right after a 144-byte header
-  // with no chunks.
+  // A mount point of 2^31 UTF-16 units, right after a 144-byte header with
+  // no chunks. (0xFFFFFFFF, once 4 GiB, is the engine's empty UTF-16
+  // string.)
   {
     IoStore::FIoStoreTocResource toc =
         MakeToc(MakeDirectoryIndex("M", ModTree("X", {"X.uasset"})), 0, 0);
     ASSERT_TRUE(WriteToc(toc, paks + "Hostile/Mount.utoc"));
-    Patch(paks + "Hostile/Mount.utoc", 144, 0xFFFFFFFF);
+    Patch(paks + "Hostile/Mount.utoc", 144, 0x80000000);
   }
 
   // A chain 100 000 directories deep with one asset at the bottom.

@@ -171,6 +171,13 @@ IoStore::FIoStoreTocResource MakeToc(const IoStore::FIoDirectoryIndexResource& i
   toc.SignatureBlock.BlockSignature.assign(20, 0x52);
   toc.SignatureBlock.ChunkBlockSignatures.assign(20 * static_cast<size_t>(blocks), 0x53);
   toc.DirectoryIndex = index;
+  // The engine's packer states the index's size, and 0 only for a container
+  // packed without one.
+  std::vector<uint8_t> indexBytes;
+  Tessel::SerializeContext context;
+  context.OpenMemory(&indexBytes);
+  toc.DirectoryIndex.Serialize(&context);
+  header.DirectoryIndexSize = static_cast<uint32_t>(indexBytes.size());
   return toc;
 }
 
