@@ -6,8 +6,8 @@
 #include <map>
 
 #include "platform/platform.h"
-#include "testing/test_files.h"
-#include "testing/toc_fixture.h"
+#include "fixtures/test_files.h"
+#include "fixtures/toc_fixture.h"
 
 namespace modpaths {
 namespace {

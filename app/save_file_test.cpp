@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/process.h"
-#include "testing/test_files.h"
+#include "fixtures/test_files.h"
 
 namespace modpaths {
 namespace {

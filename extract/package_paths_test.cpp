@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/toc_fixture.h"
+#include "fixtures/toc_fixture.h"
 
 namespace modpaths {
 namespace {

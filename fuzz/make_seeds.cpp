@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/save_file.h"
-#include "testing/toc_fixture.h"
+#include "fixtures/toc_fixture.h"
 
 namespace {
 

@@ -21,6 +21,10 @@ namespace inspect {
 
 using Json = nlohmann::ordered_json;
 
+// The whole command line (the program's name first): what to print on
+// standard output and standard error, and the exit status.
+int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::string& err);
+
 // "status" of every document: "ok", "problem" (exit 1) or "error" (the input
 // could not be opened; exit 2).
 int ExitCode(const Json& report);

@@ -7,7 +7,7 @@
 
 #include "extract/package_paths.h"
 #include "iostore/toc_resource.h"
-#include "testing/record_io.h"
+#include "fixtures/record_io.h"
 
 namespace IoStore {
 namespace {

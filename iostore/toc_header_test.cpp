@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "testing/record_io.h"
+#include "fixtures/record_io.h"
 
 namespace IoStore {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "testing/record_io.h"
-#include "testing/toc_fixture.h"
+#include "fixtures/record_io.h"
+#include "fixtures/toc_fixture.h"
 
 namespace IoStore {
 namespace {

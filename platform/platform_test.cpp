@@ -12,7 +12,7 @@
 
 #include "platform/unicode.h"
 #include "testing/process.h"
-#include "testing/test_files.h"
+#include "fixtures/test_files.h"
 
 namespace platform {
 namespace {

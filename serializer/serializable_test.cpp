@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/record_io.h"
+#include "fixtures/record_io.h"
 
 namespace IoStore {
 namespace {

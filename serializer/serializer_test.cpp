@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/test_files.h"
+#include "fixtures/test_files.h"
 
 namespace Tessel {
 namespace {

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <optional>
 
+#include "platform/platform.h"
 #include "platform/unicode.h"
 
 namespace testing_support {
@@ -40,8 +43,11 @@ const auto* const kWithoutCallersLocale =
 
 class NativeRunner : public Runner {
  public:
-  std::string Unavailable() override { return {}; }
-  std::string Executable() const override { return MODPATHS_NATIVE_EXE; }
+  std::string Unavailable() override {
+    return FileExists(Setting("MODPATHS_NATIVE_EXE")) ? std::string()
+                                                      : "MODPATHS_NATIVE_EXE names no program";
+  }
+  std::string Executable() const override { return Setting("MODPATHS_NATIVE_EXE"); }
   std::string ExecutableName() const override { return "modpaths"; }
   std::string SavedGames() override { return home_ / "Saved Games"; }
   std::vector<std::string> Command(const std::string& program,
@@ -63,28 +69,29 @@ class NativeRunner : public Runner {
 class WineRunner : public Runner {
  public:
   std::string Unavailable() override {
-    if (std::string(MODPATHS_WINDOWS_EXE).empty()) return "no Windows build was configured";
+    if (Setting("MODPATHS_WINDOWS_BUILD").empty()) return "no Windows build was configured";
     if (FindOnPath("wine").empty()) return "wine is not installed";
-    if (!FileExists(MODPATHS_WINDOWS_EXE)) return "modpaths.exe was not built";
+    if (!FileExists(Executable()))
+      return Executable() + " was not built (cmake --build --preset windows)";
     if (!Prepare()) return "the Wine prefix could not be made";
     return {};
   }
-  std::string Executable() const override { return MODPATHS_WINDOWS_EXE; }
+  std::string Executable() const override {
+    return Setting("MODPATHS_WINDOWS_BUILD") + "/modpaths.exe";
+  }
   std::string ExecutableName() const override { return "modpaths.exe"; }
   std::string SavedGames() override { return savedGames_; }
+  // Through the one Wine launcher, which gives every run the prefix, its
+  // non-ASCII user and a UTF-8 locale.
   std::vector<std::string> Command(const std::string& program,
                                    const std::vector<std::string>& arguments) const override {
-    std::vector<std::string> command{"wine", program};
+    std::vector<std::string> command{Setting("MODPATHS_WINE_RUN"), prefix_, program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return command;
   }
   Environment Env() const override {
     auto env = BaseEnvironment();
     if (const char* home = std::getenv("HOME")) env["HOME"] = home;
-    if (const char* user = std::getenv("USER")) env["USER"] = user;
-    env["WINEPREFIX"] = prefix_;
-    env["WINEDEBUG"] = "-all";
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
     return env;
   }
 
@@ -92,20 +99,19 @@ class WineRunner : public Runner {
   // One prefix serves every Wine test of the build (ctest runs them one at a
   // time); its Saved Games folder is emptied before each test.
   bool Prepare() {
-    prefix_ = MODPATHS_WINE_PREFIX;
-    const std::string users = prefix_ + "/drive_c/users";
-    if (!FileExists(users)) {
-      if (RunProgram({"wineboot", "-i"}, Env()) != 0) return false;
-      RunProgram({"wineserver", "-w"}, Env());
-    }
-    for (const std::string& user : ListNames(users)) {
-      if (user == "Public") continue;
-      savedGames_ = users + "/" + user + "/Saved Games";
-      MakeFolders(savedGames_);
-      RemoveTree(savedGames_ + "/Corvane");
-      return true;
-    }
-    return false;
+    prefix_ = Setting("MODPATHS_WINE_PREFIX");
+    if (prefix_.empty() || Setting("MODPATHS_WINE_RUN").empty()) return false;
+    TempDir dir;
+    RunOptions options;
+    options.outputFile = dir / "profile.txt";
+    if (RunMeasured({Setting("MODPATHS_WINE_RUN"), prefix_}, Env(), options).exitStatus != 0)
+      return false;
+    const Bytes profile = ReadFile(options.outputFile);
+    const std::string text(profile.begin(), profile.end());
+    if (text.empty() || text.back() != '\n') return false;
+    savedGames_ = text.substr(0, text.size() - 1) + "/Saved Games";
+    RemoveTree(savedGames_ + "/Corvane");
+    return true;
   }
 
   std::string prefix_;
@@ -115,6 +121,33 @@ class WineRunner : public Runner {
 }  // namespace
 
 const char kClosingMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
+
+std::string Setting(const char* name) {
+  if (const char* value = std::getenv(name)) return value;
+  static const std::map<std::string, std::string> settings = [] {
+    std::map<std::string, std::string> read;
+    const std::optional<std::string> self = platform::ExecutablePath();
+    if (!self) return read;
+    const Bytes bytes = ReadFile(self->substr(0, self->rfind('/')) + "/e2e-settings.txt");
+    std::string text(bytes.begin(), bytes.end());
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+      end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(start, end - start);
+      const size_t equals = line.find('=');
+      if (equals != std::string::npos) read[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return read;
+  }();
+  const auto found = settings.find(name);
+  return found == settings.end() ? std::string() : found->second;
+}
+
+bool RequireWine() { return Setting("MODPATHS_REQUIRE_WINE") == "1"; }
+
+std::string WindowsBuildFile(const std::string& relative) {
+  return Setting("MODPATHS_WINDOWS_BUILD") + "/" + relative;
+}
 
 std::unique_ptr<Runner> MakeRunner(const std::string& kind) {
   if (kind == "wine") return std::make_unique<WineRunner>();
@@ -138,7 +171,7 @@ void EndToEnd::SetUp() {
   runner_ = MakeRunner(GetParam());
   const std::string why = runner_->Unavailable();
   if (!why.empty()) {
-    if (IsWine() && MODPATHS_REQUIRE_WINE) FAIL() << why;
+    if (IsWine() && RequireWine()) FAIL() << why;
     GTEST_SKIP() << why;
   }
 }
@@ -202,24 +235,6 @@ void EndToEnd::SetUp() {
   }
   if (at != paths.size()) return ::testing::AssertionFailure() << "unexpected paths from " << at;
   return ::testing::AssertionSuccess();
-}
-
-Folder ModTree(const std::string& modName, std::vector<std::string> files) {
-  return Folder{
-      "",
-      {Folder{
-          "HollowVoyage",
-          {Folder{"Content", {Folder{"Mods", {Folder{modName, {}, std::move(files)}}, {}}}, {}}},
-          {}}},
-      {}};
-}
-
-bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags) {
-  MakeFolders(path.substr(0, path.rfind('/')));
-  const std::string stem = path.substr(0, path.size() - 5);
-  WriteFile(stem + ".ucas", Bytes{});
-  WriteFile(stem + ".pak", Bytes{});
-  return WriteToc(MakeToc(MakeDirectoryIndex("../../../", tree), 3, 2, flags), path);
 }
 
 }  // namespace testing_support

@@ -11,12 +11,27 @@
 #include <vector>
 
 #include "testing/process.h"
-#include "testing/test_files.h"
-#include "testing/toc_fixture.h"
+#include "fixtures/test_files.h"
+#include "fixtures/installation.h"
 
 namespace testing_support {
 
 using Paths = std::vector<std::string>;
+
+// What the end-to-end tests run, from the environment or else from
+// e2e-settings.txt beside the test executable, which the build writes:
+//   MODPATHS_NATIVE_EXE      the native modpaths
+//   MODPATHS_INSPECT_EXE     the native modpaths-inspect
+//   MODPATHS_WINDOWS_BUILD   the Windows build's folder (modpaths.exe)
+//   MODPATHS_WINE_RUN        cmake/wine-run, the one Wine launcher
+//   MODPATHS_WINE_PREFIX     the prefix the Wine tests share
+//   MODPATHS_REQUIRE_WINE    1: fail rather than skip without Wine
+//   MODPATHS_RELEASE_ZIP     the player's zip
+// Empty when unset.
+std::string Setting(const char* name);
+bool RequireWine();
+// A file of the Windows build, by its path below the build's folder.
+std::string WindowsBuildFile(const std::string& relative);
 
 extern const char kClosingMarker[];
 
@@ -73,12 +88,5 @@ class EndToEnd : public ::testing::TestWithParam<std::string> {
 // Whether `paths` is the containers' lists one after another, in any order:
 // the system decides the listing order, and Wine's need not be Linux's.
 ::testing::AssertionResult AreContainersInSomeOrder(Paths paths, std::vector<Paths> containers);
-
-// HollowVoyage/Content/Mods/<modName>/<files>
-Folder ModTree(const std::string& modName, std::vector<std::string> files);
-
-// Writes a container of three chunks and two blocks around `tree`, with an
-// empty .ucas and .pak of the same name beside it, as a packed mod has.
-bool PlaceContainer(const std::string& path, const Folder& tree, uint8_t flags = 0);
 
 }  // namespace testing_support

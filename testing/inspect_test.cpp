@@ -5,9 +5,12 @@
 #include <map>
 #include <set>
 
+#include <stdlib.h>
+
 #include <nlohmann/json.hpp>
 
 #include "app/save_file.h"
+#include "inspect/inspect.h"
 #include "testing/end_to_end.h"
 
 namespace {
@@ -21,23 +24,29 @@ struct Inspected {
   std::string text;
 };
 
-// Runs modpaths-inspect with `arguments`, once with --json (parsed) and once
-// for its text, through the tests' own process helper.
-Inspected Inspect(std::vector<std::string> arguments, Environment env = CurrentEnvironment()) {
-  TempDir dir;
-  arguments.insert(arguments.begin(), MODPATHS_INSPECT_EXE);
-  RunOptions options;
-  options.outputFile = dir / "out.txt";
-  options.errorFile = dir / "err.txt";
-  const RunResult textRun = RunMeasured(arguments, env, options);
-  const Bytes text = ReadFile(options.outputFile);
+// Runs modpaths-inspect's command line in this process, once for its text
+// and once with --json. `env` may name the HOME that holds the user's Saved
+// Games folder.
+Inspected Inspect(std::vector<std::string> arguments, const Environment& env = {}) {
+  const auto home = env.find("HOME");
+  const std::string previous = std::getenv("HOME") ? std::getenv("HOME") : "";
+  if (home != env.end()) setenv("HOME", home->second.c_str(), 1);
+  arguments.insert(arguments.begin(), "modpaths-inspect");
+  std::string text, json, err;
+  const int textStatus = inspect::RunCommandLine(arguments, text, err);
   arguments.push_back("--json");
-  const RunResult jsonRun = RunMeasured(arguments, env, options);
-  EXPECT_EQ(textRun.exitStatus, jsonRun.exitStatus) << "text and JSON disagree";
-  const Bytes printed = ReadFile(options.outputFile);
-  Inspected result{jsonRun.exitStatus, Json::parse(printed.begin(), printed.end()),
-                   std::string(text.begin(), text.end())};
-  return result;
+  const int jsonStatus = inspect::RunCommandLine(arguments, json, err);
+  if (home != env.end()) setenv("HOME", previous.c_str(), 1);
+  EXPECT_EQ(textStatus, jsonStatus) << "text and JSON disagree";
+  return Inspected{jsonStatus, Json::parse(json), text};
+}
+
+// The program itself, for what only a process shows: its output streams
+// and exit status.
+RunResult RunInspector(const std::vector<std::string>& arguments, const RunOptions& options) {
+  std::vector<std::string> command{Setting("MODPATHS_INSPECT_EXE")};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return RunMeasured(command, CurrentEnvironment(), options);
 }
 
 void Patch(const std::string& path, size_t offset, uint32_t value) {
@@ -140,13 +149,25 @@ TEST_F(InspectTest, ExitsWithTwoForUsageErrorsAndMissingFiles) {
   EXPECT_EQ(Inspect({"scan", dir / "missing"}).exitStatus, 2);
   EXPECT_EQ(Inspect({"check", dir / "missing"}).exitStatus, 2);
   for (const std::vector<std::string>& usage :
-       {std::vector<std::string>{MODPATHS_INSPECT_EXE, "frobnicate"},
-        std::vector<std::string>{MODPATHS_INSPECT_EXE},
-        {MODPATHS_INSPECT_EXE, "check"}}) {
+       {std::vector<std::string>{"frobnicate"}, std::vector<std::string>{}, {"check"}}) {
     RunOptions quiet;
     quiet.errorFile = dir / "usage.txt";
-    EXPECT_EQ(RunMeasured(usage, CurrentEnvironment(), quiet).exitStatus, 2) << usage.size();
+    EXPECT_EQ(RunInspector(usage, quiet).exitStatus, 2) << usage.size();
   }
+}
+
+// The program, as a script runs it: text, then JSON on standard output.
+TEST_F(InspectTest, PrintsTextAndJsonOnItsStandardOutput) {
+  RunOptions options;
+  options.outputFile = dir / "out.txt";
+  const std::string good = Container("good.utoc");
+  EXPECT_EQ(RunInspector({"toc", good}, options).exitStatus, 0);
+  const Bytes text = ReadFile(options.outputFile);
+  EXPECT_NE(std::string(text.begin(), text.end()).find("/Game/Mods/M/A.A"), std::string::npos);
+  EXPECT_EQ(RunInspector({"toc", good, "--json"}, options).exitStatus, 0);
+  const Bytes json = ReadFile(options.outputFile);
+  EXPECT_EQ(Json::parse(json.begin(), json.end())["packagePaths"],
+            Json::array({"/Game/Mods/M/A.A"}));
 }
 
 TEST(InspectScan, DecidesLikeTheToolAndListsWhatItWrites) {

@@ -78,14 +78,15 @@ class ReleaseZip : public ::testing::Test {
   void SetUp() override {
     runner_ = MakeRunner("wine");
     std::string why = runner_->Unavailable();
-    if (why.empty() && !FileExists(MODPATHS_RELEASE_ZIP))
-      why = "no release zip at " MODPATHS_RELEASE_ZIP " (./dev release makes it)";
+    const std::string zip = Setting("MODPATHS_RELEASE_ZIP");
+    if (why.empty() && !FileExists(zip))
+      why = "no release zip at " + zip + " (./dev release makes it)";
     if (!why.empty()) {
-      if (MODPATHS_REQUIRE_WINE) FAIL() << why;
+      if (RequireWine()) FAIL() << why;
       GTEST_SKIP() << why;
     }
     ASSERT_EQ(RunProgram({MODPATHS_CMAKE, "-E", "chdir", unpacked_.path(), MODPATHS_CMAKE, "-E",
-                          "tar", "xf", MODPATHS_RELEASE_ZIP},
+                          "tar", "xf", zip},
                          runner_->Env()),
               0);
     folder_ = unpacked_ / kFolder;
@@ -103,9 +104,9 @@ TEST_F(ReleaseZip, HoldsTheExecutablesAndPlainTextsForPlayers) {
                                              "modpaths-inspect.exe", "modpaths.exe"}));
   EXPECT_EQ(ListNames(unpacked_.path()), std::vector<std::string>{kFolder});
   const Bytes changes = ReadFile(folder_ + "/CHANGELOG.txt");
-  EXPECT_NE(std::string(changes.begin(), changes.end()).find("## [" MODPATHS_VERSION "]\r\n"),
+  EXPECT_NE(std::string(changes.begin(), changes.end()).find("## [" MODPATHS_VERSION "] - "),
             std::string::npos);
-  for (const char* name : {"README.txt", "LICENSE.txt"}) {
+  for (const char* name : {"README.txt", "LICENSE.txt", "CHANGELOG.txt"}) {
     const Bytes bytes = ReadFile(folder_ + "/" + name);
     const std::string text(bytes.begin(), bytes.end());
     size_t start = 0, lines = 0;

@@ -210,9 +210,7 @@ TEST_P(SaveFailures, AReadOnlySaveStaysUntouched) {
 
 TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
   if (!IsWine()) GTEST_SKIP() << "POSIX has no mandatory locks";
-  const std::string holder =
-      std::string(MODPATHS_WINDOWS_EXE).substr(0, std::string(MODPATHS_WINDOWS_EXE).rfind('/')) +
-      "/modpaths-hold-file.exe";
+  const std::string holder = WindowsBuildFile("testing/modpaths-hold-file.exe");
   ASSERT_TRUE(FileExists(holder));
   WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
   const std::string ready = install_->root / "held";

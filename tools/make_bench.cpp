@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "testing/test_files.h"
-#include "testing/toc_fixture.h"
+#include "fixtures/test_files.h"
+#include "fixtures/toc_fixture.h"
 
 namespace {
 
