@@ -1,5 +1,5 @@
 // Entry point of the POSIX build. Like the Windows one, it reads no
-// arguments and always exits with 0.
+// arguments, and exits with 1 only when the save could not be written.
 
 #include <csignal>
 
@@ -10,6 +10,5 @@ int main() {
   // write, and the temporary save is cleaned up, instead of the process
   // being killed with it still on disk.
   std::signal(SIGXFSZ, SIG_IGN);
-  modpaths::RunTool();
-  return 0;
+  return modpaths::RunTool();
 }

@@ -46,4 +46,77 @@ std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle&
   return std::string(kept) + WithSeparator("Content\\Paks", style);
 }
 
+namespace {
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The folder without trailing separators, and its last component.
+std::string_view WithoutTrailingSeparators(std::string_view folder, const PathStyle& style) {
+  while (folder.size() > 1 && style.separators.find(folder.back()) != std::string_view::npos)
+    folder.remove_suffix(1);
+  return folder;
+}
+
+std::string_view LastComponent(std::string_view folder, const PathStyle& style) {
+  const size_t at = folder.find_last_of(style.separators);
+  return at == std::string_view::npos ? folder : folder.substr(at + 1);
+}
+
+std::string_view Parent(std::string_view folder, const PathStyle& style) {
+  const size_t at = folder.find_last_of(style.separators);
+  return at == std::string_view::npos ? std::string_view() : folder.substr(0, at);
+}
+
+}  // namespace
+
+std::optional<GameFolders> ResolveGameFolder(std::string_view given, const PathStyle& style,
+                                             const FolderExists& exists) {
+  // One separator throughout, so that what is shown and compared is alike.
+  std::string normalised(given);
+  for (char& c : normalised) {
+    if (style.separators.find(c) != std::string_view::npos) c = style.separator;
+  }
+  const std::string_view folder = WithoutTrailingSeparators(normalised, style);
+  const std::string separator(1, style.separator);
+  auto gameAt = [&](std::string_view game) {
+    return GameFolders{std::string(game),
+                       std::string(game) + WithSeparator("\\Content\\Paks", style),
+                       std::string(game) + WithSeparator("\\Binaries\\Win64", style)};
+  };
+  auto found = [&](GameFolders game, std::string paks) -> std::optional<GameFolders> {
+    if (!exists(paks)) return std::nullopt;
+    game.paks = std::move(paks);
+    return game;
+  };
+  // Content\Paks itself, then Content.
+  const std::string_view last = LastComponent(folder, style);
+  const std::string_view parent = Parent(folder, style);
+  if (SameLetters(last, "Paks") && SameLetters(LastComponent(parent, style), "Content")) {
+    if (auto game = found(gameAt(Parent(parent, style)), std::string(folder))) return game;
+  }
+  if (SameLetters(last, "Content")) {
+    if (auto game = found(gameAt(parent), std::string(folder) + separator + "Paks")) return game;
+  }
+  // The game folder.
+  if (auto game = found(gameAt(folder), gameAt(folder).paks)) return game;
+  // The tool's own folder, below Binaries.
+  if (folder.rfind("Binaries") != std::string_view::npos) {
+    const std::string toolFolder = last == "Binaries"
+                                       ? std::string(folder) + WithSeparator("\\Win64", style)
+                                       : std::string(folder);
+    GameFolders game{
+        std::string(WithoutTrailingSeparators(folder.substr(0, folder.rfind("Binaries")), style)),
+        "", toolFolder};
+    if (auto resolved = found(game, PaksFolderFor(toolFolder, style))) return resolved;
+  }
+  return std::nullopt;
+}
+
 }  // namespace modpaths

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,5 +28,23 @@ std::string TemplatePathFor(std::string_view executableDirectory, const PathStyl
 // "Binaries" (matched anywhere, case-sensitive), then "Content\Paks" with no
 // separator added. Without "Binaries" the whole folder is kept.
 std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle& style);
+
+// One game installation, as the tool finds its own from its executable.
+struct GameFolders {
+  std::string game;        // the folder holding Binaries and Content
+  std::string paks;        // its Content\Paks
+  std::string toolFolder;  // where modpaths.exe and SourceSave.sav lie
+};
+
+using FolderExists = std::function<bool(const std::string& folder)>;
+
+// The game a player means by `folder`, which may be the game folder itself,
+// its Content or Content\Paks (either spelled in any case), or the folder
+// modpaths.exe lies in (any folder below the game's Binaries, resolved by
+// PaksFolderFor as the tool resolves its own; Binaries itself means
+// Binaries\Win64). A game folder's own tool folder is Binaries\Win64.
+// Nothing when none of these leads to a Content\Paks that exists.
+std::optional<GameFolders> ResolveGameFolder(std::string_view folder, const PathStyle& style,
+                                             const FolderExists& exists);
 
 }  // namespace modpaths

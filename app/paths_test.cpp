@@ -58,5 +58,39 @@ TEST(PaksFolder, KeepsMultibyteNamesIntact) {
   EXPECT_EQ(PaksFolderFor(game + "Binaries\\Win64", kWindowsPaths), game + "Content\\Paks");
 }
 
+// Whatever folder of the game a player names, it is the same game.
+TEST(GameFolder, ResolvesEveryFolderAPlayerMightNameToTheSameGame) {
+  const FolderExists exists = [](const std::string& folder) {
+    return folder == "D:\\Games\\Hollow Voyage\\Content\\Paks" ||
+           folder == "D:\\Games\\Hollow Voyage\\content\\paks";
+  };
+  const std::string game = "D:\\Games\\Hollow Voyage";
+  struct Case {
+    std::string given;
+    std::string toolFolder;  // empty: refused
+  } const cases[] = {
+      {game, game + "\\Binaries\\Win64"},
+      {game + "\\", game + "\\Binaries\\Win64"},
+      {game + "\\Binaries\\Win64", game + "\\Binaries\\Win64"},
+      {game + "/Binaries/Win64/", game + "\\Binaries\\Win64"},
+      {game + "\\Binaries", game + "\\Binaries\\Win64"},
+      {game + "\\Content", game + "\\Binaries\\Win64"},
+      {game + "\\Content\\Paks", game + "\\Binaries\\Win64"},
+      {game + "\\content\\paks", game + "\\Binaries\\Win64"},
+      {"D:\\Games", ""},                     // the folder above the game
+      {game + "\\Content\\Paks\\Mods", ""},  // below the paks folder
+      {"D:\\Other\\Binaries\\Win64", ""},
+  };
+  for (const Case& c : cases) {
+    const std::optional<GameFolders> resolved = ResolveGameFolder(c.given, kWindowsPaths, exists);
+    ASSERT_EQ(resolved.has_value(), !c.toolFolder.empty()) << c.given;
+    if (!resolved) continue;
+    EXPECT_EQ(resolved->toolFolder, c.toolFolder) << c.given;
+    EXPECT_TRUE(exists(resolved->paks)) << c.given;
+    EXPECT_EQ(resolved->game.substr(0, game.size() - 5), game.substr(0, game.size() - 5))
+        << c.given;
+  }
+}
+
 }  // namespace
 }  // namespace modpaths

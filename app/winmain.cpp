@@ -1,5 +1,6 @@
 // Entry point of the Windows build: a GUI-subsystem program that never opens
-// a window, so a player who double-clicks it sees nothing flash up.
+// a window, so a player who double-clicks it sees nothing flash up. Its exit
+// status is 1 only when the save could not be written.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -8,7 +9,4 @@
 
 #include "app/run.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  modpaths::RunTool();
-  return 0;
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return modpaths::RunTool(); }

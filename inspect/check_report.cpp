@@ -1,5 +1,5 @@
-// "Is my save up to date?": what modpaths would write now, against the save
-// on disk.
+// "Is my save up to date, and if not, why?": what modpaths would write now,
+// against the save on disk, and whatever stops modpaths.exe from writing it.
 
 #include <algorithm>
 #include <map>
@@ -12,21 +12,20 @@
 #include "platform/platform.h"
 
 namespace inspect {
-namespace {
 
-// The save the tool writes for this user, found the way the tool finds it.
 std::optional<std::string> DefaultSave() {
   const std::optional<std::string> savedGames = platform::SavedGamesFolder();
   if (!savedGames) return std::nullopt;
   return modpaths::OutputPathFor(*savedGames, platform::kNativePaths);
 }
 
-}  // namespace
-
-Json InspectCheck(const std::string& folder, const std::optional<std::string>& savePath) {
-  const char separator = platform::kNativePaths.separator;
-  const std::string paks = PaksFolderOf(folder);
-  Json doc{{"command", "check"}, {"folder", folder}, {"paksFolder", paks}};
+Json InspectCheck(const std::optional<std::string>& gameFolder,
+                  const std::optional<std::string>& savePath) {
+  Json doc{{"command", "check"}};
+  const std::optional<modpaths::GameFolders> game = FindGame(gameFolder, doc);
+  if (!game) return doc;
+  const std::string& paks = game->paks;
+  doc["paksFolder"] = paks;
   const std::optional<std::string> save = savePath ? savePath : DefaultSave();
   if (!save) {
     Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
@@ -44,7 +43,34 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   const std::vector<std::string> paths = modpaths::CollectModPaths(paks, &current);
   doc["currentPaths"] = paths.size();
 
+  // What stops modpaths.exe from writing the save at all: then running it
+  // again changes nothing, and the fix is named instead.
   Problems problems;
+  const char separator = platform::kNativePaths.separator;
+  const std::string templatePath =
+      modpaths::TemplatePathFor(game->toolFolder, platform::kNativePaths);
+  const std::string saveFolder = modpaths::ExecutableDirectory(*save, platform::kNativePaths);
+  if (!platform::PathExists(templatePath)) {
+    problems.Add("no-template",
+                 "there is no SourceSave.sav in " + game->toolFolder +
+                     ": modpaths.exe does nothing without it; it must lie there, beside "
+                     "modpaths.exe (it comes with the game's mod manager: install that again)");
+  }
+  if (!savePath && !platform::IsFolder(saveFolder)) {
+    problems.Add("no-saved-games", "there is no " + saveFolder +
+                                       ": start the game once so that it creates ..." + separator +
+                                       "Corvane" + separator +
+                                       "HollowVoyage; modpaths.exe writes nothing until then");
+  } else if (!platform::CanReplace(*save)) {
+    problems.Add("save-locked", *save +
+                                    " cannot be replaced: it is read-only, or another program "
+                                    "holds it open; clear its read-only attribute (Properties) or "
+                                    "close that program, then run modpaths.exe again");
+  }
+  const bool blocked = !problems.empty();
+  const std::string run = blocked ? " (modpaths.exe cannot write it until the above is fixed)"
+                                  : ": run modpaths.exe again";
+
   auto finish = [&](bool upToDate) {
     doc["upToDate"] = upToDate;
     problems.Add(current.problems, "");
@@ -54,22 +80,32 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   std::vector<uint8_t> saved;
   if (!modpaths::ReadSaveTemplate(*save, saved)) {
     doc["savedPaths"] = nullptr;
-    problems.Add("no-save", "there is no save at " + *save + ": run modpaths.exe");
+    problems.Add("no-save", "there is no save at " + *save +
+                                (blocked ? run : std::string(": run modpaths.exe")));
     return finish(false);
   }
   // The template tells where the list starts; without one it is inferred.
-  const std::string templatePath =
-      folder + separator + "Binaries" + separator + "Win64" + separator + "SourceSave.sav";
+  // A template the save does not start with has changed since: the list
+  // would be sought in the wrong place.
   std::vector<uint8_t> templ;
   const bool haveTemplate = modpaths::ReadSaveTemplate(templatePath, templ);
   doc["template"] = haveTemplate ? Json(templatePath) : Json(nullptr);
+  if (haveTemplate &&
+      (templ.size() > saved.size() || !std::equal(templ.begin(), templ.end(), saved.begin()))) {
+    doc["savedPaths"] = nullptr;
+    problems.Add("template-changed",
+                 "SourceSave.sav has changed since the save was written (the save does not "
+                 "start with it)");
+    problems.Add("save-out-of-date", "the save is out of date" + run);
+    return finish(false);
+  }
   const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(
       saved, haveTemplate ? std::optional<uint64_t>(templ.size()) : std::nullopt);
   if (!decoded.valid) {
     doc["savedPaths"] = nullptr;
     problems.Add("save-damaged", "the save is damaged: " + decoded.problem + " (offset " +
-                                     std::to_string(decoded.problemOffset) +
-                                     "); run modpaths.exe to write it again");
+                                     std::to_string(decoded.problemOffset) + ")" +
+                                     (blocked ? run : "; run modpaths.exe to write it again"));
     return finish(false);
   }
   doc["savedPaths"] = decoded.paths.size();
@@ -99,13 +135,11 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
   doc["containersNotInSave"] = added;
   doc["pathsNoLongerGiven"] = removed;
 
-  // A valid list after the template's size means the save is that long.
-  const bool sameStart = !haveTemplate || std::equal(templ.begin(), templ.end(), saved.begin());
   // The order follows the system's folder listing, which differs between
   // systems (Wine's is not Linux's): the same paths in another order are
   // the same save to the mod manager, and only noted.
   doc["sameOrder"] = decoded.paths == paths;
-  const bool upToDate = added.empty() && removed == 0 && sameStart && decoded.eightBitPaths == 0;
+  const bool upToDate = added.empty() && removed == 0 && decoded.eightBitPaths == 0;
   for (const Json& container : added) {
     problems.Add("mod-not-in-save",
                  container["path"].get<std::string>() + ": " +
@@ -120,11 +154,7 @@ Json InspectCheck(const std::string& folder, const std::optional<std::string>& s
                      "removed since the last run)");
   }
   if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
-  if (!sameStart) {
-    problems.Add("template-changed", "SourceSave.sav has changed since the save was written");
-  }
-  if (!upToDate)
-    problems.Add("save-out-of-date", "the save is out of date: run modpaths.exe again");
+  if (!upToDate) problems.Add("save-out-of-date", "the save is out of date" + run);
   return finish(upToDate);
 }
 

@@ -10,15 +10,44 @@
 #include <CLI/CLI.hpp>
 
 #include "inspect/inspect.h"
+#include "platform/platform.h"
 
 namespace inspect {
+namespace {
+
+// What a double-click shows when the inspector lies in no game.
+std::string Guide() {
+  return "modpaths-inspect: put it beside modpaths.exe in the game's Binaries\\Win64 folder "
+         "and double-click it there, or run it in a terminal:\n"
+         "  modpaths-inspect check \"D:\\Games\\Hollow Voyage\"    is the save up to date, and "
+         "what stops it\n"
+         "  modpaths-inspect scan | toc FILE.utoc | save | --help   what modpaths sees\n";
+}
+
+// A path as a player typed it: cmd's "D:\Games\X\" quoting leaves a
+// trailing quote, and under Wine or Proton a Linux path reaches its file
+// through drive Z:.
+std::string AsTyped(std::string argument) {
+  if (!argument.empty() && argument.back() == '"') argument.pop_back();
+  if (platform::kNativePaths.separator == '\\' && argument.size() > 1 && argument[0] == '/' &&
+      argument[1] != '/' && !platform::PathExists(argument) &&
+      platform::PathExists("Z:" + argument)) {
+    argument = "Z:" + argument;
+  }
+  return argument;
+}
+
+}  // namespace
 
 int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::string& err) {
   CLI::App app{
       "Shows what modpaths sees: containers, their tables of contents, and the save it writes."};
   app.name("modpaths-inspect");
   app.set_version_flag("--version", std::string("modpaths-inspect ") + MODPATHS_VERSION);
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
+
+  // "/home/..." is a path, also on Windows (under Wine or Proton).
+  app.allow_windows_style_options(false);
 
   bool json = false;
   std::string tocFile;
@@ -31,14 +60,17 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
   std::string folder;
   CLI::App* scan =
       app.add_subcommand("scan", "Decide on every entry of a paks folder as modpaths does");
-  scan->add_option("folder", folder, "a game folder, or its Content/Paks")->required();
+  scan->add_option("folder", folder,
+                   "the game folder, its Content, Content\\Paks or Binaries\\Win64 (default: the "
+                   "game this program lies in, or the current folder)");
   scan->add_flag("--json", json, "print JSON");
 
   std::string saveFile;
   std::string templateFile;
   CLI::App* save =
       app.add_subcommand("save", "Check a ModManager_ModPaths.sav that modpaths wrote");
-  save->add_option("file", saveFile, "the save")->required();
+  save->add_option("file", saveFile,
+                   "the save (default: the one modpaths writes for you, as check finds it)");
   save->add_option("--template", templateFile, "the SourceSave.sav it was made from");
   save->add_flag("--json", json, "print JSON");
 
@@ -46,14 +78,25 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
   std::string checkSave;
   CLI::App* check = app.add_subcommand(
       "check", "Say whether the save holds what modpaths would write now, and what changed");
-  check->add_option("folder", checkFolder, "the game folder")->required();
+  check->add_option("folder", checkFolder,
+                    "the game folder, its Content, Content\\Paks or Binaries\\Win64 (default: the "
+                    "game this program lies in, or the current folder)");
   check->add_option("--save", checkSave,
                     "the save to compare (default: the one modpaths writes for you)");
   check->add_flag("--json", json, "print JSON");
 
+  if (!arguments.empty()) arguments.erase(arguments.begin());
+  for (std::string& argument : arguments) argument = AsTyped(argument);
+  if (!arguments.empty() && !arguments.front().empty() && arguments.front()[0] != '-' &&
+      app.get_subcommands(
+             [&](CLI::App* command) { return command->get_name() == arguments.front(); })
+          .empty()) {
+    err = "modpaths-inspect: unknown command '" + arguments.front() +
+          "' (the commands are check, scan, toc and save; --help tells more)\n";
+    return 2;
+  }
   try {
     // CLI11 takes the arguments without the program's name, last first.
-    if (!arguments.empty()) arguments.erase(arguments.begin());
     std::reverse(arguments.begin(), arguments.end());
     app.parse(arguments);
   } catch (const CLI::CallForHelp&) {
@@ -67,7 +110,21 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
     return 2;
   }
 
+  auto given = [](const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
+  };
   Json report;
+  if (app.get_subcommands().empty()) {
+    // Started with nothing, as a double-click starts it: check the game
+    // around it, or say how to use it.
+    report = InspectCheck(std::nullopt, std::nullopt);
+    if (report["status"] == "error" && report.value("folder", Json()).is_null()) {
+      out = Guide();
+      return 2;
+    }
+    out = RenderCheck(report);
+    return ExitCode(report);
+  }
   if (*toc) {
     report = InspectToc(tocFile, listFiles);
     if (!json) out = RenderToc(report);
@@ -75,7 +132,7 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
     report = InspectCheck(checkFolder, checkSave.empty() ? std::nullopt : std::optional(checkSave));
     if (!json) out = RenderCheck(report);
   } else if (*scan) {
-    report = InspectScan(folder);
+    report = InspectScan(given(folder));
     if (!json) out = RenderScan(report);
   } else {
     report = InspectSave(

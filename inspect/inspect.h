@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/discovery.h"
+#include "app/paths.h"
 #include "app/save_file.h"
 #include "extract/directory_walk.h"
 #include "iostore/toc_resource.h"
@@ -29,12 +30,24 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
 // could not be opened; exit 2).
 int ExitCode(const Json& report);
 
+// A game folder, when given, is any folder of the game a player might name
+// (see modpaths::ResolveGameFolder); when not, the game around the
+// inspector, or else the current folder's. A save, when not given, is the
+// one modpaths writes for this user.
 Json InspectToc(const std::string& path, bool listFiles);
-Json InspectScan(const std::string& folder);
-Json InspectSave(const std::string& path, const std::optional<std::string>& templatePath);
-// Whether the save on disk (by default the one the tool writes for this
-// user) holds what modpaths would write for `folder` now.
-Json InspectCheck(const std::string& folder, const std::optional<std::string>& savePath);
+Json InspectScan(const std::optional<std::string>& gameFolder);
+Json InspectSave(const std::optional<std::string>& path,
+                 const std::optional<std::string>& templatePath);
+// Whether the save holds what modpaths would write for the game now, and
+// whatever stops modpaths.exe from writing it.
+Json InspectCheck(const std::optional<std::string>& gameFolder,
+                  const std::optional<std::string>& savePath);
+
+// The game a command is about, as above; puts "folder" into `doc`, and on
+// failure the error too.
+std::optional<modpaths::GameFolders> FindGame(const std::optional<std::string>& given, Json& doc);
+// The save modpaths writes for this user, found the way the tool finds it.
+std::optional<std::string> DefaultSave();
 
 std::string RenderToc(const Json& report);
 std::string RenderScan(const Json& report);
@@ -100,9 +113,5 @@ class ScanObserver : public modpaths::DiscoveryObserver {
 
 // Paths of a save stored the way modpaths 1.0.0 stored them, explained.
 std::string EightBitPathsMessage(const modpaths::DecodedSave& decoded);
-
-// The paks folder of a game folder (its Content/Paks), or the folder itself
-// when it has none.
-std::string PaksFolderOf(const std::string& folder);
 
 }  // namespace inspect

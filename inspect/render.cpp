@@ -63,6 +63,12 @@ void WalkSummary(const Json& walk, std::string& out, const std::string& indent) 
   out += indent + "walk: " + (noticed.empty() ? "nothing unusual" : noticed) + "\n";
 }
 
+// An error may come before the game or its paks folder is known.
+std::string GameHeading(const Json& report) {
+  if (!report.contains("paksFolder")) return {};
+  return "paks folder: " + Str(report["paksFolder"]) + "\n";
+}
+
 }  // namespace
 
 std::string RenderToc(const Json& report) {
@@ -118,7 +124,7 @@ std::string RenderToc(const Json& report) {
 }
 
 std::string RenderScan(const Json& report) {
-  std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
+  std::string out = GameHeading(report);
   if (report["status"] == "error") {
     RenderProblems(report, out);
     return out;
@@ -142,7 +148,7 @@ std::string RenderScan(const Json& report) {
 }
 
 std::string RenderSave(const Json& report) {
-  std::string out = "save: " + Str(report["file"]) + "\n";
+  std::string out = report.contains("file") ? "save: " + Str(report["file"]) + "\n" : "";
   if (report["status"] == "error") {
     RenderProblems(report, out);
     return out;
@@ -165,7 +171,7 @@ std::string RenderSave(const Json& report) {
 }
 
 std::string RenderCheck(const Json& report) {
-  std::string out = "paks folder: " + Str(report["paksFolder"]) + "\n";
+  std::string out = GameHeading(report);
   if (report["status"] == "error") {
     RenderProblems(report, out);
     return out;

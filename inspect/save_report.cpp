@@ -12,8 +12,16 @@ std::string EightBitPathsMessage(const modpaths::DecodedSave& decoded) {
          "each of them as \"?\" and does not find the asset; run modpaths.exe again";
 }
 
-Json InspectSave(const std::string& path, const std::optional<std::string>& templatePath) {
-  Json doc{{"command", "save"}, {"file", path}};
+Json InspectSave(const std::optional<std::string>& file,
+                 const std::optional<std::string>& templatePath) {
+  Json doc{{"command", "save"}};
+  const std::optional<std::string> found = file ? file : DefaultSave();
+  if (!found) {
+    Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
+    return doc;
+  }
+  const std::string& path = *found;
+  doc["file"] = path;
   std::vector<uint8_t> save;
   if (!modpaths::ReadSaveTemplate(path, save)) {
     Problems::PutError(doc, "cannot-open", "cannot read " + path);

@@ -6,15 +6,12 @@
 
 namespace inspect {
 
-std::string PaksFolderOf(const std::string& folder) {
-  const char separator = platform::kNativePaths.separator;
-  const std::string nested = folder + separator + "Content" + separator + "Paks";
-  return platform::PathExists(nested) ? nested : folder;
-}
-
-Json InspectScan(const std::string& folder) {
-  const std::string paks = PaksFolderOf(folder);
-  Json doc{{"command", "scan"}, {"folder", folder}, {"paksFolder", paks}};
+Json InspectScan(const std::optional<std::string>& folder) {
+  Json doc{{"command", "scan"}};
+  const std::optional<modpaths::GameFolders> game = FindGame(folder, doc);
+  if (!game) return doc;
+  const std::string& paks = game->paks;
+  doc["paksFolder"] = paks;
   if (!platform::ListFolder(paks)) {
     Problems::PutError(doc, "cannot-list", "cannot list " + paks);
     return doc;

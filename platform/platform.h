@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/path_style.h"
@@ -78,10 +79,31 @@ bool RemoveFile(const std::string& path);
 
 uint32_t ProcessId();
 
+// True when a folder exists at the path.
+bool IsFolder(const std::string& path);
+
+// The process's current folder.
+std::optional<std::string> CurrentFolder();
+
+// Whether RenameOver could replace the file at `path` now: it is not
+// read-only, and no other process holds it open without letting it be
+// replaced. True when nothing is there.
+bool CanReplace(const std::string& path);
+
 // For console tools: the command line as UTF-8 strings (on Windows, taken
-// from the wide command line rather than the ANSI argv), and a console that
-// shows UTF-8 output as such.
+// from the wide command line rather than the ANSI argv).
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
-void UseUtf8Console();
+
+// Writes UTF-8 text to standard output (or standard error). A Windows
+// console gets it as UTF-16, so that every character shows whatever its
+// code page; anything else, a file or a pipe, gets the UTF-8 bytes.
+void WriteText(std::string_view text, bool toError = false);
+
+// Whether this process has a console window of its own that closes when it
+// ends (started from Explorer, not from a terminal) and can read a key
+// press from it. Never on POSIX.
+bool OwnsConsoleWindow();
+// Waits until Enter is pressed (or the input ends).
+void WaitForEnter();
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -164,6 +165,38 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-void UseUtf8Console() {}
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<std::string> CurrentFolder() {
+  std::string buffer(256, '\0');
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::nullopt;
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  return buffer;
+}
+
+bool CanReplace(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return true;
+  return !S_ISDIR(info.st_mode) && (info.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
+}
+
+void WriteText(std::string_view text, bool toError) {
+  std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
+}
+
+bool OwnsConsoleWindow() { return false; }
+
+void WaitForEnter() {
+  int c;
+  do {
+    c = std::getchar();
+  } while (c != '\n' && c != EOF);
+}
 
 }  // namespace platform

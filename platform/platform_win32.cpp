@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/platform.h"
@@ -184,6 +185,61 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
-void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> CurrentFolder() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return std::nullopt;
+  std::wstring buffer(size, L'\0');
+  const DWORD length = GetCurrentDirectoryW(size, buffer.data());
+  if (length == 0 || length >= size) return std::nullopt;
+  buffer.resize(length);
+  return ToNarrow(buffer.c_str());
+}
+
+bool CanReplace(const std::string& path) {
+  const std::wstring target = ForApi(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // Replacing deletes the old file: a process that holds it without
+  // sharing deletion refuses exactly this open.
+  HANDLE file =
+      CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+void WriteText(std::string_view text, bool toError) {
+  HANDLE handle = GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    const std::u16string wide = NarrowToWide(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
+  std::fflush(toError ? stderr : stdout);
+}
+
+bool OwnsConsoleWindow() {
+  DWORD processes[2];
+  DWORD mode = 0;
+  return GetConsoleProcessList(processes, 2) == 1 &&
+         GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+}
+
+void WaitForEnter() {
+  int c;
+  do {
+    c = std::getchar();
+  } while (c != '\n' && c != EOF);
+}
 
 }  // namespace platform

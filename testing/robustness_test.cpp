@@ -152,7 +152,8 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
               {"/Game/Out.Out"}}));
 }
 
-// A save folder where the tool can write, with an older save in it.
+// A save folder where the tool can write, with an older save in it. A save
+// that cannot be written ends the tool with exit status 1.
 class SaveFailures : public EndToEnd {
  protected:
   void SetUp() override {
@@ -177,7 +178,7 @@ TEST_P(SaveFailures, AWriteFailingMidwayKeepsThePreviousSave) {
   if (IsWine()) GTEST_SKIP() << "the file-size limit would apply to Wine itself";
   WriteFile(install_->binaries + "/SourceSave.sav", Bytes(1 << 20, 0x42));
   const RunResult run = runner_->Run(install_->executable, RunOptions{256 * 1024, {}, {}});
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, 1) << "a failure must not look like success";
   ExpectPreviousSaveAlone();
 }
 
@@ -204,7 +205,7 @@ TEST_P(SaveFailures, AProcessKilledWhileWritingKeepsThePreviousSave) {
 TEST_P(SaveFailures, AReadOnlySaveStaysUntouched) {
   WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
   SetReadOnly(install_->output);
-  EXPECT_EQ(Run(*install_), 0);
+  EXPECT_EQ(Run(*install_), 1);
   ExpectPreviousSaveAlone();
 }
 
@@ -221,7 +222,7 @@ TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_TRUE(FileExists(ready)) << "the holder did not get the file";
-  EXPECT_EQ(Run(*install_), 0);
+  EXPECT_EQ(Run(*install_), 1);
   KillProgram(pid);
   WaitProgram(pid);
   ExpectPreviousSaveAlone();
