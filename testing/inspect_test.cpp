@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -272,6 +273,50 @@ TEST(InspectCheck, SaysWhetherTheSaveHoldsWhatTheToolWouldWriteNow) {
       Inspect({"check", install.game, "--save", install.root / "damaged.sav"}, env);
   EXPECT_EQ(broken.exitStatus, 1);
   EXPECT_TRUE(Says(broken, "the save is damaged")) << broken.text;
+}
+
+// Whatever folder of the game a player names, check means the same game;
+// and each reason modpaths.exe cannot write the save comes with its fix,
+// never with "run modpaths.exe again".
+TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
+  auto runner = MakeRunner("native");
+  Installation install(*runner, "Game");
+  MakeFolders(install.saveFolder);
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
+  ASSERT_TRUE(PlaceContainer(install.paks + "/Sails.utoc", ModTree("Sails", {"S.uasset"})));
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  for (const std::string& folder :
+       {install.game, install.binaries, install.game + "/Content/", install.paks}) {
+    const Inspected check = Inspect({"check", folder}, runner->Env());
+    EXPECT_EQ(check.exitStatus, 0) << folder << "\n" << check.text;
+    EXPECT_EQ(check.json["paksFolder"], install.paks) << folder;
+  }
+  EXPECT_TRUE(Says(Inspect({"check", install.root.path()}), "give the game's folder"));
+  EXPECT_EQ(Inspect({"scan", install.root.path()}).exitStatus, 2);
+  EXPECT_TRUE(Says(Inspect({"check", install.root / "Gone"}), "does not exist"));
+
+  ASSERT_TRUE(PlaceContainer(install.paks + "/Flags.utoc", ModTree("Flags", {"F.uasset"})));
+  struct Reason {
+    const char* code;
+    const char* fix;
+    std::function<void()> cause, undo;
+  } const reasons[] = {
+      {"no-template", "modpaths.exe does nothing without it",
+       [&] { RemoveTree(install.binaries + "/SourceSave.sav"); },
+       [&] { WriteFile(install.binaries + "/SourceSave.sav", Hex("01")); }},
+      {"save-locked", "clear its read-only attribute", [&] { SetReadOnly(install.output); },
+       [&] { SetReadOnly(install.output, false); }},
+      {"no-saved-games", "start the game once", [&] { RemoveTree(install.saveFolder); }, [] {}},
+  };
+  for (const Reason& reason : reasons) {
+    reason.cause();
+    const Inspected check = Inspect({"check", install.game}, runner->Env());
+    reason.undo();
+    EXPECT_EQ(check.exitStatus, 1) << reason.code;
+    EXPECT_TRUE(Says(check, reason.fix) && Says(check, reason.code))
+        << check.text;
+    EXPECT_FALSE(Says(check, "out of date: run modpaths.exe again")) << check.text;
+  }
 }
 
 TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {

@@ -51,6 +51,12 @@ Process StartProgram(const std::vector<std::string>& argv, const Environment& en
       const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
+    // No test types anything: a program that waits for input gets its end.
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (nothing >= 0) {
+      dup2(nothing, STDIN_FILENO);
+      close(nothing);
+    }
     RedirectTo(options.outputFile, STDOUT_FILENO);
     RedirectTo(options.errorFile, STDERR_FILENO);
     execve(program.c_str(), args.data(), envp.data());

@@ -143,12 +143,24 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
   EXPECT_NE(text.find("mod container"), std::string::npos) << text;
   EXPECT_NE(text.find("  /Game/Mods/Sails/A.A"), std::string::npos) << text;
 
-  // check finds the save in the prefix's Saved Games folder by itself.
-  const RunResult check = RunMeasured(
-      runner_->Command(folder_ + "/modpaths-inspect.exe", {"check", "Z:" + install.game}),
-      runner_->Env(), options);
+  // check finds the save in the prefix's Saved Games folder by itself, from
+  // a Linux path too, as a Steam Deck player types it.
+  const RunResult check =
+      RunMeasured(runner_->Command(folder_ + "/modpaths-inspect.exe", {"check", install.game}),
+                  runner_->Env(), options);
   const Bytes checked = ReadFile(options.outputFile);
   EXPECT_EQ(check.exitStatus, 0) << std::string(checked.begin(), checked.end());
+
+  // Double-clicked beside modpaths.exe: it checks that game, and with no
+  // console to read from, it does not wait.
+  WriteFile(install.binaries + "/modpaths-inspect.exe",
+            ReadFile(folder_ + "/modpaths-inspect.exe"));
+  const RunResult clicked = RunMeasured(
+      runner_->Command(install.binaries + "/modpaths-inspect.exe", {}), runner_->Env(), options);
+  const Bytes report = ReadFile(options.outputFile);
+  EXPECT_EQ(clicked.exitStatus, 0) << std::string(report.begin(), report.end());
+  EXPECT_NE(std::string(report.begin(), report.end()).find("the save is up to date"),
+            std::string::npos);
 }
 
 TEST_F(ReleaseZip, BothExecutablesCarryTheVersionAndTheManifest) {
