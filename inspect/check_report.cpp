@@ -41,6 +41,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   // show up, however fresh the save.
   ScanObserver current(paks);
   const std::vector<std::string> paths = modpaths::CollectModPaths(paks, &current);
+  current.AddConflicts();
   doc["currentPaths"] = paths.size();
 
   // What stops modpaths.exe from writing the save at all: then running it
@@ -128,9 +129,12 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
     }
   }
   int64_t removed = 0;
+  std::vector<std::string> gone;
   for (const auto& [path, count] : inSave) {
     const auto found = now.find(path);
-    removed += count - std::min(count, found == now.end() ? 0 : found->second);
+    const int64_t missing = count - std::min(count, found == now.end() ? 0 : found->second);
+    removed += missing;
+    if (missing > 0 && gone.size() < 5) gone.push_back(path);
   }
   doc["containersNotInSave"] = added;
   doc["pathsNoLongerGiven"] = removed;
@@ -148,10 +152,15 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
                      " package paths are not in the save (added since the last run)");
   }
   if (removed > 0) {
+    std::string named;
+    for (const std::string& path : gone) named += (named.empty() ? "" : ", ") + path;
+    if (removed > static_cast<int64_t>(gone.size()))
+      named += " and " + std::to_string(removed - static_cast<int64_t>(gone.size())) + " more";
     problems.Add("mods-removed",
-                 std::to_string(removed) +
-                     " package paths in the save come from no container any more (mods "
-                     "removed since the last run)");
+                 std::to_string(removed) + (removed == 1 ? " package path" : " package paths") +
+                     " in the save come from no container any more (mods removed since the "
+                     "last run): " +
+                     named);
   }
   if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
   if (!upToDate) problems.Add("save-out-of-date", "the save is out of date" + run);

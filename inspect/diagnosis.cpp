@@ -1,50 +1,71 @@
 // The mistakes modders make, recognised from the tool's own values and
-// named with their cause and the fix.
+// named with their cause and the fix. Where modpaths and the engine name a
+// package differently, modpaths' rules stand (they are what the save
+// holds); the diagnosis says what the engine will look for instead.
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <set>
 #include <string>
 
+#include "extract/package_paths.h"
 #include "inspect/inspect.h"
 #include "platform/platform.h"
 
 namespace inspect {
 namespace {
 
-const char* DecisionName(modpaths::Decision decision) {
-  switch (decision) {
-    case modpaths::Decision::ModContainer:
-      return "mod container";
-    case modpaths::Decision::BaseGameContainer:
-      return "base-game name";
-    case modpaths::Decision::NotUtoc:
-      return "not .utoc";
-    case modpaths::Decision::Folder:
-      return "folder";
-    case modpaths::Decision::TooDeep:
-      return "too deep";
-    case modpaths::Decision::Unreadable:
-      return "unreadable";
-  }
-  return "unknown";
+constexpr size_t kExamples = 5;
+const char kMagic[] = "-==--==--==--==-";
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
 }
+
+bool SameLetters(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
 
 std::string FolderOf(const std::string& path) {
-  const size_t separator = path.find_last_of(platform::kNativePaths.separators);
-  return separator == std::string::npos ? std::string() : path.substr(0, separator);
+  return modpaths::ExecutableDirectory(path, platform::kNativePaths);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// Up to five items, then how many more.
+std::string Examples(const std::vector<std::string>& items) {
+  std::string text;
+  for (size_t i = 0; i < items.size() && i < kExamples; ++i) {
+    text += (i == 0 ? "" : ", ") + items[i];
+  }
+  if (items.size() > kExamples)
+    text += " and " + std::to_string(items.size() - kExamples) + " more";
   return text;
+}
+
+std::string Count(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The engine's own checks on a table of contents; the game refuses a file
+// that fails one. Empty when it passes.
+std::string WhyNotAContainer(const IoStore::FIoStoreTocHeader& header) {
+  if (std::memcmp(header.TocMagic, kMagic, 16) != 0)
+    return std::string("it does not begin with ") + kMagic;
+  if (header.TocHeaderSize != IoStore::FIoStoreTocHeader::kSize)
+    return "its TocHeaderSize is " + std::to_string(header.TocHeaderSize) + ", not 144";
+  if (header.TocCompressedBlockEntrySize != 12)
+    return "its TocCompressedBlockEntrySize is " +
+           std::to_string(header.TocCompressedBlockEntrySize) + ", not 12";
+  return {};
 }
 
 // The engine's containers are three files of one name: the table of
 // contents, the data (.ucas) and the pak the engine mounts them through.
-// Names are compared byte for byte, as the tool compares them.
+// Windows, and Proton, open files whatever the case of their names.
 void CheckCompanions(const std::string& path, Problems& problems) {
-  const std::string_view name = modpaths::GetFileName(path, platform::kNativePaths);
-  const std::string stem(name.substr(0, name.size() - 5));  // without ".utoc"
+  const std::string name(modpaths::GetFileName(path, platform::kNativePaths));
+  const size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
   const auto entries = platform::ListFolder(FolderOf(path));
   if (!entries) return;
   struct Companion {
@@ -56,75 +77,183 @@ void CheckCompanions(const std::string& path, Problems& problems) {
        {Companion{".ucas", "missing-ucas", "the container's data"},
         Companion{".pak", "missing-pak", "through which the game mounts the container"}}) {
     const std::string wanted = stem + companion.extension;
-    std::string caseOnly;
-    bool found = false;
-    for (const platform::DirectoryEntry& entry : *entries) {
-      if (entry.isFolder) continue;
-      if (entry.name == wanted) found = true;
-      if (entry.name != wanted && Lower(entry.name) == Lower(wanted)) caseOnly = entry.name;
+    const bool found = std::any_of(entries->begin(), entries->end(), [&](const auto& entry) {
+      return !entry.isFolder && SameLetters(entry.name, wanted);
+    });
+    if (!found) {
+      problems.Add(companion.code, wanted + " (" + companion.what +
+                                       ") is not beside it: the game will not load this mod, "
+                                       "although modpaths lists its paths");
     }
-    if (found) continue;
-    std::string message = wanted + " (" + companion.what +
-                          ") is not beside it: the game will not load this mod, although "
-                          "modpaths lists its paths";
-    if (!caseOnly.empty()) {
-      message +=
-          "; there is " + caseOnly + ", whose name differs only in case: rename it to " + wanted;
-    }
-    problems.Add(companion.code, message);
   }
+}
+
+// What the engine names a file of the container: "/Game/" for the game's
+// Content, "/<Plugin>/" for a plugin's, "/Engine/" for the engine's,
+// folder names compared without case. Empty for a file in no Content
+// folder, or not a package.
+std::string EnginePackagePath(std::string_view filePath) {
+  std::vector<std::string> parts;
+  for (size_t start = 0; start <= filePath.size();) {
+    size_t end = filePath.find('/', start);
+    if (end == std::string_view::npos) end = filePath.size();
+    if (end > start) parts.emplace_back(filePath.substr(start, end - start));
+    start = end + 1;
+  }
+  if (parts.empty() ||
+      !SameLetters(std::string_view(parts.back())
+                       .substr(parts.back().size() < 7 ? 0 : parts.back().size() - 7),
+                   ".uasset")) {
+    return {};
+  }
+  size_t content = 0;
+  while (content < parts.size() && !SameLetters(parts[content], "Content")) ++content;
+  if (content == 0 || content + 1 >= parts.size()) return {};
+  std::string root = "/Game/";
+  bool plugin = false;
+  for (size_t i = 0; i + 1 < content; ++i) plugin = plugin || SameLetters(parts[i], "Plugins");
+  if (plugin) {
+    root = "/" + parts[content - 1] + "/";
+  } else if (SameLetters(parts[content - 1], "Engine")) {
+    root = "/Engine/";
+  }
+  std::string package = root;
+  for (size_t i = content + 1; i < parts.size(); ++i)
+    package += (i > content + 1 ? "/" : "") + parts[i];
+  package.resize(package.size() - 7);
+  const std::string asset = package.substr(package.rfind('/') + 1);
+  return package + "." + asset;
+}
+
+// What CheckPackageNames found that other checks would explain wrongly.
+struct NameFindings {
+  bool uassetInOtherCase = false;     // files the engine takes as packages
+  std::set<std::string> caseFolders;  // written paths kept raw for "content"
+};
+
+// Where modpaths and the engine part ways on the container's file paths.
+NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems& problems) {
+  NameFindings findings;
+  std::vector<std::string> plugin, engine, inName, caseFolder, caseExtension;
+  const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
+  std::string written;
+  modpaths::ForEachFilePath(
+      index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
+      [&](std::string_view file) {
+        const bool ours = modpaths::MakePackagePath(file, written);
+        const std::string theirs = EnginePackagePath(file);
+        if (!ours) {
+          if (!theirs.empty()) caseExtension.push_back(std::string(file));
+          return;
+        }
+        std::string reduced(file);
+        if (const size_t doubled = reduced.find("//"); doubled != std::string::npos)
+          reduced.erase(doubled, 1);
+        const size_t content = reduced.find("Content");
+        if (content == std::string::npos) {
+          if (theirs.empty()) return;
+          caseFolder.push_back(written + " (the engine: " + theirs + ")");
+          findings.caseFolders.insert(written);
+          return;
+        }
+        const bool whole = (content == 0 || reduced[content - 1] == '/') &&
+                           (content + 7 == reduced.size() || reduced[content + 7] == '/');
+        if (!whole) {
+          inName.push_back(written);
+        } else if (theirs.rfind("/Engine/", 0) == 0 && theirs != written) {
+          engine.push_back(written + " (the engine: " + theirs + ")");
+        } else if (!theirs.empty() && theirs.rfind("/Game/", 0) != 0 && theirs != written) {
+          plugin.push_back(written + " (the engine: " + theirs + ")");
+        }
+      });
+  const std::string move =
+      ": the game's mod manager looks for them where the engine does not put them; move the "
+      "assets into the game's own Content folder when packing";
+  if (!plugin.empty()) {
+    problems.Add("plugin-content",
+                 Count(plugin.size(), "package path lies", "package paths lie") +
+                     " in a plugin's Content folder, which the engine names after the plugin, "
+                     "but modpaths writes under /Game/" +
+                     move + ": " + Examples(plugin));
+  }
+  if (!engine.empty()) {
+    problems.Add("engine-content",
+                 Count(engine.size(), "package path lies", "package paths lie") +
+                     " in the engine's Content folder, which the engine names /Engine/, but "
+                     "modpaths writes under /Game/" +
+                     move + ": " + Examples(engine));
+  }
+  if (!inName.empty()) {
+    problems.Add("content-in-name",
+                 Count(inName.size(), "package path comes", "package paths come") +
+                     " from a folder or file whose name holds \"Content\" (such as "
+                     "ContentPack): modpaths cuts its path there and writes a name the game "
+                     "does not know; rename the folder: " +
+                     Examples(inName));
+  }
+  if (!caseFolder.empty()) {
+    problems.Add("case-mismatch",
+                 Count(caseFolder.size(), "package path keeps", "package paths keep") +
+                     " its raw folders because the folder is spelled \"content\": modpaths "
+                     "looks for \"Content\" exactly, the engine in any case; rename the folder "
+                     "to Content: " +
+                     Examples(caseFolder));
+  }
+  if (!caseExtension.empty()) {
+    problems.Add("case-mismatch",
+                 Count(caseExtension.size(), "file is", "files are") +
+                     " left out because the extension is not spelled .uasset (the engine "
+                     "takes any case, modpaths only .uasset); rename them: " +
+                     Examples(caseExtension));
+  }
+  findings.uassetInOtherCase = !caseExtension.empty();
+  return findings;
 }
 
 }  // namespace
-
-void Problems::Add(std::string_view code, const std::string& message) {
-  messages_.push_back(message);
-  details_.push_back(Json{{"code", code}, {"message", message}});
-}
-
-void Problems::Add(const Problems& other, const std::string& prefix) {
-  for (const Json& detail : other.details_) {
-    Add(detail["code"].get<std::string>(), prefix + detail["message"].get<std::string>());
-  }
-}
-
-void Problems::Put(Json& doc) const {
-  doc["problems"] = messages_;
-  doc["problemDetails"] = details_;
-  doc["status"] = empty() ? "ok" : "problem";
-}
-
-void Problems::PutError(Json& doc, std::string_view code, const std::string& message) {
-  Problems error;
-  error.Add(code, message);
-  error.Put(doc);
-  doc["status"] = "error";
-}
 
 void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,
                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
                        const std::vector<std::string>& packagePaths, Problems& problems) {
   const bool opened = report.fileSize >= 0;
+  const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
+  if (headerRead) {
+    const std::string why = WhyNotAContainer(toc.Header);
+    if (!why.empty()) {
+      const std::string extension = Lower(modpaths::GetExtension(path));
+      problems.Add("not-a-container",
+                   "not a table of contents the game reads: " + why +
+                       (extension == ".pak" || extension == ".ucas"
+                            ? " (a " + extension +
+                                  " file belongs to a container; its .utoc is "
+                                  "the table of contents)"
+                            : ", so the game refuses it") +
+                       (packagePaths.empty() ? ""
+                                             : "; modpaths still writes the package paths "
+                                               "it finds in it"));
+      return;
+    }
+  }
   // The game's containers have version 2 (the first with a directory index)
   // or 3 (which adds the partition size). Version 4 and later put hash
   // tables after the chunk ids, so everything after is read at the wrong
   // offsets; version 1 has no directory index at all.
   const uint32_t version = toc.Header.Version;
-  const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
   if (headerRead && version > 3) {
     problems.Add("newer-format",
                  "the table of contents has version " + std::to_string(version) +
                      ", newer than the 2 or 3 this game reads: the mod was most likely packed "
-                     "with a newer engine than the game's, and its package paths cannot be "
-                     "trusted; pack it again with the game's engine version");
+                     "with a newer engine than the game's; modpaths writes the package paths it "
+                     "finds in it all the same, but they are most likely wrong, and the game "
+                     "cannot mount the container; pack it again with the game's engine version");
   } else if (headerRead && version < 2) {
     problems.Add("older-format",
                  "the table of contents has version " + std::to_string(version) +
                      ", older than the 2 or 3 this game reads (version 1 has no directory "
-                     "index): the mod was most likely packed with a much older engine, or the "
-                     "file is not a table of contents; its package paths cannot be trusted");
+                     "index): the mod was most likely packed with a much older engine; "
+                     "modpaths writes whatever package paths it finds, which are most likely "
+                     "wrong; pack it again with the game's engine version");
   }
-  AddReadAndWalkProblems(report, walk, problems);
 
   const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
   const bool complete = report.failure.kind == Tessel::FailureKind::None;
@@ -132,90 +261,47 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
     problems.Add("encrypted",
                  "the container is encrypted: its directory index is not read, so modpaths "
                  "cannot list its assets");
+  } else {
+    AddReadAndWalkProblems(report, walk, problems);
   }
   if (toc.NoDirectoryIndex && !encrypted) {
     problems.Add("no-directory-index",
                  "packed without a directory index: modpaths cannot list its assets; pack it "
                  "again with the index");
   }
-  if (walk.noRoot && !encrypted && complete && !toc.NoDirectoryIndex) {
+  const bool indexRead = IndexWasRead(toc);
+  if (walk.noRoot && indexRead && complete) {
     problems.Add("no-root", "the directory index has no root directory");
   }
+  const NameFindings names = indexRead ? CheckPackageNames(toc, problems) : NameFindings();
   const size_t files = toc.DirectoryIndex.FileEntries.elements.size();
-  if (packagePaths.empty() && complete && !encrypted && files > 0 && !walk.noRoot) {
+  if (packagePaths.empty() && names.uassetInOtherCase) {
+    // Said above: the assets are there, spelled otherwise.
+  } else if (packagePaths.empty() && complete && indexRead && files > 0 && !walk.noRoot) {
     problems.Add("no-uasset-files",
-                 "the directory index lists " + std::to_string(files) +
-                     " files but no .uasset file (only .uexp, .ubulk and the like): usually a "
+                 "the directory index lists " + Count(files, "file", "files") +
+                     " but no .uasset file (only .uexp, .ubulk and the like): usually a "
                      "packing filter that left the assets out; pack the mod again with its "
                      ".uasset files");
-  } else if (packagePaths.empty() && opened && !toc.NoDirectoryIndex) {
+  } else if (packagePaths.empty() && opened && indexRead && complete) {
     problems.Add("no-package-paths", "the container gives no package paths");
   }
 
   std::vector<std::string> outside;
   for (const std::string& packagePath : packagePaths) {
-    if (packagePath.rfind("/Game/", 0) != 0) outside.push_back(packagePath);
+    if (packagePath.rfind("/Game/", 0) != 0 && names.caseFolders.count(packagePath) == 0)
+      outside.push_back(packagePath);
   }
   if (!outside.empty()) {
-    const std::string which = outside.size() == 1
-                                  ? "1 package path does not"
-                                  : std::to_string(outside.size()) + " package paths do not";
     problems.Add("outside-content",
-                 which +
+                 (outside.size() == 1 ? std::string("1 package path does not")
+                                      : std::to_string(outside.size()) + " package paths do not") +
                      " begin with /Game/ (their files lie outside any Content folder, such as "
                      "plugin content); they are written as they are, and the game may not "
                      "resolve them; the first: " +
                      outside.front());
   }
   if (opened) CheckCompanions(path, problems);
-}
-
-void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
-  entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
-  const bool inSubfolder = FolderOf(path) != paks_;
-  switch (decision) {
-    case modpaths::Decision::Unreadable:
-      problems.Add("unreadable-folder", path + ": cannot be listed");
-      break;
-    case modpaths::Decision::TooDeep:
-      if (const auto inner = platform::ListFolder(path)) {
-        for (const platform::DirectoryEntry& entry : *inner) {
-          if (entry.isFolder || modpaths::GetExtension(entry.name) != ".utoc") continue;
-          problems.Add("too-deep", path + platform::kNativePaths.separator + entry.name +
-                                       ": lies two folders below Content" +
-                                       platform::kNativePaths.separator +
-                                       "Paks, where modpaths never looks: move it up one level");
-        }
-      }
-      break;
-    case modpaths::Decision::BaseGameContainer:
-      // The game's own containers lie in the paks folder itself; one in a
-      // subfolder is a mod that happens to share a base-game name.
-      if (inSubfolder) {
-        problems.Add("base-game-name",
-                     path +
-                         ": has the name of one of the game's own containers, so modpaths "
-                         "skips it: rename it");
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
-                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                        const std::vector<std::string>& packagePaths) {
-  Problems own;
-  DiagnoseContainer(path, toc, report, walk, packagePaths, own);
-  containers.push_back(Json{{"path", path},
-                            {"packagePaths", packagePaths.size()},
-                            {"read", ReadJson(report)},
-                            {"walk", WalkJson(walk, toc)},
-                            {"problems", own.Messages()},
-                            {"problemDetails", own.Details()}});
-  pathsByContainer.emplace_back(path, packagePaths);
-  problems.Add(own, path + ": ");
 }
 
 }  // namespace inspect

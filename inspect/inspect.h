@@ -90,9 +90,9 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                        const std::vector<std::string>& packagePaths, Problems& problems);
 
 // Collects what discovery reports while the tool's own CollectModPaths runs:
-// each entry's decision, each container's read and diagnosis, and the
-// placement mistakes (a mod too deep, a mod named like a base-game
-// container).
+// each entry's decision, each container's read and diagnosis, the placement
+// and naming mistakes (a mod too deep, one named like a base-game container,
+// a .utoc spelled otherwise) and, at the end, the conflicts between mods.
 class ScanObserver : public modpaths::DiscoveryObserver {
  public:
   explicit ScanObserver(std::string paksFolder) : paks_(std::move(paksFolder)) {}
@@ -101,6 +101,9 @@ class ScanObserver : public modpaths::DiscoveryObserver {
   void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
             const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
             const std::vector<std::string>& packagePaths) override;
+  // Once every container is read: the package paths two or more of them
+  // give (a container that repeats its own paths is no conflict).
+  void AddConflicts();
 
   Json entries = Json::array();
   Json containers = Json::array();

@@ -19,6 +19,7 @@ Json InspectScan(const std::optional<std::string>& folder) {
 
   ScanObserver observer(paks);
   const std::vector<std::string> packagePaths = modpaths::CollectModPaths(paks, &observer);
+  observer.AddConflicts();
   doc["entries"] = observer.entries;
   doc["containers"] = observer.containers;
   doc["packagePaths"] = packagePaths;

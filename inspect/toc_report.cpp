@@ -118,6 +118,10 @@ void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
   const Tessel::StreamFailure& failure = report.failure;
   const std::string at =
       "offset " + std::to_string(failure.offset) + " in " + FailureSection(report);
+  // The header's counts size the tables: when they reach past the end, the
+  // file is cut short, as when a read runs out.
+  const bool tablesCut = failure.kind == Tessel::FailureKind::Refused &&
+                         failure.what == IoStore::FIoStoreTocResource::kTableCounts;
   switch (failure.kind) {
     case Tessel::FailureKind::None:
       break;
@@ -125,13 +129,21 @@ void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
       problems.Add("cannot-open", "the file cannot be opened");
       break;
     case Tessel::FailureKind::Refused:
-      problems.Add("refused-count", "refused " + Text(failure.what) + " = " +
-                                        std::to_string(failure.value) + " at " + at + ": only " +
-                                        std::to_string(BytesLeft(report)) + " bytes are left");
-      break;
+      if (!tablesCut) {
+        problems.Add("refused-count", "refused " + Text(failure.what) + " = " +
+                                          std::to_string(failure.value) + " at " + at + ": only " +
+                                          std::to_string(BytesLeft(report)) +
+                                          " bytes are left; the file is damaged");
+        break;
+      }
+      [[fallthrough]];
     default:
-      problems.Add("truncated", "the file ends early: " + FailureKindName(failure.kind) + " at " +
-                                    at + " (an interrupted download or copy?)");
+      problems.Add(
+          "truncated",
+          "the file is cut short (" + std::to_string(report.fileSize) + " bytes; its tables need " +
+              (failure.needed > 0 ? (tablesCut ? "" : "at least ") + std::to_string(failure.needed)
+                                  : std::string("more")) +
+              ", and it runs out in " + FailureSection(report) + "): download or copy it again");
       break;
   }
   if (walk.linksOutOfRange != 0) {

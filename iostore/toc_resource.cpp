@@ -99,21 +99,21 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   Header.Serialize(context);
   const int32_t chunks = Header.TocEntryCount;
   const int32_t blocks = Header.TocCompressedBlockEntryCount;
+  // The header is whole here: a refused count below runs out in the tables.
+  Tessel::MarkSection(context, "ChunkIds");
 
   // The counts come from the header, which a hostile file fills at will:
   // nothing is sized from them unless the rest of the file can hold that
   // many records.
   const int64_t bodyBytes =
       chunks < 0 || blocks < 0 ? -1 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  if (!context->isLoading || context->serializer->CanHold(
-                                 bodyBytes, 1, "TocEntryCount and TocCompressedBlockEntryCount")) {
+  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1, kTableCounts)) {
     ChunkIds.Resize(chunks);
     ChunkOffsetLengths.Resize(chunks);
     CompressionBlocks.Resize(blocks);
     ChunkMetas.Resize(chunks);
   }
 
-  Tessel::MarkSection(context, "ChunkIds");
   for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
   Tessel::MarkSection(context, "ChunkOffsetLengths");
   for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);

@@ -117,6 +117,8 @@ struct TocReadReport : public Tessel::SerializeObserver {
 class FIoStoreTocResource : public SerializableClass {
  public:
   using MethodName = std::array<uint32_t, 8>;
+  // What a refusal of the header's two counts names.
+  static constexpr std::string_view kTableCounts = "TocEntryCount and TocCompressedBlockEntryCount";
 
   void Serialize(SerializeContext* context) override;
 

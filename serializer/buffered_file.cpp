@@ -24,8 +24,8 @@ void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   }
 }
 
-void BufferedFile::Fail(FailureKind kind, int64_t value, std::string_view what) {
-  if (!failed_) failure_ = {kind, Tell(), value, what};
+void BufferedFile::Fail(FailureKind kind, int64_t value, std::string_view what, int64_t needed) {
+  if (!failed_) failure_ = {kind, Tell(), value, what, needed};
   failed_ = true;
   // Empty windows make every later transfer take the slow path, which sees
   // the failed state and moves nothing.
@@ -38,6 +38,7 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
     return;
   }
   const int64_t start = Tell();
+  const int64_t needed = EndOfItems(start, static_cast<int64_t>(size), 1);
   while (size > 0) {
     const auto buffered = static_cast<uint64_t>(end_ - cursor_);
     if (buffered > 0) {
@@ -54,6 +55,7 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
     if (got <= 0) {
       Fail(FailureKind::EndOfFile);
       failure_.offset = start;
+      failure_.needed = needed;
       return;
     }
     end_ = buffer_.get() + got;

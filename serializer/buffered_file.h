@@ -28,7 +28,7 @@ class BufferedFile {
   bool IsFailed() const { return failed_; }
   // The first failure; later ones add nothing.
   const StreamFailure& Failure() const { return failure_; }
-  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {});
+  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {}, int64_t needed = -1);
 
   // Reads up to size bytes; the bytes that were there are stored at the
   // start of data. Fewer than size fails the stream.

@@ -2,8 +2,9 @@
 
 namespace Tessel {
 
-void MemorySerializer::Fail(FailureKind kind, int64_t value, std::string_view what) {
-  if (!failed_) failure_ = {kind, position_, value, what};
+void MemorySerializer::Fail(FailureKind kind, int64_t value, std::string_view what,
+                            int64_t needed) {
+  if (!failed_) failure_ = {kind, position_, value, what, needed};
   failed_ = true;
 }
 
@@ -21,12 +22,12 @@ void MemorySerializer::Close() {
   closed_ = true;
 }
 
-void MemoryReader::ReadShort(void* data) {
+void MemoryReader::ReadShort(void* data, uint64_t size) {
   if (!failed_) {
     const uint64_t left = Remaining();
     if (left > 0) std::memcpy(data, data_ + position_, static_cast<size_t>(left));
   }
-  Fail(FailureKind::EndOfFile);
+  Fail(FailureKind::EndOfFile, 0, {}, EndOfItems(position_, static_cast<int64_t>(size), 1));
 }
 
 bool MemoryReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what) {
@@ -35,7 +36,7 @@ bool MemoryReader::CanHold(int64_t count, uint64_t itemSize, std::string_view wh
       (itemSize == 0 || static_cast<uint64_t>(count) <= Remaining() / itemSize)) {
     return true;
   }
-  Fail(FailureKind::Refused, count, what);
+  Fail(FailureKind::Refused, count, what, EndOfItems(position_, count, itemSize));
   return false;
 }
 

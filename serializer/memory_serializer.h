@@ -17,7 +17,7 @@ class MemorySerializer : public BaseSerializer {
   void Close() override;
 
  protected:
-  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {});
+  void Fail(FailureKind kind, int64_t value = 0, std::string_view what = {}, int64_t needed = -1);
 
   int64_t position_ = 0;
   bool failed_ = false;
@@ -43,7 +43,7 @@ class MemoryReader final : public MemorySerializer {
       }
       position_ += static_cast<int64_t>(size);
     } else {
-      ReadShort(data);
+      ReadShort(data, size);
     }
   }
   bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override;
@@ -53,7 +53,7 @@ class MemoryReader final : public MemorySerializer {
     const auto position = static_cast<uint64_t>(position_);
     return closed_ || position >= size_ ? 0 : size_ - position;
   }
-  void ReadShort(void* data);
+  void ReadShort(void* data, uint64_t size);
 
   const uint8_t* data_;
   uint64_t size_;

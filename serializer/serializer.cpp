@@ -25,13 +25,20 @@ void BaseSerializer::WriteSwapped(void* data, uint64_t size) {
   Serialize(reversed.data(), size, false);
 }
 
+int64_t EndOfItems(int64_t position, int64_t count, uint64_t itemSize) {
+  if (position < 0 || count < 0) return -1;
+  const auto room = static_cast<uint64_t>(INT64_MAX - position);
+  if (itemSize != 0 && static_cast<uint64_t>(count) > room / itemSize) return INT64_MAX;
+  return position + static_cast<int64_t>(static_cast<uint64_t>(count) * itemSize);
+}
+
 bool DiskReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what) {
   if (count == 0) return true;
   if (count > 0 && !file_.IsFailed() &&
       (itemSize == 0 || static_cast<uint64_t>(count) <= file_.Remaining() / itemSize)) {
     return true;
   }
-  file_.Fail(FailureKind::Refused, count, what);
+  file_.Fail(FailureKind::Refused, count, what, EndOfItems(file_.Tell(), count, itemSize));
   return false;
 }
 

@@ -22,7 +22,14 @@ struct StreamFailure {
   int64_t offset = -1;    // position of the transfer or count that failed
   int64_t value = 0;      // Refused: the count or length that was refused
   std::string_view what;  // Refused: what that count or length was
+  // The file size the failed read, or the refused count, would have needed;
+  // -1 when not known.
+  int64_t needed = -1;
 };
+
+// Where `count` items of `itemSize` bytes from `position` would end, or
+// INT64_MAX when that lies beyond what an int64_t holds.
+int64_t EndOfItems(int64_t position, int64_t count, uint64_t itemSize);
 
 // Moves bytes between records and a stream. Records call Serialize once per
 // field; the kind of serializer decides the direction. Every kind fails the

@@ -256,6 +256,7 @@ TEST(InspectCheck, SaysWhetherTheSaveHoldsWhatTheToolWouldWriteNow) {
   EXPECT_EQ(stale.json["containersNotInSave"][0]["path"], paks + "Mods/Flags.utoc");
   EXPECT_EQ(stale.json["pathsNoLongerGiven"], 2);
   EXPECT_TRUE(Says(stale, "run modpaths.exe again")) << stale.text;
+  EXPECT_TRUE(Says(stale, "/Game/Mods/Sails/S.S, /Game/Mods/Sails/T.T")) << stale.text;
 
   // The same paths again from a second container are written twice.
   ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
@@ -313,8 +314,7 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
     const Inspected check = Inspect({"check", install.game}, runner->Env());
     reason.undo();
     EXPECT_EQ(check.exitStatus, 1) << reason.code;
-    EXPECT_TRUE(Says(check, reason.fix) && Says(check, reason.code))
-        << check.text;
+    EXPECT_TRUE(Says(check, reason.fix) && Says(check, reason.code)) << check.text;
     EXPECT_FALSE(Says(check, "out of date: run modpaths.exe again")) << check.text;
   }
 }
@@ -373,64 +373,100 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   auto runner = MakeRunner("native");
   Installation install(*runner, "Game");
   const std::string paks = install.paks + "/";
-  auto place = [&](const std::string& relative, const Folder& tree, uint8_t flags = 0) {
-    EXPECT_TRUE(PlaceContainer(paks + relative, tree, flags)) << relative;
+  auto place = [&](const std::string& relative, const Folder& tree, uint8_t flags = 0,
+                   int32_t chunks = 3) {
+    EXPECT_TRUE(PlaceContainer(paks + relative, tree, flags, chunks)) << relative;
     return paks + relative;
   };
+  auto below = [](std::vector<Folder> folders) { return Folder{"", std::move(folders), {}}; };
   place("Good.utoc", ModTree("Good", {"G.uasset"}));
   const std::string newer = place("Newer.utoc", ModTree("Newer", {"N.uasset"}));
   Patch(newer, 16, 5);  // the version word
   Patch(place("Older.utoc", ModTree("Older", {"O.uasset"})), 16, 1);
+  Patch(place("Magic.utoc", ModTree("Magic", {"M.uasset"})), 0, 0x21212121);
   place("NoData.utoc", ModTree("NoData", {"D.uasset"}));
   RemoveTree(paks + "NoData.ucas");
+  // Windows and Proton open files whatever the case of their names.
   place("Mods/Shouting.utoc", ModTree("Shouting", {"S.uasset"}));
   WriteFile(paks + "Mods/Shouting.PAK", Bytes{});
   RemoveTree(paks + "Mods/Shouting.pak");
-  place("Plugin.utoc", Folder{"",
-                              {Folder{"HollowVoyage",
-                                      {Folder{"Plugins", {Folder{"Extra", {}, {"P.uasset"}}}, {}}},
-                                      {}}},
-                              {}});
+  place("Plugin.utoc",
+        below({Folder{
+            "HollowVoyage", {Folder{"Plugins", {Folder{"Extra", {}, {"P.uasset"}}}, {}}}, {}}}));
+  const Folder ship{"ShipKit", {Folder{"Content", {}, {"Hull.uasset"}}}, {}};
+  place("ShipKit.utoc", below({Folder{"HollowVoyage", {Folder{"Plugins", {ship}, {}}}, {}}}));
+  place("EngineBits.utoc", below({Folder{"Engine", {Folder{"Content", {}, {"E.uasset"}}}, {}}}));
+  place("Pack.utoc",
+        below({Folder{"HollowVoyage", {Folder{"ContentPack", {}, {"A.uasset"}}}, {}}}));
+  place("Lower.utoc", below({Folder{"HollowVoyage", {Folder{"content", {}, {"W.uasset"}}}, {}}}));
+  place("Upper.utoc", ModTree("Upper", {"U.UASSET"}));
   place("Locked.utoc", ModTree("Locked", {"L.uasset"}), IoStore::ContainerFlags::Encrypted);
   place("Filtered.utoc", ModTree("Filtered", {"F.uexp", "F.ubulk"}));
+  Bytes cut = ReadFile(place("Cut.utoc", ModTree("Cut", {"C.uasset"}), 0, 189));
+  cut.resize(300);
+  WriteFile(paks + "Cut.utoc", cut);
   IoStore::FIoStoreTocResource bare = MakeToc(MakeDirectoryIndex("", Folder{}), 3, 2);
   bare.NoDirectoryIndex = true;
   bare.Header.DirectoryIndexSize = 0;
   ASSERT_TRUE(WriteToc(bare, place("Bare.utoc", Folder{})));
   place("Mods/Nested/Deep.utoc", ModTree("Deep", {"D.uasset"}));
   place("Mods/global.utoc", ModTree("Named", {"G.uasset"}));
+  place("Mods/Twin.utoc", ModTree("good", {"g.uasset"}));               // Good's path in other case
+  place("Mods/Repeat.utoc", ModTree("Rep", {"R.uasset", "R.uasset"}));  // itself twice
+  place("Shouty_P.UTOC", ModTree("Shouty", {"S.uasset"}));
 
   const Inspected scan = Inspect({"scan", install.game});
   EXPECT_EQ(scan.exitStatus, 1);
-  const std::map<std::string, std::string> expected = {
-      {paks + "Newer.utoc", "newer-format"},       {paks + "Older.utoc", "older-format"},
-      {paks + "NoData.utoc", "missing-ucas"},      {paks + "Mods/Shouting.utoc", "missing-pak"},
-      {paks + "Plugin.utoc", "outside-content"},   {paks + "Locked.utoc", "encrypted"},
-      {paks + "Filtered.utoc", "no-uasset-files"}, {paks + "Bare.utoc", "no-directory-index"},
+  // Each container with the codes it alone gives.
+  const std::map<std::string, std::set<std::string>> expected = {
+      {"Good.utoc", {}},
+      {"Mods/Shouting.utoc", {}},
+      {"Mods/Repeat.utoc", {}},
+      {"Newer.utoc", {"newer-format"}},
+      {"Older.utoc", {"older-format"}},
+      {"Magic.utoc", {"not-a-container"}},
+      {"NoData.utoc", {"missing-ucas"}},
+      {"Plugin.utoc", {"outside-content"}},
+      {"ShipKit.utoc", {"plugin-content"}},
+      {"EngineBits.utoc", {"engine-content"}},
+      {"Pack.utoc", {"content-in-name"}},
+      {"Lower.utoc", {"case-mismatch"}},
+      {"Upper.utoc", {"case-mismatch"}},
+      {"Locked.utoc", {"encrypted"}},
+      {"Filtered.utoc", {"no-uasset-files"}},
+      {"Cut.utoc", {"truncated"}},
+      {"Bare.utoc", {"no-directory-index"}},
   };
   std::map<std::string, std::set<std::string>> byContainer;
   for (const Json& container : scan.json["containers"]) {
     byContainer[container["path"]] = Codes(container["problemDetails"]);
   }
-  EXPECT_TRUE(byContainer[paks + "Good.utoc"].empty());
-  for (const auto& [container, code] : expected) {
-    EXPECT_EQ(byContainer[container].count(code), 1u) << container << " lacks " << code;
-    EXPECT_TRUE(Says(scan, "[" + code + "]")) << code;
+  for (const auto& [container, codes] : expected) {
+    EXPECT_EQ(byContainer[paks + container], codes) << container;
+    for (const std::string& code : codes) EXPECT_TRUE(Says(scan, "[" + code + "]")) << code;
   }
-  EXPECT_EQ(byContainer[paks + "Newer.utoc"].size(), 1u) << "its paths were still read";
   const std::set<std::string> all = Codes(scan.json["problemDetails"]);
-  EXPECT_EQ(all.count("too-deep"), 1u);
-  EXPECT_EQ(all.count("base-game-name"), 1u);
-  EXPECT_TRUE(Says(scan, "move it up one level")) << scan.text;
-  EXPECT_TRUE(Says(scan, "rename it")) << scan.text;
-  EXPECT_TRUE(Says(scan, "version 5, newer than the 2 or 3")) << scan.text;
-  EXPECT_TRUE(Says(scan, "there is Shouting.PAK, whose name differs only in case")) << scan.text;
+  for (const char* code : {"too-deep", "base-game-name", "near-miss-name", "conflict"}) {
+    EXPECT_EQ(all.count(code), 1u) << code;
+  }
+  for (const char* words :
+       {"move it up one level", "rename it", "version 5, newer than the 2 or 3",
+        "rename it to Shouty_P.utoc", "/Game/Hull.Hull (the engine: /ShipKit/Hull.Hull)",
+        "give the same package path (compared without case, as the engine does)",
+        "the file is cut short (300 bytes; its tables need 10563, and it runs out in ChunkIds)"}) {
+    EXPECT_TRUE(Says(scan, words)) << words << "\n" << scan.text;
+  }
+  EXPECT_FALSE(Says(scan, "Repeat.utoc give")) << "a container repeating itself is no conflict";
   EXPECT_EQ(scan.json["problems"].size(), scan.json["problemDetails"].size());
 
   const Inspected toc = Inspect({"toc", newer});
   EXPECT_EQ(toc.exitStatus, 1);
   EXPECT_EQ(Codes(toc.json["problemDetails"]), std::set<std::string>{"newer-format"});
   EXPECT_TRUE(Says(toc, "[newer-format]")) << toc.text;
+  // A .pak is no table of contents, and its own stem names no companion.
+  WriteFile(paks + "NightSky_P.pak", Bytes(4096, 0x50));
+  EXPECT_EQ(Codes(Inspect({"toc", paks + "NightSky_P.pak"}).json["problemDetails"]),
+            std::set<std::string>{"not-a-container"});
 
   MakeFolders(install.saveFolder);
   WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
@@ -439,7 +475,8 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   EXPECT_EQ(check.exitStatus, 1);
   EXPECT_EQ(check.json["upToDate"], true);
   const std::set<std::string> checked = Codes(check.json["problemDetails"]);
-  for (const char* code : {"newer-format", "missing-ucas", "too-deep", "base-game-name"}) {
+  for (const char* code : {"newer-format", "missing-ucas", "too-deep", "base-game-name", "conflict",
+                           "plugin-content"}) {
     EXPECT_EQ(checked.count(code), 1u) << code;
   }
 }

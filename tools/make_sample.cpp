@@ -1,5 +1,5 @@
 // The demo's sample installation: a template save, base-game containers
-// and a few mods, one of them encrypted.
+// and a few mods, some of them with the mistakes modpaths-inspect names.
 //   modpaths-sample <game folder>
 
 #include <cstdio>

@@ -1,0 +1,155 @@
+// What a scan of the paks folder adds to each container's own diagnosis:
+// where mods lie and how they are named, and mods that give the same
+// packages.
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+
+#include "app/paths.h"
+#include "inspect/inspect.h"
+#include "platform/platform.h"
+
+namespace inspect {
+namespace {
+
+const char* DecisionName(modpaths::Decision decision) {
+  switch (decision) {
+    case modpaths::Decision::ModContainer:
+      return "mod container";
+    case modpaths::Decision::BaseGameContainer:
+      return "base-game name";
+    case modpaths::Decision::NotUtoc:
+      return "not .utoc";
+    case modpaths::Decision::Folder:
+      return "folder";
+    case modpaths::Decision::TooDeep:
+      return "too deep";
+    case modpaths::Decision::Unreadable:
+      return "unreadable";
+  }
+  return "unknown";
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The name a file that modpaths skips was most likely meant to have: a
+// .utoc in another case, twice, or with spaces or dots after it. Empty when
+// it is no such near miss.
+std::string MeantUtoc(std::string_view name) {
+  std::string trimmed(name);
+  while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '.')) trimmed.pop_back();
+  std::string lower = Lower(trimmed);
+  if (lower.size() <= 5 || lower.compare(lower.size() - 5, 5, ".utoc") != 0) return {};
+  while (lower.size() > 10 && lower.compare(lower.size() - 10, 10, ".utoc.utoc") == 0) {
+    lower.resize(lower.size() - 5);
+    trimmed.resize(trimmed.size() - 5);
+  }
+  std::string meant = trimmed.substr(0, trimmed.size() - 5) + ".utoc";
+  return meant == name ? std::string() : meant;
+}
+
+}  // namespace
+
+void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
+  entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
+  const char separator = platform::kNativePaths.separator;
+  const std::string folder = modpaths::ExecutableDirectory(path, platform::kNativePaths);
+  const std::string_view name = modpaths::GetFileName(path, platform::kNativePaths);
+  const bool inSubfolder = folder != paks_;
+  switch (decision) {
+    case modpaths::Decision::Unreadable:
+      problems.Add("unreadable-folder", path + ": cannot be listed");
+      break;
+    case modpaths::Decision::TooDeep:
+      if (const auto inner = platform::ListFolder(path)) {
+        for (const platform::DirectoryEntry& entry : *inner) {
+          if (entry.isFolder || modpaths::GetExtension(entry.name) != ".utoc") continue;
+          problems.Add("too-deep", path + separator + entry.name +
+                                       ": lies two folders below Content" + separator +
+                                       "Paks, where modpaths never looks: move it up one level");
+        }
+      }
+      break;
+    case modpaths::Decision::BaseGameContainer:
+      // The game's own containers lie in the paks folder itself; one in a
+      // subfolder is a mod that happens to share a base-game name.
+      if (inSubfolder) {
+        problems.Add("base-game-name",
+                     path +
+                         ": has the name of one of the game's own containers, so modpaths "
+                         "skips it: rename it");
+      }
+      break;
+    case modpaths::Decision::NotUtoc:
+    case modpaths::Decision::ModContainer:
+      if (const std::string meant = MeantUtoc(name); !meant.empty()) {
+        problems.Add("near-miss-name", path +
+                                           ": looks like a table of contents, but modpaths reads "
+                                           "only names ending in exactly .utoc: rename it to " +
+                                           meant);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
+                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
+                        const std::vector<std::string>& packagePaths) {
+  Problems own;
+  DiagnoseContainer(path, toc, report, walk, packagePaths, own);
+  containers.push_back(Json{{"path", path},
+                            {"packagePaths", packagePaths.size()},
+                            {"read", ReadJson(report)},
+                            {"walk", WalkJson(walk, toc)},
+                            {"problems", own.Messages()},
+                            {"problemDetails", own.Details()}});
+  pathsByContainer.emplace_back(path, packagePaths);
+  problems.Add(own, path + ": ");
+}
+
+void ScanObserver::AddConflicts() {
+  // The engine keeps one package per name, compared without case.
+  std::map<std::string, std::vector<size_t>> byName;
+  std::map<std::string, std::string> spelled;
+  for (size_t c = 0; c < pathsByContainer.size(); ++c) {
+    for (const std::string& path : pathsByContainer[c].second) {
+      std::vector<size_t>& givers = byName[Lower(path)];
+      if (givers.empty() || givers.back() != c) givers.push_back(c);
+      spelled.emplace(Lower(path), path);
+    }
+  }
+  std::map<std::vector<size_t>, std::vector<std::string>> shared;
+  for (const auto& [name, givers] : byName) {
+    if (givers.size() > 1) shared[givers].push_back(spelled[name]);
+  }
+  for (const auto& [givers, paths] : shared) {
+    std::string names;
+    for (size_t i = 0; i < givers.size(); ++i) {
+      names += (i == 0                   ? ""
+                : i + 1 == givers.size() ? " and "
+                                         : ", ") +
+               pathsByContainer[givers[i]].first;
+    }
+    std::string examples;
+    for (size_t i = 0; i < paths.size() && i < 5; ++i) examples += (i ? ", " : "") + paths[i];
+    if (paths.size() > 5) examples += " and " + std::to_string(paths.size() - 5) + " more";
+    problems.Add("conflict",
+                 names + " give the same " +
+                     (paths.size() == 1 ? std::string("package path")
+                                        : std::to_string(paths.size()) + " package paths") +
+                     " (compared without case, as the engine does): " + examples +
+                     ". The game loads only one of each: a pak whose name ends in _P is "
+                     "mounted with priority over one that does not, and otherwise the order "
+                     "is the engine's own; keep only the mod you want");
+  }
+}
+
+}  // namespace inspect
