@@ -129,14 +129,13 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
     report = InspectToc(tocFile, listFiles);
     if (!json) out = RenderToc(report);
   } else if (*check) {
-    report = InspectCheck(checkFolder, checkSave.empty() ? std::nullopt : std::optional(checkSave));
+    report = InspectCheck(given(checkFolder), given(checkSave));
     if (!json) out = RenderCheck(report);
   } else if (*scan) {
     report = InspectScan(given(folder));
     if (!json) out = RenderScan(report);
   } else {
-    report = InspectSave(
-        saveFile, templateFile.empty() ? std::nullopt : std::optional<std::string>(templateFile));
+    report = InspectSave(given(saveFile), given(templateFile));
     if (!json) out = RenderSave(report);
   }
   if (json) out = report.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

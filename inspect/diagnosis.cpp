@@ -217,10 +217,15 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                        const std::vector<std::string>& packagePaths, Problems& problems) {
   const bool opened = report.fileSize >= 0;
   const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
-  if (headerRead) {
-    const std::string why = WhyNotAContainer(toc.Header);
+  const std::string name(modpaths::GetFileName(path, platform::kNativePaths));
+  const std::string extension =
+      name.find('.') == std::string::npos ? std::string() : Lower(modpaths::GetExtension(name));
+  if (opened) {
+    const std::string why = headerRead             ? WhyNotAContainer(toc.Header)
+                            : extension == ".utoc" ? std::string()
+                            : extension.empty()    ? "it is not a .utoc file"
+                                                   : "it is a " + extension + " file";
     if (!why.empty()) {
-      const std::string extension = Lower(modpaths::GetExtension(path));
       problems.Add("not-a-container",
                    "not a table of contents the game reads: " + why +
                        (extension == ".pak" || extension == ".ucas"

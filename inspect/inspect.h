@@ -56,7 +56,8 @@ std::string RenderCheck(const Json& report);
 
 // Shared by the toc and scan reports: how reading went, what the walk met.
 Json ReadJson(const IoStore::TocReadReport& report);
-Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc);
+Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
+              const IoStore::TocReadReport& report);
 // Neither encrypted nor packed without an index.
 bool IndexWasRead(const IoStore::FIoStoreTocResource& toc);
 // What is wrong, as plain sentences ("problems") and, in the same order,

@@ -108,7 +108,7 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
   containers.push_back(Json{{"path", path},
                             {"packagePaths", packagePaths.size()},
                             {"read", ReadJson(report)},
-                            {"walk", WalkJson(walk, toc)},
+                            {"walk", WalkJson(walk, toc, report)},
                             {"problems", own.Messages()},
                             {"problemDetails", own.Details()}});
   pathsByContainer.emplace_back(path, packagePaths);

@@ -104,12 +104,14 @@ bool IndexWasRead(const IoStore::FIoStoreTocResource& toc) {
   return !(toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) && !toc.NoDirectoryIndex;
 }
 
-Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc) {
-  // An index that was never read has no root to miss.
+Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
+              const IoStore::TocReadReport& report) {
+  // An index that was never read, or read only in part, has no root to miss.
   return Json{{"linksOutOfRange", walk.linksOutOfRange},
               {"namesOutOfRange", walk.namesOutOfRange},
               {"entriesMetTwice", walk.entriesMetTwice},
-              {"noRootDirectory", walk.noRoot && IndexWasRead(toc)},
+              {"noRootDirectory", walk.noRoot && IndexWasRead(toc) &&
+                                      report.failure.kind == Tessel::FailureKind::None},
               {"outputLimitReached", walk.outputLimitReached}};
 }
 
@@ -189,7 +191,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
   modpaths::WalkAnomalies walk;
   std::vector<std::string> packagePaths;
   modpaths::ExtractPackagePaths(toc, packagePaths, &walk);
-  doc["walk"] = WalkJson(walk, toc);
+  doc["walk"] = WalkJson(walk, toc, report);
   doc["packagePaths"] = packagePaths;
   if (listFiles) {
     Json files = Json::array();

@@ -286,8 +286,9 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
   WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
   ASSERT_TRUE(PlaceContainer(install.paks + "/Sails.utoc", ModTree("Sails", {"S.uasset"})));
   ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
-  for (const std::string& folder :
-       {install.game, install.binaries, install.game + "/Content/", install.paks}) {
+  // The last as cmd passes "D:\Games\X\": with a quote at the end.
+  for (const std::string& folder : {install.game, install.binaries, install.game + "/Content/",
+                                    install.paks, install.game + "\""}) {
     const Inspected check = Inspect({"check", folder}, runner->Env());
     EXPECT_EQ(check.exitStatus, 0) << folder << "\n" << check.text;
     EXPECT_EQ(check.json["paksFolder"], install.paks) << folder;
@@ -295,6 +296,13 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
   EXPECT_TRUE(Says(Inspect({"check", install.root.path()}), "give the game's folder"));
   EXPECT_EQ(Inspect({"scan", install.root.path()}).exitStatus, 2);
   EXPECT_TRUE(Says(Inspect({"check", install.root / "Gone"}), "does not exist"));
+
+  EXPECT_EQ(Inspect({"save"}, runner->Env()).json["file"], install.output);
+  // A template that changed size: said as such, not as a damaged list.
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("01 02 03 04 05 06 07 08 09"));
+  const Inspected changed = Inspect({"check", install.game}, runner->Env());
+  EXPECT_TRUE(Says(changed, "[template-changed]") && !Says(changed, "damaged")) << changed.text;
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
 
   ASSERT_TRUE(PlaceContainer(install.paks + "/Flags.utoc", ModTree("Flags", {"F.uasset"})));
   struct Reason {

@@ -143,6 +143,18 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
   EXPECT_NE(text.find("mod container"), std::string::npos) << text;
   EXPECT_NE(text.find("  /Game/Mods/Sails/A.A"), std::string::npos) << text;
 
+  // What it tells a modder, on the demo's installation.
+  ASSERT_TRUE(MakeSampleInstallation(unpacked_ / "Sample"));
+  const RunResult sample = RunMeasured(
+      runner_->Command(folder_ + "/modpaths-inspect.exe", {"scan", unpacked_ / "Sample"}),
+      runner_->Env(), options);
+  const Bytes sampleScan = ReadFile(options.outputFile);
+  EXPECT_EQ(sample.exitStatus, 1);
+  for (const char* code : {"[conflict]", "[plugin-content]", "[encrypted]"}) {
+    EXPECT_NE(std::string(sampleScan.begin(), sampleScan.end()).find(code), std::string::npos)
+        << code;
+  }
+
   // check finds the save in the prefix's Saved Games folder by itself, from
   // a Linux path too, as a Steam Deck player types it.
   const RunResult check =
