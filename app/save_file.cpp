@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/platform.h"
 #include "serializer/serializable.h"
@@ -103,12 +104,57 @@ bool WrittenAs(const std::vector<uint8_t>& save, int64_t from, int64_t to,
          std::equal(expected.begin(), expected.end(), save.begin() + from);
 }
 
-// Reads the list through the records the writer used, element by element
-// rather than as one TArray, so that a damaged record can be named. Every
-// record must be byte for byte what the writer makes of its value, but for
-// one older form, which is kept and counted: a path beyond 7-bit stored as
-// 8-bit bytes, as modpaths 1.0.0 wrote it.
-DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keepPaths) {
+// One path record at the reader's position, read through the record the
+// writer uses. It must be byte for byte what the writer makes of its value,
+// but for one older form, which is kept and counted: a path beyond 7-bit
+// stored as 8-bit bytes, as modpaths 1.0.0 wrote it. `problem` is empty
+// when the record is good.
+struct PathRecord {
+  std::string value;
+  bool eightBit = false;
+  std::string problem;
+};
+
+PathRecord ReadPathRecord(const std::vector<uint8_t>& save, Tessel::SerializeContext& context) {
+  Tessel::BaseSerializer& reader = *context.serializer;
+  const int64_t at = reader.Tell();
+  PathRecord record;
+  int32_t stored = 0;
+  if (at >= 0) {
+    std::memcpy(&stored, save.data() + at,
+                std::min<size_t>(4, save.size() - static_cast<size_t>(at)));
+  }
+  FString path;
+  path.Serialize(&context);
+  if (reader.IsFailed()) {
+    if (reader.Failure().kind != Tessel::FailureKind::Refused) {
+      record.problem = "the length is cut short";
+    } else {
+      record.problem = "length " + std::to_string(reader.Failure().value) +
+                       (stored < 0 ? " UTF-16 units" : "") + " does not fit in the " +
+                       std::to_string(static_cast<int64_t>(save.size()) - at - 4) + " bytes left";
+    }
+    return record;
+  }
+  record.value = std::string(path.Value());
+  FString canonical(record.value);
+  if (!WrittenAs(save, at, reader.Tell(), canonical)) {
+    const bool oneTerminated = stored >= 0 && record.value.size() + 1 == path.length;
+    if (oneTerminated && !FString::IsSevenBit(record.value)) {
+      record.eightBit = true;
+    } else if (stored >= 0) {
+      record.problem = "not one zero-terminated string of length " + std::to_string(path.length);
+    } else {
+      record.problem =
+          "not the UTF-16 form modpaths writes (" + std::to_string(-int64_t{stored}) + " units)";
+    }
+  }
+  return record;
+}
+
+// Reads the list after `start` element by element rather than as one
+// TArray, so that a damaged record can be named.
+DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start) {
   DecodedSave decoded;
   decoded.listOffset = static_cast<int64_t>(start);
   Tessel::SerializeContext context;
@@ -132,34 +178,10 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
     return fail("the path count is negative: " + std::to_string(decoded.count));
   at = reader.Tell();
   for (int32_t i = 0; i < decoded.count; ++i) {
-    const std::string which = "path " + std::to_string(i) + ": ";
-    int32_t stored = 0;
-    std::memcpy(&stored, save.data() + at,
-                std::min<size_t>(4, save.size() - static_cast<size_t>(at)));
-    FString path;
-    path.Serialize(&context);
-    if (reader.IsFailed()) {
-      if (reader.Failure().kind != Tessel::FailureKind::Refused)
-        return fail(which + "the length is cut short");
-      const std::string units = stored < 0 ? " UTF-16 units" : "";
-      return fail(which + "length " + std::to_string(reader.Failure().value) + units +
-                  " does not fit in the " + std::to_string(size - at - 4) + " bytes left");
-    }
-    const std::string_view value = path.Value();
-    FString canonical(value);
-    if (!WrittenAs(save, at, reader.Tell(), canonical)) {
-      const bool oneTerminated = stored >= 0 && value.size() + 1 == path.length;
-      if (oneTerminated && !FString::IsSevenBit(value)) {
-        ++decoded.eightBitPaths;
-      } else if (stored >= 0) {
-        return fail(which + "not one zero-terminated string of length " +
-                    std::to_string(path.length));
-      } else {
-        return fail(which + "not the UTF-16 form modpaths writes (" +
-                    std::to_string(-int64_t{stored}) + " units)");
-      }
-    }
-    if (keepPaths) decoded.paths.emplace_back(value);
+    PathRecord path = ReadPathRecord(save, context);
+    if (!path.problem.empty()) return fail("path " + std::to_string(i) + ": " + path.problem);
+    if (path.eightBit) ++decoded.eightBitPaths;
+    decoded.paths.push_back(std::move(path.value));
     at = reader.Tell();
   }
   ClosingMarker marker;
@@ -172,6 +194,38 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start, bool keep
   if (at != size) return fail(std::to_string(size - at) + " bytes after the closing marker");
   decoded.valid = true;
   return decoded;
+}
+
+// Where the list starts in a save whose template size is not known: the
+// last offset, searching back from the closing marker, whose count is the
+// number of good records that lead from it exactly to the marker. Each
+// offset's record is looked at once, and read only when what follows it
+// leads to the marker, so the search takes time in proportion to the file.
+std::optional<uint64_t> FindListStart(const std::vector<uint8_t>& save) {
+  if (save.size() < 4 + ClosingMarker::kEncodedSize) return std::nullopt;
+  const auto marker = static_cast<int64_t>(save.size() - ClosingMarker::kEncodedSize);
+  auto word = [&](int64_t at) {
+    int32_t value;
+    std::memcpy(&value, save.data() + at, 4);
+    return value;
+  };
+  // How many good records lead from an offset exactly to the marker.
+  std::unordered_map<int64_t, int32_t> records{{marker, 0}};
+  for (int64_t at = marker - 4; at >= 0; --at) {
+    const auto chain = records.find(at + 4);
+    if (chain != records.end() && word(at) == chain->second) return static_cast<uint64_t>(at);
+    const int32_t stored = word(at);
+    if (stored == INT32_MIN) continue;
+    const int64_t bytes = stored < 0 ? -2 * int64_t{stored} : int64_t{stored};
+    if (bytes > marker - at - 4) continue;
+    const auto next = records.find(at + 4 + bytes);
+    if (next == records.end() || next->second == INT32_MAX) continue;
+    Tessel::SerializeContext context;
+    context.OpenMemory(save.data(), static_cast<uint64_t>(marker));
+    context.serializer->Seek(at);
+    if (ReadPathRecord(save, context).problem.empty()) records[at] = next->second + 1;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -187,12 +241,8 @@ std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateByte
 
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
                                std::optional<uint64_t> templateSize) {
-  if (templateSize) return DecodeAt(save, *templateSize, true);
-  // The marker ends the file: try every start that leaves room for a count
-  // and the marker; the paths are kept only for the start that fits.
-  for (uint64_t start = 0; start + 4 + ClosingMarker::kEncodedSize <= save.size(); ++start) {
-    if (DecodeAt(save, start, false).valid) return DecodeAt(save, start, true);
-  }
+  if (templateSize) return DecodeAt(save, *templateSize);
+  if (const std::optional<uint64_t> start = FindListStart(save)) return DecodeAt(save, *start);
   DecodedSave decoded;
   decoded.problem = "no count, records and closing marker end the file";
   decoded.problemOffset = 0;

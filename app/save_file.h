@@ -50,7 +50,7 @@ struct DecodedSave {
 };
 
 // Decodes the list after `templateSize` bytes of template. Without a size,
-// the list is taken to start at the first offset from which the count,
+// the list is taken to start at the last offset from which the count,
 // records and marker take up exactly the rest of the file.
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
                                std::optional<uint64_t> templateSize);

@@ -15,7 +15,7 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-const char kMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
+const char* const kMarker = testing_support::kClosingMarker;
 
 class SaveFileTest : public ::testing::Test {
  protected:

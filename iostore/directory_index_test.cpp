@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/record_io.h"
+#include "testing/expect_layout.h"
 
 namespace IoStore {
 namespace {
@@ -14,29 +15,26 @@ using testing_support::LoadRecord;
 using testing_support::SaveRecord;
 
 TEST(DirectoryIndexEntries, LieAsWrittenByHand) {
-  FIoDirectoryIndexEntry directory;
-  const Bytes directoryBytes =
-      Hex("01 00 00 00"    // Name
-          "02 00 00 00"    // FirstChildEntry
-          "03 00 00 00"    // NextSiblingEntry
-          "FF FF FF FF");  // FirstFileEntry: none
-  ASSERT_EQ(LoadRecord(directoryBytes, directory), 0);
-  EXPECT_EQ(directory.Name, 1u);
-  EXPECT_EQ(directory.FirstChildEntry, 2u);
-  EXPECT_EQ(directory.NextSiblingEntry, 3u);
-  EXPECT_EQ(directory.FirstFileEntry, kNoEntry);
-  EXPECT_EQ(SaveRecord(directory), directoryBytes);
-
-  FIoFileIndexEntry file;
-  const Bytes fileBytes =
-      Hex("04 00 00 00"    // Name
-          "05 00 00 00"    // NextFileEntry
-          "06 00 00 00");  // UserData
-  ASSERT_EQ(LoadRecord(fileBytes, file), 0);
-  EXPECT_EQ(file.Name, 4u);
-  EXPECT_EQ(file.NextFileEntry, 5u);
-  EXPECT_EQ(file.UserData, 6u);
-  EXPECT_EQ(SaveRecord(file), fileBytes);
+  testing_support::ExpectLayout<FIoDirectoryIndexEntry>(
+      "01 00 00 00"   // Name
+      "02 00 00 00"   // FirstChildEntry
+      "03 00 00 00"   // NextSiblingEntry
+      "FF FF FF FF",  // FirstFileEntry: none
+      [](const FIoDirectoryIndexEntry& directory) {
+        EXPECT_EQ(directory.Name, 1u);
+        EXPECT_EQ(directory.FirstChildEntry, 2u);
+        EXPECT_EQ(directory.NextSiblingEntry, 3u);
+        EXPECT_EQ(directory.FirstFileEntry, kNoEntry);
+      });
+  testing_support::ExpectLayout<FIoFileIndexEntry>(
+      "04 00 00 00"   // Name
+      "05 00 00 00"   // NextFileEntry
+      "06 00 00 00",  // UserData
+      [](const FIoFileIndexEntry& file) {
+        EXPECT_EQ(file.Name, 4u);
+        EXPECT_EQ(file.NextFileEntry, 5u);
+        EXPECT_EQ(file.UserData, 6u);
+      });
 }
 
 TEST(DirectoryIndexEntries, LoadGrowingToTheStoredCountAndRefuseWhatCannotFit) {

@@ -8,6 +8,7 @@
 #include "extract/package_paths.h"
 #include "iostore/toc_resource.h"
 #include "fixtures/record_io.h"
+#include "testing/expect_layout.h"
 
 namespace IoStore {
 namespace {
@@ -17,16 +18,7 @@ using testing_support::Hex;
 using testing_support::LoadRecord;
 using testing_support::SaveRecord;
 
-// Loads `hex` into a default record, hands it to `check`, and writes it back
-// to the same bytes.
-template <typename Record, typename Check>
-void ExpectLayout(const char* hex, Check check) {
-  const Bytes bytes = Hex(hex);
-  Record record;
-  ASSERT_EQ(LoadRecord(bytes, record), 0) << hex;
-  check(record);
-  EXPECT_EQ(SaveRecord(record), bytes) << hex;
-}
+using testing_support::ExpectLayout;
 
 TEST(TocRecordBytes, ChunkIdOffsetsBlocksAndMetasLieAsWrittenByHand) {
   ExpectLayout<FIoChunkId>(
@@ -114,7 +106,7 @@ const char kContainer[] =
     "5A 6C 69 62 00 00 00 00 00 00 00 00 00 00 00 00"
     "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
     // directory index, 177 bytes
-    "0A 00 00 00 2E 2E 2F 2E 2E 2F 2E 2E 2F 00"        // MountPoint "../../../"
+    "0A 00 00 00 2E 2E 2F 2E 2E 2F 2E 2E 2F 00"  // MountPoint "../../../"
     // 3 directories: Name, FirstChildEntry, NextSiblingEntry, FirstFileEntry
     "03 00 00 00"
     "FF FF FF FF 01 00 00 00 FF FF FF FF FF FF FF FF"  // 0 the root, child 1
@@ -122,9 +114,9 @@ const char kContainer[] =
     "01 00 00 00 FF FF FF FF FF FF FF FF 01 00 00 00"  // 2 "Mods", files from 1
     // 3 files: Name, NextFileEntry, UserData
     "03 00 00 00"
-    "02 00 00 00 FF FF FF FF 00 00 00 00"  // 0 "Ship.uasset"
-    "03 00 00 00 02 00 00 00 00 00 00 00"  // 1 "Sail.uasset", then 2
-    "04 00 00 00 FF FF FF FF 00 00 00 00"  // 2 "Sail.uexp"
+    "02 00 00 00 FF FF FF FF 00 00 00 00"              // 0 "Ship.uasset"
+    "03 00 00 00 02 00 00 00 00 00 00 00"              // 1 "Sail.uasset", then 2
+    "04 00 00 00 FF FF FF FF 00 00 00 00"              // 2 "Sail.uexp"
     "05 00 00 00"                                      // 5 strings
     "08 00 00 00 43 6F 6E 74 65 6E 74 00"              // "Content"
     "05 00 00 00 4D 6F 64 73 00"                       // "Mods"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fixtures/record_io.h"
+#include "testing/expect_layout.h"
 
 namespace IoStore {
 namespace {
@@ -35,29 +36,23 @@ const Bytes kHeader =
         "C0 C1 C2 C3 C4 C5 C6 C7 C8 C9 CA CB CC CD CE CF"
         "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB DC DD DE DF");
 
-TEST(TocHeader, ReadsEveryFieldAtItsOffset) {
+TEST(TocHeader, ReadsEveryFieldAtItsOffsetAndWritesBackTheSame144Bytes) {
   ASSERT_EQ(kHeader.size(), FIoStoreTocHeader::kSize);
-  FIoStoreTocHeader header;
-  EXPECT_EQ(LoadRecord(kHeader, header), 0);
-  EXPECT_EQ(std::memcmp(header.TocMagic, "-==--==--==--==-", 16), 0);
-  EXPECT_EQ(header.Version, 3u);
-  EXPECT_EQ(header.TocHeaderSize, 144u);
-  EXPECT_EQ(header.TocEntryCount, 2);
-  EXPECT_EQ(header.TocCompressedBlockEntryCount, 1);
-  EXPECT_EQ(header.CompressionBlockSize, 0x10000u);
-  EXPECT_EQ(header.DirectoryIndexSize, 0x1234u);
-  EXPECT_EQ(header.ContainerId, 0x1122334455667788u);
-  EXPECT_EQ(header.EncryptionKeyGuid.D, 4u);
-  EXPECT_EQ(header.ContainerFlags, 5);
-  EXPECT_EQ(header.Reserved0[6], 0xA7);
-  EXPECT_EQ(header.PartitionSize, UINT64_MAX);
-  EXPECT_EQ(header.Reserved1[47], 0xDF);
-}
-
-TEST(TocHeader, WritesBackTheSame144Bytes) {
-  FIoStoreTocHeader header;
-  LoadRecord(kHeader, header);
-  EXPECT_EQ(SaveRecord(header), kHeader);
+  testing_support::ExpectLayout<FIoStoreTocHeader>(kHeader, [](const FIoStoreTocHeader& header) {
+    EXPECT_EQ(std::memcmp(header.TocMagic, "-==--==--==--==-", 16), 0);
+    EXPECT_EQ(header.Version, 3u);
+    EXPECT_EQ(header.TocHeaderSize, 144u);
+    EXPECT_EQ(header.TocEntryCount, 2);
+    EXPECT_EQ(header.TocCompressedBlockEntryCount, 1);
+    EXPECT_EQ(header.CompressionBlockSize, 0x10000u);
+    EXPECT_EQ(header.DirectoryIndexSize, 0x1234u);
+    EXPECT_EQ(header.ContainerId, 0x1122334455667788u);
+    EXPECT_EQ(header.EncryptionKeyGuid.D, 4u);
+    EXPECT_EQ(header.ContainerFlags, 5);
+    EXPECT_EQ(header.Reserved0[6], 0xA7);
+    EXPECT_EQ(header.PartitionSize, UINT64_MAX);
+    EXPECT_EQ(header.Reserved1[47], 0xDF);
+  });
 }
 
 TEST(TocHeader, KeepsFieldsPastAShortFileAtZero) {

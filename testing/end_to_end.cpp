@@ -120,8 +120,6 @@ class WineRunner : public Runner {
 
 }  // namespace
 
-const char kClosingMarker[] = "05 00 00 00 4E 6F 6E 65 00 00 00 00 00";
-
 std::string Setting(const char* name) {
   if (const char* value = std::getenv(name)) return value;
   static const std::map<std::string, std::string> settings = [] {

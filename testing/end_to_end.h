@@ -33,8 +33,6 @@ bool RequireWine();
 // A file of the Windows build, by its path below the build's folder.
 std::string WindowsBuildFile(const std::string& relative);
 
-extern const char kClosingMarker[];
-
 class Runner {
  public:
   virtual ~Runner() = default;

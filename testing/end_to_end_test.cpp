@@ -1,5 +1,7 @@
 // What a player sees of the tool: the save it writes, or leaves alone.
 
+#include <optional>
+
 #include "iostore/toc_resource.h"
 #include "testing/end_to_end.h"
 
@@ -8,23 +10,52 @@ namespace {
 using namespace testing_support;
 const std::string kMarker = kClosingMarker;
 
-TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyList) {
-  auto install = Install();
-  MakeFolders(install->saveFolder);
-  WriteFile(install->binaries + "/SourceSave.sav", Hex("AA BB 00 CC"));
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("AA BB 00 CC 00 00 00 00" + kMarker));
-  EXPECT_EQ(testing_support::ListNames(install->saveFolder),
-            std::vector<std::string>{"ModManager_ModPaths.sav"});
-}
-
-TEST_P(EndToEnd, FindsItsWayFromNonLatinFolders) {
-  // Cyrillic and CJK, outside any single ANSI code page.
-  auto install = Install("\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 \xE6\xB8\xB8\xE6\x88\x8F");
-  MakeFolders(install->saveFolder);
-  WriteFile(install->binaries + "/SourceSave.sav", Hex("01 02"));
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("01 02 00 00 00 00" + kMarker));
+// Without mods: the save the tool leaves for each starting state, with
+// its exit status 0 every time (nothing here is a failure to write).
+TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyListOrLeavesTheSaveAlone) {
+  const Bytes older = Hex("0F 0E 0D");
+  struct Case {
+    const char* what;
+    std::string game;
+    bool saveFolder;
+    std::optional<Bytes> previous;
+    enum { kBytes, kFolder, kNone } templateKind;
+    Bytes templateBytes;
+    std::optional<Bytes> expected;  // nullopt: no save folder at all
+  } const cases[] = {
+      {"the template and an empty list", "Game", true, std::nullopt, Case::kBytes,
+       Hex("AA BB 00 CC"), Hex("AA BB 00 CC 00 00 00 00" + kMarker)},
+      // Cyrillic and CJK, outside any single ANSI code page.
+      {"from non-Latin folders", "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 \xE6\xB8\xB8\xE6\x88\x8F", true,
+       std::nullopt, Case::kBytes, Hex("01 02"), Hex("01 02 00 00 00 00" + kMarker)},
+      {"without a template, nothing", "Game", true, older, Case::kNone, {}, older},
+      {"with a template that is a folder, nothing", "Game", true, older, Case::kFolder, {}, older},
+      {"no save folders made", "Game", false, std::nullopt, Case::kBytes, Hex("01"), std::nullopt},
+      {"an older save replaced whole",
+       "Game",
+       true,
+       Bytes(4096, 0x33),
+       Case::kBytes,
+       {},
+       Hex("00 00 00 00" + kMarker)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto install = Install(c.game);
+    RemoveTree(install->saveFolder);  // the user's, shared by the cases
+    if (c.saveFolder) MakeFolders(install->saveFolder);
+    if (c.previous) WriteFile(install->output, *c.previous);
+    const std::string templatePath = install->binaries + "/SourceSave.sav";
+    if (c.templateKind == Case::kBytes) WriteFile(templatePath, c.templateBytes);
+    if (c.templateKind == Case::kFolder) MakeFolders(templatePath);
+    EXPECT_EQ(Run(*install), 0);
+    if (!c.expected) {
+      EXPECT_FALSE(FileExists(install->saveFolder));
+      continue;
+    }
+    EXPECT_EQ(ReadFile(install->output), *c.expected);
+    EXPECT_EQ(ListNames(install->saveFolder), std::vector<std::string>{"ModManager_ModPaths.sav"});
+  }
 }
 
 TEST_P(EndToEnd, FindsItsWayFromFoldersBeyond260Characters) {
@@ -39,40 +70,6 @@ TEST_P(EndToEnd, FindsItsWayFromFoldersBeyond260Characters) {
   Paths written;
   ASSERT_TRUE(ParseSave(ReadFile(install->output), Hex("01 02"), written));
   EXPECT_EQ(written, Paths{"/Game/Mods/Far/F.F"});
-}
-
-TEST_P(EndToEnd, WithoutATemplateWritesNothing) {
-  auto install = Install();
-  MakeFolders(install->saveFolder);
-  WriteFile(install->output, Hex("0F 0E 0D"));
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("0F 0E 0D"));
-}
-
-TEST_P(EndToEnd, ATemplateThatIsAFolderWritesNothing) {
-  auto install = Install();
-  MakeFolders(install->saveFolder);
-  MakeFolders(install->binaries + "/SourceSave.sav");
-  WriteFile(install->output, Hex("0F 0E 0D"));
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("0F 0E 0D"));
-  EXPECT_EQ(testing_support::ListNames(install->saveFolder).size(), 1u);
-}
-
-TEST_P(EndToEnd, CreatesNoSaveFolders) {
-  auto install = Install();
-  WriteFile(install->binaries + "/SourceSave.sav", Hex("01"));
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_FALSE(testing_support::FileExists(install->saveFolder));
-}
-
-TEST_P(EndToEnd, ReplacesAnOlderOutputWhole) {
-  auto install = Install();
-  MakeFolders(install->saveFolder);
-  WriteFile(install->output, Bytes(4096, 0x33));
-  WriteFile(install->binaries + "/SourceSave.sav", Bytes{});
-  EXPECT_EQ(Run(*install), 0);
-  EXPECT_EQ(ReadFile(install->output), Hex("00 00 00 00" + kMarker));
 }
 
 TEST_P(EndToEnd, WritesThePackagePathsOfEveryModContainer) {
