@@ -7,26 +7,6 @@
 namespace inspect {
 namespace {
 
-std::string FailureKindName(Tessel::FailureKind kind) {
-  switch (kind) {
-    case Tessel::FailureKind::None:
-      return "none";
-    case Tessel::FailureKind::NotOpened:
-      return "cannot open";
-    case Tessel::FailureKind::EndOfFile:
-      return "ran out of bytes";
-    case Tessel::FailureKind::Refused:
-      return "refused";
-    case Tessel::FailureKind::WriteFailed:
-      return "write failed";
-    case Tessel::FailureKind::CloseFailed:
-      return "close failed";
-  }
-  return "unknown";
-}
-
-std::string Text(std::string_view bytes) { return std::string(bytes); }
-
 Json FlagsJson(uint8_t flags) {
   Json names = Json::array();
   if (flags & IoStore::ContainerFlags::Compressed) names.push_back("Compressed");
@@ -55,117 +35,7 @@ Json HeaderJson(const IoStore::FIoStoreTocHeader& h) {
               {"containerFlags", FlagsJson(h.ContainerFlags)}};
 }
 
-// The section the failure happened in: the last one begun at or before it.
-std::string FailureSection(const IoStore::TocReadReport& report) {
-  std::string section;
-  for (const auto& mark : report.sections) {
-    if (mark.offset >= 0 && mark.offset <= report.failure.offset) section = mark.name;
-  }
-  return section;
-}
-
-int64_t BytesLeft(const IoStore::TocReadReport& report) {
-  return report.fileSize >= report.failure.offset ? report.fileSize - report.failure.offset : 0;
-}
-
 }  // namespace
-
-Json ReadJson(const IoStore::TocReadReport& report) {
-  Json sections = Json::array();
-  const auto& marks = report.sections;
-  for (size_t i = 0; i < marks.size(); ++i) {
-    if (marks[i].offset < 0 || marks[i].name == "end") continue;
-    Json section{{"name", marks[i].name}, {"start", marks[i].offset}};
-    int64_t end = -1;
-    for (size_t j = i + 1; j < marks.size() && end < 0; ++j) end = marks[j].offset;
-    section["end"] = end >= 0 ? Json(end) : Json(nullptr);
-    sections.push_back(section);
-  }
-  Json read{{"fileSize", report.fileSize}, {"sections", sections}};
-  const Tessel::StreamFailure& failure = report.failure;
-  read["complete"] = failure.kind == Tessel::FailureKind::None;
-  if (failure.kind == Tessel::FailureKind::None) {
-    read["failure"] = nullptr;
-  } else {
-    Json described{{"kind", FailureKindName(failure.kind)},
-                   {"offset", failure.offset},
-                   {"section", FailureSection(report)}};
-    if (failure.kind == Tessel::FailureKind::Refused) {
-      described["field"] = Text(failure.what);
-      described["value"] = failure.value;
-      described["bytesLeft"] = BytesLeft(report);
-    }
-    read["failure"] = described;
-  }
-  return read;
-}
-
-bool IndexWasRead(const IoStore::FIoStoreTocResource& toc) {
-  return !(toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) && !toc.NoDirectoryIndex;
-}
-
-Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
-              const IoStore::TocReadReport& report) {
-  // An index that was never read, or read only in part, has no root to miss.
-  return Json{{"linksOutOfRange", walk.linksOutOfRange},
-              {"namesOutOfRange", walk.namesOutOfRange},
-              {"entriesMetTwice", walk.entriesMetTwice},
-              {"noRootDirectory", walk.noRoot && IndexWasRead(toc) &&
-                                      report.failure.kind == Tessel::FailureKind::None},
-              {"outputLimitReached", walk.outputLimitReached}};
-}
-
-void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
-                            const modpaths::WalkAnomalies& walk, Problems& problems) {
-  const Tessel::StreamFailure& failure = report.failure;
-  const std::string at =
-      "offset " + std::to_string(failure.offset) + " in " + FailureSection(report);
-  // The header's counts size the tables: when they reach past the end, the
-  // file is cut short, as when a read runs out.
-  const bool tablesCut = failure.kind == Tessel::FailureKind::Refused &&
-                         failure.what == IoStore::FIoStoreTocResource::kTableCounts;
-  switch (failure.kind) {
-    case Tessel::FailureKind::None:
-      break;
-    case Tessel::FailureKind::NotOpened:
-      problems.Add("cannot-open", "the file cannot be opened");
-      break;
-    case Tessel::FailureKind::Refused:
-      if (!tablesCut) {
-        problems.Add("refused-count", "refused " + Text(failure.what) + " = " +
-                                          std::to_string(failure.value) + " at " + at + ": only " +
-                                          std::to_string(BytesLeft(report)) +
-                                          " bytes are left; the file is damaged");
-        break;
-      }
-      [[fallthrough]];
-    default:
-      problems.Add(
-          "truncated",
-          "the file is cut short (" + std::to_string(report.fileSize) + " bytes; its tables need " +
-              (failure.needed > 0 ? (tablesCut ? "" : "at least ") + std::to_string(failure.needed)
-                                  : std::string("more")) +
-              ", and it runs out in " + FailureSection(report) + "): download or copy it again");
-      break;
-  }
-  if (walk.linksOutOfRange != 0) {
-    problems.Add("links-out-of-range", std::to_string(walk.linksOutOfRange) +
-                                           " directory or file links point outside their tables");
-  }
-  if (walk.namesOutOfRange != 0) {
-    problems.Add("names-out-of-range",
-                 std::to_string(walk.namesOutOfRange) + " names point outside the string table");
-  }
-  if (walk.entriesMetTwice != 0) {
-    problems.Add("entries-met-twice",
-                 std::to_string(walk.entriesMetTwice) +
-                     " links lead back to entries already visited (loops or shared entries)");
-  }
-  if (walk.outputLimitReached) {
-    problems.Add("walk-limit",
-                 "the walk stopped: its paths grew far beyond the size of the tables");
-  }
-}
 
 Json InspectToc(const std::string& path, bool listFiles) {
   IoStore::FIoStoreTocResource toc;
@@ -183,7 +53,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
   const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
   doc["directoryIndex"] = Json{{"read", !encrypted && !toc.NoDirectoryIndex},
                                {"packedWithout", toc.NoDirectoryIndex && !encrypted},
-                               {"mountPoint", Text(index.MountPoint.Value())},
+                               {"mountPoint", std::string(index.MountPoint.Value())},
                                {"directories", index.DirectoryEntries.elements.size()},
                                {"files", index.FileEntries.elements.size()},
                                {"strings", index.StringTable.elements.size()}};
@@ -197,7 +67,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
     Json files = Json::array();
     modpaths::ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable,
                               index.DirectoryEntries, index.FileEntries,
-                              [&](std::string_view file) { files.push_back(Text(file)); });
+                              [&](std::string_view file) { files.push_back(std::string(file)); });
     doc["files"] = files;
   }
   Problems problems;

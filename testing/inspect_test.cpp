@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/save_file.h"
+#include "fixtures/record_io.h"
 #include "inspect/inspect.h"
 #include "testing/end_to_end.h"
 
@@ -55,6 +56,8 @@ void Patch(const std::string& path, size_t offset, uint32_t value) {
   std::memcpy(&bytes[offset], &value, 4);
   WriteFile(path, bytes);
 }
+
+constexpr int32_t kHugeCount = INT32_MAX;
 
 bool Says(const Inspected& run, const std::string& words) {
   return run.text.find(words) != std::string::npos;
@@ -111,37 +114,38 @@ TEST_F(InspectTest, TocExplainsContainersThatGiveNothing) {
   EXPECT_EQ(encrypted.json["header"]["containerFlags"]["names"], Json::array({"Encrypted"}));
   EXPECT_EQ(encrypted.json["header"]["containerFlags"]["unknownBits"], 0x40);
 
-  // No chunks, so the index follows the header: its directory entries
-  // start at 144 + 14, after the mount point "../../../".
-  const std::string cut = dir / "cut.utoc";
-  ASSERT_TRUE(
-      WriteToc(MakeToc(MakeDirectoryIndex("../../../", ModTree("M", {"A.uasset"})), 0, 0), cut));
-  const Bytes whole = ReadFile(cut);
-  WriteFile(cut, Bytes(whole.begin(), whole.begin() + 160));  // inside the count
-  const auto truncated = Inspect({"toc", cut});
-  EXPECT_EQ(truncated.exitStatus, 1);
-  EXPECT_EQ(truncated.json["read"]["failure"]["kind"], "ran out of bytes");
-  EXPECT_EQ(truncated.json["read"]["failure"]["section"], "DirectoryEntries");
-  EXPECT_EQ(truncated.json["read"]["failure"]["offset"], 158);
-  WriteFile(cut, Bytes(whole.begin(), whole.begin() + 180));  // 5 entries do not fit in 18 bytes
-  const auto tooMany = Inspect({"toc", cut});
-  EXPECT_EQ(tooMany.json["read"]["failure"]["kind"], "refused");
-  EXPECT_EQ(tooMany.json["read"]["failure"]["field"], "count");
-  EXPECT_EQ(tooMany.json["read"]["failure"]["value"], 5);
-  EXPECT_EQ(tooMany.json["read"]["failure"]["offset"], 162);
-
-  Bytes bytes;
-
-  const std::string huge = Container("huge.utoc");
-  bytes = ReadFile(huge);
-  const int32_t count = INT32_MAX;
-  std::memcpy(&bytes[24], &count, 4);
-  WriteFile(huge, bytes);
-  const auto refused = Inspect({"toc", huge});
-  EXPECT_EQ(refused.exitStatus, 1);
-  EXPECT_EQ(refused.json["read"]["failure"]["kind"], "refused");
-  EXPECT_EQ(refused.json["read"]["failure"]["offset"], 144);
-  EXPECT_EQ(refused.json["read"]["failure"]["bytesLeft"], bytes.size() - 144);
+  // Damage, and where the read says it stopped. With no chunks the index
+  // follows the header: its directory entries start at 144 + 14, after the
+  // mount point "../../../".
+  const Bytes whole =
+      SaveRecord(MakeToc(MakeDirectoryIndex("../../../", ModTree("M", {"A.uasset"})), 0, 0));
+  Bytes huge = ReadFile(Container("huge.utoc"));
+  std::memcpy(&huge[24], &kHugeCount, 4);  // TocEntryCount
+  struct Damage {
+    Bytes bytes;
+    const char* kind;
+    const char* section;
+    int64_t offset;
+    Json value;  // of a refused count
+  } const damages[] = {
+      {Bytes(whole.begin(), whole.begin() + 160), "ran out of bytes", "DirectoryEntries", 158, {}},
+      {Bytes(whole.begin(), whole.begin() + 180), "refused", "DirectoryEntries", 162,
+       5},  // 5 entries in 18 bytes
+      {huge, "refused", "ChunkIds", 144, int64_t{55} * kHugeCount + 12 * 2},  // table bytes
+  };
+  for (const Damage& damage : damages) {
+    WriteFile(dir / "damaged.utoc", damage.bytes);
+    const Inspected run = Inspect({"toc", dir / "damaged.utoc"});
+    const Json& failure = run.json["read"]["failure"];
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(failure["kind"], damage.kind) << damage.offset;
+    EXPECT_EQ(failure["section"], damage.section) << damage.offset;
+    EXPECT_EQ(failure["offset"], damage.offset);
+    if (!damage.value.is_null()) {
+      EXPECT_EQ(failure["value"], damage.value);
+      EXPECT_EQ(failure["bytesLeft"], damage.bytes.size() - static_cast<size_t>(damage.offset));
+    }
+  }
 }
 
 TEST_F(InspectTest, ExitsWithTwoForUsageErrorsAndMissingFiles) {
