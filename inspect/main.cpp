@@ -11,6 +11,7 @@
 // Exit status: 0 all is well, 1 a problem was found, 2 a usage error or an
 // input that cannot be opened.
 
+#include <cstdio>
 #include <string>
 
 #include "inspect/inspect.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   // it.
   if (platform::OwnsConsoleWindow()) {
     platform::WriteText("\nPress Enter to close\n");
-    platform::WaitForEnter();
+    for (int c = 0; c != '\n' && c != EOF;) c = std::getchar();
   }
   return status;
 }

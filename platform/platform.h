@@ -103,7 +103,5 @@ void WriteText(std::string_view text, bool toError = false);
 // ends (started from Explorer, not from a terminal) and can read a key
 // press from it. Never on POSIX.
 bool OwnsConsoleWindow();
-// Waits until Enter is pressed (or the input ends).
-void WaitForEnter();
 
 }  // namespace platform

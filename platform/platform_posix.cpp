@@ -192,11 +192,4 @@ void WriteText(std::string_view text, bool toError) {
 
 bool OwnsConsoleWindow() { return false; }
 
-void WaitForEnter() {
-  int c;
-  do {
-    c = std::getchar();
-  } while (c != '\n' && c != EOF);
-}
-
 }  // namespace platform

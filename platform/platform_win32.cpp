@@ -235,11 +235,4 @@ bool OwnsConsoleWindow() {
          GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
 }
 
-void WaitForEnter() {
-  int c;
-  do {
-    c = std::getchar();
-  } while (c != '\n' && c != EOF);
-}
-
 }  // namespace platform
