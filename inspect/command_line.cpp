@@ -30,8 +30,7 @@ std::string Guide() {
 std::string AsTyped(std::string argument) {
   if (!argument.empty() && argument.back() == '"') argument.pop_back();
   if (platform::kNativePaths.separator == '\\' && argument.size() > 1 && argument[0] == '/' &&
-      argument[1] != '/' && !platform::PathExists(argument) &&
-      platform::PathExists("Z:" + argument)) {
+      argument[1] != '/' && platform::PathExists("Z:" + argument)) {
     argument = "Z:" + argument;
   }
   return argument;

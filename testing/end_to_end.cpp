@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <sstream>
 
 #include "platform/platform.h"
 #include "platform/unicode.h"
@@ -125,13 +126,10 @@ std::string Setting(const char* name) {
   static const std::map<std::string, std::string> settings = [] {
     std::map<std::string, std::string> read;
     const std::optional<std::string> self = platform::ExecutablePath();
-    if (!self) return read;
-    const Bytes bytes = ReadFile(self->substr(0, self->rfind('/')) + "/e2e-settings.txt");
-    std::string text(bytes.begin(), bytes.end());
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-      end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      const std::string line = text.substr(start, end - start);
+    const Bytes bytes =
+        self ? ReadFile(self->substr(0, self->rfind('/')) + "/e2e-settings.txt") : Bytes();
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    for (std::string line; std::getline(lines, line);) {
       const size_t equals = line.find('=');
       if (equals != std::string::npos) read[line.substr(0, equals)] = line.substr(equals + 1);
     }
