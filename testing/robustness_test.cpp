@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <functional>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -68,32 +69,59 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
     Patch(paks + "Hostile/Mount.utoc", 144, 0x80000000);
   }
 
-  // A chain 100 000 directories deep with one asset at the bottom.
-  HostileIndex deep({"d", "Deep.uasset"});
-  AddChain(deep, 100000, 0);
-  deep.File(1, kNoEntry);
-  ASSERT_TRUE(Place(deep, paks + "Hostile/Deep.utoc"));
+  // Hand-made indices, each with what it must give.
   std::string deepPath = "/Game/d";  // the mount point's "/" and the walk's make one
   for (int level = 1; level < 100000; ++level) deepPath += "/d";
-  deepPath += "/Deep.Deep";
-
-  // Loops: a file chain back to its start, a directory that is its own child.
-  ASSERT_TRUE(Place(HostileIndex({"L", "Loop.uasset"})
-                        .Dir(kNoEntry, 1, kNoEntry, kNoEntry)
-                        .Dir(0, 1, 1, 0)
-                        .File(1, 1)
-                        .File(1, 0),
-                    paks + "Hostile/Loops.utoc"));
-  // 60 levels whose two entries each link to the next level: 2^60 paths if
-  // every link were followed.
-  HostileIndex doubled({"x", "y", "Twice.uasset"});
-  AddDoubleLinkLadder(doubled, 60);
-  doubled.File(2, kNoEntry);
-  ASSERT_TRUE(Place(doubled, paks + "Hostile/Doubled.utoc"));
-  // Links and names that point outside their tables.
-  ASSERT_TRUE(
-      Place(HostileIndex({"Out.uasset"}).Dir(kNoEntry, 7, 9, 0).File(0, 3).File(5, kNoEntry),
-            paks + "Hostile/Range.utoc"));
+  std::string twice = "/Game/x";
+  for (int level = 1; level < 59; ++level) twice += "/x";  // the last level's second is y
+  twice += "/y/Twice.Twice";
+  struct Hostile {
+    const char* name;
+    std::function<HostileIndex()> build;
+    Paths gives;
+  } const hostile[] = {
+      // A chain 100 000 directories deep with one asset at the bottom.
+      {"Deep",
+       [] {
+         HostileIndex deep({"d", "Deep.uasset"});
+         AddChain(deep, 100000, 0);
+         deep.File(1, kNoEntry);
+         return deep;
+       },
+       {deepPath + "/Deep.Deep"}},
+      // Loops: a file chain back to its start, a directory its own child.
+      {"Loops",
+       [] {
+         HostileIndex loops({"L", "Loop.uasset"});
+         loops.Dir(kNoEntry, 1, kNoEntry, kNoEntry).Dir(0, 1, 1, 0).File(1, 1).File(1, 0);
+         return loops;
+       },
+       {"/Game/L/Loop.Loop", "/Game/L/Loop.Loop"}},  // two entries, one name
+      // 60 levels whose two entries each link to the next level: 2^60
+      // paths if every link were followed.
+      {"Doubled",
+       [] {
+         HostileIndex doubled({"x", "y", "Twice.uasset"});
+         AddDoubleLinkLadder(doubled, 60);
+         doubled.File(2, kNoEntry);
+         return doubled;
+       },
+       {twice}},
+      // Links and names that point outside their tables.
+      {"Range",
+       [] {
+         HostileIndex range({"Out.uasset"});
+         range.Dir(kNoEntry, 7, 9, 0).File(0, 3).File(5, kNoEntry);
+         return range;
+       },
+       {"/Game/Out.Out"}},
+  };
+  std::vector<Paths> expected = {{"/Game/Mods/Good/A.A", "/Game/Mods/Good/B.B"},
+                                 {"/Game/Mods/Fine/C.C"}};
+  for (const Hostile& container : hostile) {
+    ASSERT_TRUE(Place(container.build(), paks + "Hostile/" + container.name + ".utoc"));
+    expected.push_back(container.gives);
+  }
 
   // Noise, and every tenth of a real-sized container.
   std::mt19937 random(20261207);
@@ -142,14 +170,7 @@ TEST_P(EndToEnd, WritesTheGoodContainersWhateverLiesBesideThem) {
       known.push_back(path);
     }
   }
-  EXPECT_TRUE(AreContainersInSomeOrder(
-      known, {{"/Game/Mods/Good/A.A", "/Game/Mods/Good/B.B"},
-              {"/Game/Mods/Fine/C.C"},
-              {deepPath},
-              {"/Game/L/Loop.Loop", "/Game/L/Loop.Loop"},  // two entries, one name
-              {"/Game/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/"
-               "x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/x/y/Twice.Twice"},
-              {"/Game/Out.Out"}}));
+  EXPECT_TRUE(AreContainersInSomeOrder(known, expected));
 }
 
 // A save folder where the tool can write, with an older save in it. A save
