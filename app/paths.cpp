@@ -48,15 +48,6 @@ std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle&
 
 namespace {
 
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The folder without trailing separators, and its last component.
 std::string_view WithoutTrailingSeparators(std::string_view folder, const PathStyle& style) {
   while (folder.size() > 1 && style.separators.find(folder.back()) != std::string_view::npos)
@@ -75,6 +66,16 @@ std::string_view Parent(std::string_view folder, const PathStyle& style) {
 }
 
 }  // namespace
+
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) { return AsciiLower(a) == AsciiLower(b); }
 
 std::optional<GameFolders> ResolveGameFolder(std::string_view given, const PathStyle& style,
                                              const FolderExists& exists) {

@@ -29,6 +29,11 @@ std::string TemplatePathFor(std::string_view executableDirectory, const PathStyl
 // separator added. Without "Binaries" the whole folder is kept.
 std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle& style);
 
+// Windows, and Proton, compare names without regard to the case of ASCII
+// letters; the tool itself compares them exactly.
+std::string AsciiLower(std::string_view text);
+bool SameLetters(std::string_view a, std::string_view b);
+
 // One game installation, as the tool finds its own from its executable.
 struct GameFolders {
   std::string game;        // the folder holding Binaries and Content

@@ -4,11 +4,11 @@
 // holds); the diagnosis says what the engine will look for instead.
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "app/paths.h"
 #include "extract/package_paths.h"
 #include "inspect/inspect.h"
 #include "platform/platform.h"
@@ -19,13 +19,7 @@ namespace {
 constexpr size_t kExamples = 5;
 const char kMagic[] = "-==--==--==--==-";
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
+using modpaths::SameLetters;
 
 std::string FolderOf(const std::string& path) {
   return modpaths::ExecutableDirectory(path, platform::kNativePaths);
@@ -218,8 +212,9 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
   const bool opened = report.fileSize >= 0;
   const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
   const std::string name(modpaths::GetFileName(path, platform::kNativePaths));
-  const std::string extension =
-      name.find('.') == std::string::npos ? std::string() : Lower(modpaths::GetExtension(name));
+  const std::string extension = name.find('.') == std::string::npos
+                                    ? std::string()
+                                    : modpaths::AsciiLower(modpaths::GetExtension(name));
   if (opened) {
     const std::string why = headerRead             ? WhyNotAContainer(toc.Header)
                             : extension == ".utoc" ? std::string()

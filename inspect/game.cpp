@@ -19,7 +19,8 @@ std::string GameBelow(const std::string& folder) {
   if (const auto entries = platform::ListFolder(folder)) {
     for (const platform::DirectoryEntry& entry : *entries) {
       const std::string inner = folder + platform::kNativePaths.separator + entry.name;
-      if (entry.isFolder && Resolve(inner)) return Resolve(inner)->game;
+      if (!entry.isFolder) continue;
+      if (const auto game = Resolve(inner)) return game->game;
     }
   }
   return {};

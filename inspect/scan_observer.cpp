@@ -3,7 +3,6 @@
 // packages.
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <string>
@@ -33,18 +32,13 @@ const char* DecisionName(modpaths::Decision decision) {
   return "unknown";
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The name a file that modpaths skips was most likely meant to have: a
 // .utoc in another case, twice, or with spaces or dots after it. Empty when
 // it is no such near miss.
 std::string MeantUtoc(std::string_view name) {
   std::string trimmed(name);
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '.')) trimmed.pop_back();
-  std::string lower = Lower(trimmed);
+  std::string lower = modpaths::AsciiLower(trimmed);
   if (lower.size() <= 5 || lower.compare(lower.size() - 5, 5, ".utoc") != 0) return {};
   while (lower.size() > 10 && lower.compare(lower.size() - 10, 10, ".utoc.utoc") == 0) {
     lower.resize(lower.size() - 5);
@@ -121,9 +115,9 @@ void ScanObserver::AddConflicts() {
   std::map<std::string, std::string> spelled;
   for (size_t c = 0; c < pathsByContainer.size(); ++c) {
     for (const std::string& path : pathsByContainer[c].second) {
-      std::vector<size_t>& givers = byName[Lower(path)];
+      std::vector<size_t>& givers = byName[modpaths::AsciiLower(path)];
       if (givers.empty() || givers.back() != c) givers.push_back(c);
-      spelled.emplace(Lower(path), path);
+      spelled.emplace(modpaths::AsciiLower(path), path);
     }
   }
   std::map<std::vector<size_t>, std::vector<std::string>> shared;
