@@ -134,7 +134,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
     const auto found = now.find(path);
     const int64_t missing = count - std::min(count, found == now.end() ? 0 : found->second);
     removed += missing;
-    if (missing > 0 && gone.size() < 5) gone.push_back(path);
+    if (missing > 0 && gone.size() < kExamples) gone.push_back(path);
   }
   doc["containersNotInSave"] = added;
   doc["pathsNoLongerGiven"] = removed;
@@ -152,10 +152,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
                      " package paths are not in the save (added since the last run)");
   }
   if (removed > 0) {
-    std::string named;
-    for (const std::string& path : gone) named += (named.empty() ? "" : ", ") + path;
-    if (removed > static_cast<int64_t>(gone.size()))
-      named += " and " + std::to_string(removed - static_cast<int64_t>(gone.size())) + " more";
+    const std::string named = Examples(gone, static_cast<size_t>(removed));
     problems.Add("mods-removed",
                  std::to_string(removed) + (removed == 1 ? " package path" : " package paths") +
                      " in the save come from no container any more (mods removed since the "

@@ -16,24 +16,12 @@
 namespace inspect {
 namespace {
 
-constexpr size_t kExamples = 5;
 const char kMagic[] = "-==--==--==--==-";
 
 using modpaths::SameLetters;
 
 std::string FolderOf(const std::string& path) {
   return modpaths::ExecutableDirectory(path, platform::kNativePaths);
-}
-
-// Up to five items, then how many more.
-std::string Examples(const std::vector<std::string>& items) {
-  std::string text;
-  for (size_t i = 0; i < items.size() && i < kExamples; ++i) {
-    text += (i == 0 ? "" : ", ") + items[i];
-  }
-  if (items.size() > kExamples)
-    text += " and " + std::to_string(items.size() - kExamples) + " more";
-  return text;
 }
 
 std::string Count(size_t n, const char* one, const char* many) {
@@ -168,14 +156,14 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
                  Count(plugin.size(), "package path lies", "package paths lie") +
                      " in a plugin's Content folder, which the engine names after the plugin, "
                      "but modpaths writes under /Game/" +
-                     move + ": " + Examples(plugin));
+                     move + ": " + Examples(plugin, plugin.size()));
   }
   if (!engine.empty()) {
     problems.Add("engine-content",
                  Count(engine.size(), "package path lies", "package paths lie") +
                      " in the engine's Content folder, which the engine names /Engine/, but "
                      "modpaths writes under /Game/" +
-                     move + ": " + Examples(engine));
+                     move + ": " + Examples(engine, engine.size()));
   }
   if (!inName.empty()) {
     problems.Add("content-in-name",
@@ -183,7 +171,7 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
                      " from a folder or file whose name holds \"Content\" (such as "
                      "ContentPack): modpaths cuts its path there and writes a name the game "
                      "does not know; rename the folder: " +
-                     Examples(inName));
+                     Examples(inName, inName.size()));
   }
   if (!caseFolder.empty()) {
     problems.Add("case-mismatch",
@@ -191,14 +179,14 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
                      " its raw folders because the folder is spelled \"content\": modpaths "
                      "looks for \"Content\" exactly, the engine in any case; rename the folder "
                      "to Content: " +
-                     Examples(caseFolder));
+                     Examples(caseFolder, caseFolder.size()));
   }
   if (!caseExtension.empty()) {
     problems.Add("case-mismatch",
                  Count(caseExtension.size(), "file is", "files are") +
                      " left out because the extension is not spelled .uasset (the engine "
                      "takes any case, modpaths only .uasset); rename them: " +
-                     Examples(caseExtension));
+                     Examples(caseExtension, caseExtension.size()));
   }
   findings.uassetInOtherCase = !caseExtension.empty();
   return findings;

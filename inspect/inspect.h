@@ -80,6 +80,11 @@ class Problems {
   Json details_ = Json::array();
 };
 
+// A problem names up to this many of the items it is about ...
+inline constexpr size_t kExamples = 5;
+// ... joined by ", ", then how many more of `total` there are.
+std::string Examples(const std::vector<std::string>& items, size_t total);
+
 // How reading ended and what the walk met, as problems.
 void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
                             const modpaths::WalkAnomalies& walk, Problems& problems);

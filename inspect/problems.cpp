@@ -5,6 +5,14 @@
 
 namespace inspect {
 
+std::string Examples(const std::vector<std::string>& items, size_t total) {
+  std::string text;
+  for (size_t i = 0; i < items.size() && i < kExamples; ++i) text += (i ? ", " : "") + items[i];
+  const size_t shown = items.size() < kExamples ? items.size() : kExamples;
+  if (total > shown) text += " and " + std::to_string(total - shown) + " more";
+  return text;
+}
+
 void Problems::Add(std::string_view code, const std::string& message) {
   messages_.push_back(message);
   details_.push_back(Json{{"code", code}, {"message", message}});

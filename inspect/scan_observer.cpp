@@ -132,9 +132,7 @@ void ScanObserver::AddConflicts() {
                                          : ", ") +
                pathsByContainer[givers[i]].first;
     }
-    std::string examples;
-    for (size_t i = 0; i < paths.size() && i < 5; ++i) examples += (i ? ", " : "") + paths[i];
-    if (paths.size() > 5) examples += " and " + std::to_string(paths.size() - 5) + " more";
+    const std::string examples = Examples(paths, paths.size());
     problems.Add("conflict",
                  names + " give the same " +
                      (paths.size() == 1 ? std::string("package path")
