@@ -60,14 +60,9 @@ std::string_view GetExtension(std::string_view path) {
   return dot == std::string_view::npos ? path : path.substr(dot);
 }
 
-std::string_view GetFileName(std::string_view path, const platform::PathStyle& style) {
-  const size_t separator = path.rfind(style.separator);
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 Decision DecideFile(std::string_view path, const platform::PathStyle& style) {
   if (GetExtension(path) != ".utoc") return Decision::NotUtoc;
-  const std::string_view name = GetFileName(path, style);
+  const std::string_view name = platform::BaseName(path, style);
   for (std::string_view base : BaseGameContainers) {
     if (name == base) return Decision::BaseGameContainer;
   }

@@ -48,9 +48,6 @@ std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
 // has no ".". A dot in a folder name counts.
 std::string_view GetExtension(std::string_view path);
 
-// The part after the last separator; the whole path when it has none.
-std::string_view GetFileName(std::string_view path, const platform::PathStyle& style);
-
 // What becomes of a listed file: a mod container is a ".utoc" file whose
 // name is not a base-game container's.
 Decision DecideFile(std::string_view path, const platform::PathStyle& style);

@@ -23,13 +23,10 @@ using testing_support::WriteFile;
 using testing_support::WriteToc;
 using Paths = std::vector<std::string>;
 
-TEST(Discovery, SplitsExtensionAndFileNameLikeThePlayerSeesThem) {
+TEST(Discovery, TakesTheExtensionFromTheLastDotOfTheWholePath) {
   EXPECT_EQ(GetExtension("D:\\Paks\\Mod.High.utoc"), ".utoc");
   EXPECT_EQ(GetExtension("D:\\Paks\\My.Mods\\Readme"), ".Mods\\Readme");
   EXPECT_EQ(GetExtension("noextension"), "noextension");
-  EXPECT_EQ(GetFileName("D:\\Paks\\Mods\\global.utoc", kWindowsPaths), "global.utoc");
-  EXPECT_EQ(GetFileName("D:/Paks/global.utoc", kWindowsPaths), "D:/Paks/global.utoc");
-  EXPECT_EQ(GetFileName("/srv/Paks/global.utoc", kPosixPaths), "global.utoc");
 }
 
 TEST(Discovery, SelectsModContainersByExtensionAndBaseGameName) {

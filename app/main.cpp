@@ -1,5 +1,6 @@
 // Entry point of the POSIX build. Like the Windows one, it reads no
-// arguments, and exits with 1 only when the save could not be written.
+// arguments, and exits with 1 only when the template could not be read or
+// the save could not be written.
 
 #include <csignal>
 
@@ -10,5 +11,7 @@ int main() {
   // write, and the temporary save is cleaned up, instead of the process
   // being killed with it still on disk.
   std::signal(SIGXFSZ, SIG_IGN);
-  return modpaths::RunTool();
+  const auto inputs = modpaths::InputsOfThisProcess();
+  if (!inputs) return 0;
+  return modpaths::RunTool(*inputs).outcome == modpaths::Outcome::Failed ? 1 : 0;
 }

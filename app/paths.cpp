@@ -1,5 +1,6 @@
 #include "app/paths.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/platform.h"
@@ -18,15 +19,9 @@ std::string WithSeparator(std::string_view text, const PathStyle& style) {
 
 }  // namespace
 
-std::string ExecutableDirectory(std::string_view executablePath, const PathStyle& style) {
-  const size_t last = executablePath.find_last_of(style.separators);
-  if (last == std::string_view::npos) return std::string(executablePath);
-  return std::string(executablePath.substr(0, last));
-}
-
 std::string GetExecutableDirectory() {
   const std::optional<std::string> path = platform::ExecutablePath();
-  return path ? ExecutableDirectory(*path, platform::kNativePaths) : std::string();
+  return path ? std::string(platform::ParentFolder(*path, platform::kNativePaths)) : std::string();
 }
 
 std::string OutputPathFor(std::string_view savedGamesFolder, const PathStyle& style) {
@@ -48,21 +43,15 @@ std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle&
 
 namespace {
 
-// The folder without trailing separators, and its last component.
+// The folder without trailing separators.
 std::string_view WithoutTrailingSeparators(std::string_view folder, const PathStyle& style) {
   while (folder.size() > 1 && style.separators.find(folder.back()) != std::string_view::npos)
     folder.remove_suffix(1);
   return folder;
 }
 
-std::string_view LastComponent(std::string_view folder, const PathStyle& style) {
-  const size_t at = folder.find_last_of(style.separators);
-  return at == std::string_view::npos ? folder : folder.substr(at + 1);
-}
-
 std::string_view Parent(std::string_view folder, const PathStyle& style) {
-  const size_t at = folder.find_last_of(style.separators);
-  return at == std::string_view::npos ? std::string_view() : folder.substr(0, at);
+  return WithoutTrailingSeparators(platform::ParentFolder(folder, style), style);
 }
 
 }  // namespace
@@ -75,15 +64,16 @@ std::string AsciiLower(std::string_view text) {
   return lower;
 }
 
-bool SameLetters(std::string_view a, std::string_view b) { return AsciiLower(a) == AsciiLower(b); }
+bool SameLetters(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 std::optional<GameFolders> ResolveGameFolder(std::string_view given, const PathStyle& style,
                                              const FolderExists& exists) {
   // One separator throughout, so that what is shown and compared is alike.
-  std::string normalised(given);
-  for (char& c : normalised) {
-    if (style.separators.find(c) != std::string_view::npos) c = style.separator;
-  }
+  const std::string normalised = platform::InStyle(given, style);
   const std::string_view folder = WithoutTrailingSeparators(normalised, style);
   const std::string separator(1, style.separator);
   auto gameAt = [&](std::string_view game) {
@@ -97,9 +87,9 @@ std::optional<GameFolders> ResolveGameFolder(std::string_view given, const PathS
     return game;
   };
   // Content\Paks itself, then Content.
-  const std::string_view last = LastComponent(folder, style);
+  const std::string_view last = platform::BaseName(folder, style);
   const std::string_view parent = Parent(folder, style);
-  if (SameLetters(last, "Paks") && SameLetters(LastComponent(parent, style), "Content")) {
+  if (SameLetters(last, "Paks") && SameLetters(platform::BaseName(parent, style), "Content")) {
     if (auto game = found(gameAt(Parent(parent, style)), std::string(folder))) return game;
   }
   if (SameLetters(last, "Content")) {

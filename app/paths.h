@@ -11,11 +11,8 @@ namespace modpaths {
 
 using platform::PathStyle;
 
-// The folder part of an executable's path: everything before the last
-// separator, or the whole path when it has none.
-std::string ExecutableDirectory(std::string_view executablePath, const PathStyle& style);
-
-// ExecutableDirectory of the running executable.
+// The folder the running executable lies in; empty when the system cannot
+// say.
 std::string GetExecutableDirectory();
 
 // <Saved Games>\Corvane\HollowVoyage\ModManager_ModPaths.sav

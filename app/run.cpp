@@ -1,10 +1,5 @@
 #include "app/run.h"
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "app/discovery.h"
 #include "app/paths.h"
 #include "app/save_file.h"
@@ -12,29 +7,51 @@
 
 namespace modpaths {
 
-int RunTool() {
-  const platform::PathStyle& style = platform::kNativePaths;
+std::optional<ToolInputs> InputsOfThisProcess() {
+  std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  std::string toolFolder = GetExecutableDirectory();
+  if (!savedGames || toolFolder.empty()) return std::nullopt;
+  return ToolInputs{std::move(toolFolder), std::move(*savedGames)};
+}
 
-  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
-  if (!savedGames) return kNothingToDo;
-  const std::string outputPath = OutputPathFor(*savedGames, style);
+RunPaths PathsFor(const ToolInputs& inputs, const platform::PathStyle& style) {
+  RunPaths paths;
+  paths.templatePath = TemplatePathFor(inputs.toolFolder, style);
+  paths.paksFolder = PaksFolderFor(inputs.toolFolder, style);
+  paths.output = OutputPathFor(inputs.savedGames, style);
+  paths.saveFolder = std::string(platform::ParentFolder(paths.output, style));
+  return paths;
+}
 
-  const std::string executableDirectory = GetExecutableDirectory();
-  if (executableDirectory.empty()) return kNothingToDo;
-  const std::string templatePath = TemplatePathFor(executableDirectory, style);
-  const std::string paksFolder = PaksFolderFor(executableDirectory, style);
+Obstacle FindObstacle(const RunPaths& paths, std::vector<uint8_t>& templateBytes) {
+  if (!platform::PathExists(paths.templatePath)) return Obstacle::NoTemplate;
+  if (!ReadSaveTemplate(paths.templatePath, templateBytes)) return Obstacle::UnreadableTemplate;
+  if (!platform::IsFolder(paths.saveFolder)) return Obstacle::NoSaveFolder;
+  return Obstacle::None;
+}
 
-  if (!platform::PathExists(templatePath)) return kNothingToDo;
-
+RunResult RunTool(const ToolInputs& inputs) {
+  RunResult result;
+  result.paths = PathsFor(inputs, platform::kNativePaths);
   std::vector<uint8_t> templateBytes;
-  if (!ReadSaveTemplate(templatePath, templateBytes)) return kNothingToDo;
-
-  const std::vector<std::string> paths = CollectModPaths(paksFolder);
-
-  // The game makes its save folder when it first runs; before that there is
-  // nowhere to write, and nothing has failed.
-  if (!platform::IsFolder(ExecutableDirectory(outputPath, style))) return kNothingToDo;
-  return WriteModPathsSave(outputPath, templateBytes, paths) ? kWritten : kWriteFailed;
+  switch (FindObstacle(result.paths, templateBytes)) {
+    case Obstacle::None:
+      break;
+    case Obstacle::UnreadableTemplate:
+      result.outcome = Outcome::Failed;
+      return result;
+    case Obstacle::NoTemplate:
+    case Obstacle::NoSaveFolder:
+      return result;
+  }
+  const std::vector<std::string> paths = CollectModPaths(result.paths.paksFolder);
+  if (!WriteModPathsSave(result.paths.output, templateBytes, paths)) {
+    result.outcome = Outcome::Failed;
+    return result;
+  }
+  result.outcome = Outcome::Written;
+  result.packagePaths = paths.size();
+  return result;
 }
 
 }  // namespace modpaths

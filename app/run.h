@@ -1,18 +1,68 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/path_style.h"
+
 namespace modpaths {
 
-// The exit status of the tool. Only a save that could not be written is a
-// failure: a launcher that runs the tool before the game must not stop the
-// game over a template that is missing or a game that has not made its
-// save folder yet.
-inline constexpr int kWritten = 0;
-inline constexpr int kNothingToDo = 0;
-inline constexpr int kWriteFailed = 1;
+// How a run of the tool ended. Only a template that cannot be read or a
+// save that cannot be written is a failure: a launcher that runs the tool
+// before the game must not stop the game over a template that is missing
+// or a game that has not made its save folder yet.
+enum class Outcome {
+  Written,      // the save was replaced
+  NothingToDo,  // no template, or no save folder yet: nothing was written
+  Failed,       // the template could not be read, or the save not written
+};
 
-// The whole run of the tool: resolve the output, template and paths folder,
-// read the template, collect the mod package paths and write the save.
-// Silent: every outcome shows only in the output file and the exit status.
-int RunTool();
+// What a run starts from: the folder the tool lies in (beside the
+// template, below the game's Binaries) and the user's Saved Games folder.
+struct ToolInputs {
+  std::string toolFolder;
+  std::string savedGames;
+};
+
+// The inputs of the running executable: its own folder and this user's
+// Saved Games folder. Nothing when the system cannot say.
+std::optional<ToolInputs> InputsOfThisProcess();
+
+// The files and folders one run uses, by the tool's path rules.
+struct RunPaths {
+  std::string templatePath;  // <tool folder>\SourceSave.sav
+  std::string paksFolder;    // PaksFolderFor(tool folder)
+  std::string saveFolder;    // <Saved Games>\Corvane\HollowVoyage
+  std::string output;        // <save folder>\ModManager_ModPaths.sav
+};
+RunPaths PathsFor(const ToolInputs& inputs, const platform::PathStyle& style);
+
+// What keeps the tool from writing the save, in the order it meets them.
+enum class Obstacle {
+  None,
+  NoTemplate,          // nothing to do: the mod manager is not installed
+  UnreadableTemplate,  // a failure: a folder by that name, or held by another program
+  NoSaveFolder,        // nothing to do: the game has not made it yet
+};
+
+// The one statement of when the tool writes: the template is read into
+// `templateBytes` on the way, and the save folder must exist (the tool
+// creates no folders). A save that cannot be replaced shows only when the
+// tool tries.
+Obstacle FindObstacle(const RunPaths& paths, std::vector<uint8_t>& templateBytes);
+
+struct RunResult {
+  Outcome outcome = Outcome::NothingToDo;
+  RunPaths paths;
+  uint64_t packagePaths = 0;  // in the save, when it was written
+};
+
+// The whole run: find what stands in the way, collect the package paths of
+// the mod containers and write the save. Silent: every outcome shows only
+// in the save and in the result.
+RunResult RunTool(const ToolInputs& inputs);
 
 }  // namespace modpaths

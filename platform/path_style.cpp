@@ -33,6 +33,26 @@ std::u16string Tidied(std::u16string root, std::u16string_view rest) {
 
 }  // namespace
 
+std::string_view BaseName(std::string_view path, const PathStyle& style) {
+  const size_t last = path.find_last_of(style.separators);
+  return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
+std::string_view ParentFolder(std::string_view path, const PathStyle& style) {
+  const size_t last = path.find_last_of(style.separators);
+  if (last == std::string_view::npos) return {};
+  const bool root = last == 0 || (last == 2 && path[1] == ':');
+  return path.substr(0, root ? last + 1 : last);
+}
+
+std::string InStyle(std::string_view path, const PathStyle& style) {
+  std::string out(path);
+  for (char& c : out) {
+    if (style.separators.find(c) != std::string_view::npos) c = style.separator;
+  }
+  return out;
+}
+
 std::u16string ExtendedLengthPath(std::u16string_view path) {
   if (path.size() < kLongPathThreshold) return std::u16string(path);
   if (path.substr(0, 4) == u"\\\\?\\" || path.substr(0, 4) == u"\\\\.\\") {

@@ -16,6 +16,18 @@ struct PathStyle {
 inline constexpr PathStyle kWindowsPaths{'\\', "\\/"};
 inline constexpr PathStyle kPosixPaths{'/', "/"};
 
+// The last component of a path: what follows its last separator, or the
+// whole path when it has none.
+std::string_view BaseName(std::string_view path, const PathStyle& style);
+
+// The folder a path lies in: what precedes its last separator, or nothing
+// when it has none. A root keeps its separator ("/", "C:\\").
+std::string_view ParentFolder(std::string_view path, const PathStyle& style);
+
+// The path with every separator written as the style's own, as a player
+// expects to see it.
+std::string InStyle(std::string_view path, const PathStyle& style);
+
 // Paths from 248 UTF-16 units up need the extended-length prefix before the
 // wide Windows API takes them. MAX_PATH is 260, but creating a folder leaves
 // room for an 8.3 name (12 units), so 248 is where the first call starts

@@ -49,5 +49,30 @@ TEST(ExtendedLengthPath, StartsAtTheThreshold) {
   EXPECT_EQ(WideToNarrow(ExtendedLengthPath(at)), WideToNarrow(u"\\\\?\\" + at));
 }
 
+TEST(PathHelpers, SplitAtTheLastSeparatorTheStyleKnows) {
+  struct Case {
+    std::string_view path;
+    const PathStyle& style;
+    std::string_view parent, base;
+  } const cases[] = {
+      {"D:\\Games\\Example\\modpaths.exe", kWindowsPaths, "D:\\Games\\Example", "modpaths.exe"},
+      // As a player types it under Wine, or mixed by a script.
+      {"Z:/home/deck/Paks/~mods/ShipPackA_P.utoc", kWindowsPaths, "Z:/home/deck/Paks/~mods",
+       "ShipPackA_P.utoc"},
+      {"..\\..\\Content/Paks\\~mods/A.utoc", kWindowsPaths, "..\\..\\Content/Paks\\~mods", "A.utoc"},
+      {"tool.exe", kWindowsPaths, "", "tool.exe"},
+      {"C:\\tool.exe", kWindowsPaths, "C:\\", "tool.exe"},
+      // A backslash is part of a name on POSIX.
+      {"/opt/odd\\name/modpaths", kPosixPaths, "/opt/odd\\name", "modpaths"},
+      {"/modpaths", kPosixPaths, "/", "modpaths"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParentFolder(c.path, c.style), c.parent) << c.path;
+    EXPECT_EQ(BaseName(c.path, c.style), c.base) << c.path;
+  }
+  EXPECT_EQ(InStyle("Z:/home/deck\\Game/", kWindowsPaths), "Z:\\home\\deck\\Game\\");
+  EXPECT_EQ(InStyle("/home/odd\\name", kPosixPaths), "/home/odd\\name");
+}
+
 }  // namespace
 }  // namespace platform

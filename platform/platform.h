@@ -16,6 +16,9 @@ namespace platform {
 
 extern const PathStyle kNativePaths;
 
+// What ends the name of an executable: ".exe" on Windows, nothing on POSIX.
+extern const std::string_view kExecutableSuffix;
+
 // Queries that can fail give nothing (std::nullopt) when the system cannot
 // answer.
 
@@ -98,6 +101,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // console gets it as UTF-16, so that every character shows whatever its
 // code page; anything else, a file or a pipe, gets the UTF-8 bytes.
 void WriteText(std::string_view text, bool toError = false);
+
+// Whether standard output (or standard error) is a console or terminal a
+// person watches, rather than a file or a pipe.
+bool IsConsole(bool error = false);
 
 // Whether this process has a console window of its own that closes when it
 // ends (started from Explorer, not from a terminal) and can read a key

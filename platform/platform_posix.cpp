@@ -17,6 +17,7 @@
 namespace platform {
 
 const PathStyle kNativePaths = kPosixPaths;
+const std::string_view kExecutableSuffix{};
 
 std::optional<std::string> SavedGamesFolder() {
   const char* home = std::getenv("HOME");
@@ -189,6 +190,8 @@ bool CanReplace(const std::string& path) {
 void WriteText(std::string_view text, bool toError) {
   std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
 }
+
+bool IsConsole(bool error) { return isatty(error ? STDERR_FILENO : STDOUT_FILENO) == 1; }
 
 bool OwnsConsoleWindow() { return false; }
 

@@ -43,6 +43,7 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 }  // namespace
 
 const PathStyle kNativePaths = kWindowsPaths;
+const std::string_view kExecutableSuffix = ".exe";
 
 std::optional<std::string> SavedGamesFolder() {
   PWSTR path = nullptr;
@@ -226,6 +227,11 @@ void WriteText(std::string_view text, bool toError) {
   }
   std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
   std::fflush(toError ? stderr : stdout);
+}
+
+bool IsConsole(bool error) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 bool OwnsConsoleWindow() {

@@ -10,8 +10,8 @@ namespace {
 using namespace testing_support;
 const std::string kMarker = kClosingMarker;
 
-// Without mods: the save the tool leaves for each starting state, with
-// its exit status 0 every time (nothing here is a failure to write).
+// Without mods: the save the tool leaves for each starting state, and its
+// exit status: 1 only when a template that is there cannot be read.
 TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyListOrLeavesTheSaveAlone) {
   const Bytes older = Hex("0F 0E 0D");
   struct Case {
@@ -22,6 +22,7 @@ TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyListOrLeavesTheSaveAlone) {
     enum { kBytes, kFolder, kNone } templateKind;
     Bytes templateBytes;
     std::optional<Bytes> expected;  // nullopt: no save folder at all
+    int status = 0;
   } const cases[] = {
       {"the template and an empty list", "Game", true, std::nullopt, Case::kBytes,
        Hex("AA BB 00 CC"), Hex("AA BB 00 CC 00 00 00 00" + kMarker)},
@@ -29,7 +30,8 @@ TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyListOrLeavesTheSaveAlone) {
       {"from non-Latin folders", "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 \xE6\xB8\xB8\xE6\x88\x8F", true,
        std::nullopt, Case::kBytes, Hex("01 02"), Hex("01 02 00 00 00 00" + kMarker)},
       {"without a template, nothing", "Game", true, older, Case::kNone, {}, older},
-      {"with a template that is a folder, nothing", "Game", true, older, Case::kFolder, {}, older},
+      {"with a template that is a folder, nothing, and a failure", "Game", true, older,
+       Case::kFolder, {}, older, 1},
       {"no save folders made", "Game", false, std::nullopt, Case::kBytes, Hex("01"), std::nullopt},
       {"an older save replaced whole",
        "Game",
@@ -48,7 +50,7 @@ TEST_P(EndToEnd, WritesTheTemplateAndAnEmptyListOrLeavesTheSaveAlone) {
     const std::string templatePath = install->binaries + "/SourceSave.sav";
     if (c.templateKind == Case::kBytes) WriteFile(templatePath, c.templateBytes);
     if (c.templateKind == Case::kFolder) MakeFolders(templatePath);
-    EXPECT_EQ(Run(*install), 0);
+    EXPECT_EQ(Run(*install), c.status);
     if (!c.expected) {
       EXPECT_FALSE(FileExists(install->saveFolder));
       continue;
