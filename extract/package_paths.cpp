@@ -1,20 +1,46 @@
 #include "extract/package_paths.h"
 
+#include <cstdint>
+
 namespace modpaths {
+
+namespace {
+
+// Bytes of the UTF-8 character that starts at `at`: its lead byte's count,
+// as far as continuation bytes follow. A stray byte counts alone.
+size_t CharacterLength(std::string_view text, size_t at) {
+  const auto lead = static_cast<uint8_t>(text[at]);
+  const size_t expected = lead >= 0xF0 && lead < 0xF8   ? 4
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xC0 && lead < 0xE0 ? 2
+                                                        : 1;
+  size_t length = 1;
+  while (length < expected && at + length < text.size() &&
+         (static_cast<uint8_t>(text[at + length]) & 0xC0) == 0x80) {
+    ++length;
+  }
+  return length;
+}
+
+}  // namespace
+
+ContentCut ReduceAndFindContent(std::string& path) {
+  const size_t doubled = path.find("//");
+  if (doubled != std::string::npos) path.erase(doubled, 1);
+  ContentCut cut;
+  cut.content = path.find("Content");
+  if (cut.content == std::string::npos) return cut;
+  // "Content" and the character after it, normally the "/" of the folder;
+  // a path that ends right after "Content" keeps nothing.
+  const size_t after = cut.content + 7;
+  cut.end = after < path.size() ? after + CharacterLength(path, after) : path.size();
+  return cut;
+}
 
 bool MakePackagePath(std::string_view filePath, std::string& out) {
   out.assign(filePath);
-
-  const size_t doubled = out.find("//");
-  if (doubled != std::string::npos) out.erase(doubled, 1);
-
-  const size_t content = out.find("Content");
-  if (content != std::string::npos) {
-    // "Content" and the character after it, normally the "/" of the folder;
-    // a path that ends right after "Content" keeps nothing.
-    const size_t cut = content + 8 < out.size() ? content + 8 : out.size();
-    out.replace(0, cut, "/Game/");
-  }
+  const ContentCut cut = ReduceAndFindContent(out);
+  if (cut.content != std::string::npos) out.replace(0, cut.end, "/Game/");
 
   const size_t extension = out.rfind(".uasset");
   if (extension == std::string::npos) return false;

@@ -9,10 +9,23 @@
 
 namespace modpaths {
 
+// Where the rewriting below cuts a file path: at the first "Content", which
+// starts at `content`, and through the one character after it, which ends
+// at `end`. `content` is npos when the path holds no "Content".
+struct ContentCut {
+  size_t content = std::string::npos;
+  size_t end = std::string::npos;
+};
+
+// The first two steps of the rewriting, for tools that explain it: reduces
+// the first "//" of `path` to "/", and finds the cut in what is left.
+ContentCut ReduceAndFindContent(std::string& path);
+
 // Rewrites one file path of a container into a package path:
 //   1. the first "//" loses one "/";
 //   2. everything up to the first "Content" and the one character after it
-//      becomes "/Game/" (a path without "Content" keeps its form);
+//      becomes "/Game/" (a path without "Content" keeps its form); names
+//      are UTF-8, so that character may take several bytes;
 //   3. a path without ".uasset" names no package: false;
 //   4. the package name ends before the last ".uasset", and the asset name
 //      is its part after the last "/";

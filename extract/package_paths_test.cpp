@@ -41,6 +41,9 @@ TEST(MakePackagePath, FollowsTheRewritingRules) {
       {"../../../HollowVoyage/Content/Top.uasset", "/Game/Top.Top"},
       // The character after "Content" goes whatever it is.
       {"../../../HollowVoyage/ContentPack/A.uasset", "/Game/ack/A.A"},
+      // ... one whole character: "ContentМоды" loses "М", not half of it.
+      {"../../../HollowVoyage/Content\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/A.uasset",
+       "/Game/\xD0\xBE\xD0\xB4\xD1\x8B/A.A"},
       {"../../../HollowVoyage/Content/Content/X.uasset", "/Game/Content/X.X"},
       // The last ".uasset" decides, and need not end the path.
       {"../../../HollowVoyage/Content/Old/A.uasset.bak", "/Game/Old/A.A"},
