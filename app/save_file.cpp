@@ -197,10 +197,14 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start) {
 }
 
 // Where the list starts in a save whose template size is not known: the
-// last offset, searching back from the closing marker, whose count is the
-// number of good records that lead from it exactly to the marker. Each
-// offset's record is looked at once, and read only when what follows it
-// leads to the marker, so the search takes time in proportion to the file.
+// earliest offset whose count is the number of records that lead from it
+// exactly to the closing marker, each one as the writer makes it (or in the
+// 1.0.0 form the decoder accepts). Searching back from the marker, whether
+// the record at an offset is well formed is known at once from where the
+// next zero byte, and in its UTF-16 units the next zero, non-ASCII and
+// unpaired-surrogate unit, stand after its text starts; those are kept up
+// to date as the search moves back. So the search takes time in proportion
+// to the file, and the decoder then reads the list through the records.
 std::optional<uint64_t> FindListStart(const std::vector<uint8_t>& save) {
   if (save.size() < 4 + ClosingMarker::kEncodedSize) return std::nullopt;
   const auto marker = static_cast<int64_t>(save.size() - ClosingMarker::kEncodedSize);
@@ -209,26 +213,68 @@ std::optional<uint64_t> FindListStart(const std::vector<uint8_t>& save) {
     std::memcpy(&value, save.data() + at, 4);
     return value;
   };
+  auto unit = [&](int64_t at) {
+    return static_cast<char16_t>(save[static_cast<size_t>(at)] |
+                                 save[static_cast<size_t>(at) + 1] << 8);
+  };
+  auto isHigh = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+  auto isLow = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+  // A surrogate without its partner, wherever a string around it starts.
+  auto unpaired = [&](int64_t at) {
+    const char16_t u = unit(at);
+    if (isHigh(u)) return at + 3 >= marker || !isLow(unit(at + 2));
+    if (isLow(u)) return at < 2 || !isHigh(unit(at - 2));
+    return false;
+  };
+  // The first position at or after the text's start, or the marker; units
+  // by the parity of their offset.
+  int64_t zeroByte = marker;
+  int64_t zeroUnit[2] = {marker, marker};
+  int64_t wideUnit[2] = {marker, marker};
+  int64_t badUnit[2] = {marker, marker};
   // How many good records lead from an offset exactly to the marker.
   std::unordered_map<int64_t, int32_t> records{{marker, 0}};
+  std::optional<uint64_t> start;
   for (int64_t at = marker - 4; at >= 0; --at) {
-    const auto chain = records.find(at + 4);
-    if (chain != records.end() && word(at) == chain->second) return static_cast<uint64_t>(at);
+    const int64_t text = at + 4;
+    const size_t parity = static_cast<size_t>(text & 1);
+    if (text < marker && save[static_cast<size_t>(text)] == 0) zeroByte = text;
+    if (text + 1 < marker) {
+      const char16_t u = unit(text);
+      if (u == 0) zeroUnit[parity] = text;
+      if (u >= 0x80) wideUnit[parity] = text;
+      if (unpaired(text)) badUnit[parity] = text;
+    }
+
+    const auto chain = records.find(text);
+    if (chain != records.end() && word(at) == chain->second) start = static_cast<uint64_t>(at);
+
     const int32_t stored = word(at);
-    if (stored == INT32_MIN) continue;
+    if (stored == 0 || stored == INT32_MIN) continue;
     const int64_t bytes = stored < 0 ? -2 * int64_t{stored} : int64_t{stored};
-    if (bytes > marker - at - 4) continue;
-    const auto next = records.find(at + 4 + bytes);
-    if (next == records.end() || next->second == INT32_MAX) continue;
-    Tessel::SerializeContext context;
-    context.OpenMemory(save.data(), static_cast<uint64_t>(marker));
-    context.serializer->Seek(at);
-    if (ReadPathRecord(save, context).problem.empty()) records[at] = next->second + 1;
+    if (bytes > marker - text) continue;
+    const int64_t last = text + bytes - (stored < 0 ? 2 : 1);  // its terminator
+    // 8 bits: one zero, at the end. UTF-16: one zero unit, at the end, some
+    // unit beyond ASCII (else the writer picks 8 bits), no lone surrogate.
+    const bool wellFormed = stored > 0 ? zeroByte == last
+                                       : zeroUnit[parity] == last && wideUnit[parity] < last &&
+                                             badUnit[parity] > last && !isLow(unit(text));
+    if (!wellFormed) continue;
+    const auto next = records.find(text + bytes);
+    if (next != records.end() && next->second != INT32_MAX) records[at] = next->second + 1;
   }
-  return std::nullopt;
+  return start;
 }
 
 }  // namespace
+
+std::optional<uint64_t> FirstDifferenceFromTemplate(const std::vector<uint8_t>& save,
+                                                    const std::vector<uint8_t>& templateBytes) {
+  const auto differ =
+      std::mismatch(templateBytes.begin(), templateBytes.end(), save.begin(), save.end());
+  if (differ.first == templateBytes.end()) return std::nullopt;
+  return static_cast<uint64_t>(differ.first - templateBytes.begin());
+}
 
 std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
                                         const std::vector<std::string>& paths) {

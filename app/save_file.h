@@ -49,9 +49,15 @@ struct DecodedSave {
   int64_t problemOffset = -1;
 };
 
+// Where a save first differs from the template it must start with (its
+// size, when the save is shorter), or nothing when it starts with it.
+std::optional<uint64_t> FirstDifferenceFromTemplate(const std::vector<uint8_t>& save,
+                                                    const std::vector<uint8_t>& templateBytes);
+
 // Decodes the list after `templateSize` bytes of template. Without a size,
-// the list is taken to start at the last offset from which the count,
-// records and marker take up exactly the rest of the file.
+// the list is taken to start at the earliest offset from which the count,
+// records as the writer makes them, and marker take up exactly the rest of
+// the file.
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,
                                std::optional<uint64_t> templateSize);
 

@@ -159,6 +159,18 @@ TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
   EXPECT_EQ(good.paths, std::vector<std::string>{"a"});
   EXPECT_EQ(good.eightBitPaths, 0);
 
+  // Without a template: a UTF-16 path ending in "A" ends in 41 00 00 00,
+  // which reads as a count of 65, with 65 good records after it.
+  std::vector<std::string> paths;
+  for (int i = 0; i < 66; ++i) {
+    paths.push_back("/Game/\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/" + std::to_string(i) + "A");
+  }
+  const DecodedSave inferred =
+      DecodeModPathsSave(EncodeModPathsSave(Hex("47 56 41 53 00"), paths), std::nullopt);
+  ASSERT_TRUE(inferred.valid);
+  EXPECT_EQ(inferred.listOffset, 5);
+  EXPECT_EQ(inferred.paths, paths);
+
   // "Щ" as 1.0.0 wrote it, in UTF-8 bytes the game reads as "??", and as
   // modpaths writes it now.
   const DecodedSave old = DecodeModPathsSave(Hex("01 00 00 00 03 00 00 00 D0 A9 00" + marker), 0);

@@ -1,6 +1,8 @@
 // Any bytes as a save for modpaths-inspect to decode. A save that decodes
 // must be exactly what the writer makes of the same template and paths,
-// unless it holds paths in the 8-bit form an older release wrote.
+// unless it holds paths in the 8-bit form an older release wrote; and where
+// the search for the list's start finds one, the records must decode from
+// there.
 
 #include <cstdint>
 #include <cstdlib>
@@ -29,7 +31,9 @@ void Check(const std::vector<uint8_t>& save, const modpaths::DecodedSave& decode
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> save(data, data + size);
-  Check(save, modpaths::DecodeModPathsSave(save, std::nullopt));
+  const modpaths::DecodedSave inferred = modpaths::DecodeModPathsSave(save, std::nullopt);
+  if (inferred.listOffset >= 0 && !inferred.valid) std::abort();
+  Check(save, inferred);
   // The first byte, when there is one, also stands for a template size.
   if (size > 0) Check(save, modpaths::DecodeModPathsSave(save, data[0]));
   return 0;

@@ -72,6 +72,11 @@ int main(int argc, char** argv) {
            modpaths::WriteModPathsSave(saves + "/wide.sav", templ,
                                        {"/Game/\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/\xD0\xA9.\xD0\xA9",
                                         "/Game/\xF0\x9F\x9A\xA2.\xF0\x9F\x9A\xA2", "/Game/A.A"});
+    // UTF-16 records whose last unit and terminator read as a small count.
+    std::vector<std::string> misleading;
+    for (int i = 0; i < 66; ++i)
+      misleading.push_back("/Game/\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/" + std::to_string(i) + "A");
+    good = good && modpaths::WriteModPathsSave(saves + "/counts-inside.sav", templ, misleading);
   }
   if (!good) std::fprintf(stderr, "cannot write the seeds\n");
   return good ? 0 : 1;
