@@ -7,70 +7,115 @@
 
 #include "app/discovery.h"
 #include "app/paths.h"
+#include "app/run.h"
 #include "app/save_file.h"
+#include "inspect/game.h"
 #include "inspect/inspect.h"
+#include "inspect/save_report.h"
 #include "platform/platform.h"
 
 namespace inspect {
+namespace {
 
-std::optional<std::string> DefaultSave() {
-  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
-  if (!savedGames) return std::nullopt;
-  return modpaths::OutputPathFor(*savedGames, platform::kNativePaths);
+using platform::kNativePaths;
+
+// Players know the tool as modpaths.exe; the file is the system's own.
+const std::string kTool = "modpaths.exe";
+const std::string kToolFile = "modpaths" + std::string(platform::kExecutableSuffix);
+
+// What stands between modpaths.exe and the save it writes for this game,
+// as problems: the tool itself, then what it meets when it runs.
+void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& paths,
+                  modpaths::Obstacle obstacle, bool ownSave, Problems& problems) {
+  const std::string tool = game.toolFolder + kNativePaths.separator + kToolFile;
+  if (!platform::PathExists(tool)) {
+    // A copy elsewhere finds no game: its rules start from its own folder.
+    const std::string here = modpaths::GetExecutableDirectory();
+    const std::string stray = here + kNativePaths.separator + kToolFile;
+    problems.Add("tool-missing",
+                 "there is no " + kTool + " in " + game.toolFolder +
+                     ", the one folder from which it finds this game and its SourceSave.sav" +
+                     (here != game.toolFolder && platform::PathExists(stray)
+                          ? " (the one in " + here + " finds no game from there)"
+                          : std::string()) +
+                     ": put it there");
+  }
+  switch (obstacle) {
+    case modpaths::Obstacle::None:
+      break;
+    case modpaths::Obstacle::NoTemplate:
+      problems.Add("no-template",
+                   "there is no SourceSave.sav in " + game.toolFolder + ": " + kTool +
+                       " does nothing without it; it must lie there, beside " + kTool +
+                       " (it comes with the game's mod manager: install that again)");
+      break;
+    case modpaths::Obstacle::UnreadableTemplate:
+      problems.Add("template-unreadable",
+                   paths.templatePath +
+                       (platform::IsFolder(paths.templatePath)
+                            ? " is a folder, not the template file"
+                            : " cannot be read: another program may hold it open") +
+                       "; " + kTool + " stops without writing the save until it is a file it can read");
+      break;
+    case modpaths::Obstacle::NoSaveFolder:
+      if (ownSave) {
+        problems.Add("no-saved-games",
+                     "there is no " + paths.saveFolder +
+                         ": start the game once so that it creates it; " + kTool +
+                         " writes nothing until then");
+      }
+      break;
+  }
+  if (ownSave && obstacle == modpaths::Obstacle::None && !platform::CanReplace(paths.output)) {
+    problems.Add("save-locked", paths.output +
+                                    " cannot be replaced: it is read-only, or another program "
+                                    "holds it open; clear its read-only attribute (Properties) or "
+                                    "close that program");
+  }
 }
 
+}  // namespace
+
 Json InspectCheck(const std::optional<std::string>& gameFolder,
-                  const std::optional<std::string>& savePath) {
+                  const std::optional<std::string>& savePath, const Progress& progress) {
   Json doc{{"command", "check"}};
   const std::optional<modpaths::GameFolders> game = FindGame(gameFolder, doc);
   if (!game) return doc;
   const std::string& paks = game->paks;
   doc["paksFolder"] = paks;
-  const std::optional<std::string> save = savePath ? savePath : DefaultSave();
-  if (!save) {
+  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  if (!savedGames && !savePath) {
     Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
     return doc;
   }
+  const modpaths::RunPaths paths =
+      modpaths::PathsFor({game->toolFolder, savedGames.value_or(std::string())}, kNativePaths);
+  // Only the save modpaths writes is one that running it would mend.
+  const std::string save = savePath ? *savePath : paths.output;
+  const bool ownSave = platform::InStyle(save, kNativePaths) == paths.output;
   if (!platform::ListFolder(paks)) {
     Problems::PutError(doc, "cannot-list", "cannot list " + paks);
     return doc;
   }
-  doc["save"] = *save;
+  doc["save"] = save;
 
   // The mods' own mistakes count as well: a mod that cannot load does not
   // show up, however fresh the save.
-  ScanObserver current(paks);
-  const std::vector<std::string> paths = modpaths::CollectModPaths(paks, &current);
-  current.AddConflicts();
-  doc["currentPaths"] = paths.size();
+  ScanObserver current(paks, progress, false);
+  const std::vector<std::string> now = modpaths::CollectModPaths(paks, &current);
+  current.Finish();
+  doc["currentPaths"] = now.size();
 
   // What stops modpaths.exe from writing the save at all: then running it
   // again changes nothing, and the fix is named instead.
   Problems problems;
-  const char separator = platform::kNativePaths.separator;
-  const std::string templatePath =
-      modpaths::TemplatePathFor(game->toolFolder, platform::kNativePaths);
-  const std::string saveFolder = modpaths::ExecutableDirectory(*save, platform::kNativePaths);
-  if (!platform::PathExists(templatePath)) {
-    problems.Add("no-template",
-                 "there is no SourceSave.sav in " + game->toolFolder +
-                     ": modpaths.exe does nothing without it; it must lie there, beside "
-                     "modpaths.exe (it comes with the game's mod manager: install that again)");
-  }
-  if (!savePath && !platform::IsFolder(saveFolder)) {
-    problems.Add("no-saved-games", "there is no " + saveFolder +
-                                       ": start the game once so that it creates ..." + separator +
-                                       "Corvane" + separator +
-                                       "HollowVoyage; modpaths.exe writes nothing until then");
-  } else if (!platform::CanReplace(*save)) {
-    problems.Add("save-locked", *save +
-                                    " cannot be replaced: it is read-only, or another program "
-                                    "holds it open; clear its read-only attribute (Properties) or "
-                                    "close that program, then run modpaths.exe again");
-  }
+  std::vector<uint8_t> templ;
+  const modpaths::Obstacle obstacle = modpaths::FindObstacle(paths, templ);
+  AddObstacles(*game, paths, obstacle, ownSave, problems);
   const bool blocked = !problems.empty();
-  const std::string run = blocked ? " (modpaths.exe cannot write it until the above is fixed)"
-                                  : ": run modpaths.exe again";
+  const std::string advice = !ownSave  ? ""
+                             : blocked ? " (" + kTool + " cannot write it until the above is fixed)"
+                                       : ": run " + kTool + " again";
 
   auto finish = [&](bool upToDate) {
     doc["upToDate"] = upToDate;
@@ -79,34 +124,32 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
     return doc;
   };
   std::vector<uint8_t> saved;
-  if (!modpaths::ReadSaveTemplate(*save, saved)) {
+  if (!modpaths::ReadSaveTemplate(save, saved)) {
     doc["savedPaths"] = nullptr;
-    problems.Add("no-save", "there is no save at " + *save +
-                                (blocked ? run : std::string(": run modpaths.exe")));
+    problems.Add("no-save", "there is no save at " + save +
+                                (ownSave && !blocked ? ": run " + kTool : advice));
     return finish(false);
   }
   // The template tells where the list starts; without one it is inferred.
   // A template the save does not start with has changed since: the list
   // would be sought in the wrong place.
-  std::vector<uint8_t> templ;
-  const bool haveTemplate = modpaths::ReadSaveTemplate(templatePath, templ);
-  doc["template"] = haveTemplate ? Json(templatePath) : Json(nullptr);
-  if (haveTemplate &&
-      (templ.size() > saved.size() || !std::equal(templ.begin(), templ.end(), saved.begin()))) {
-    doc["savedPaths"] = nullptr;
-    problems.Add("template-changed",
-                 "SourceSave.sav has changed since the save was written (the save does not "
-                 "start with it)");
-    problems.Add("save-out-of-date", "the save is out of date" + run);
-    return finish(false);
+  const bool haveTemplate = obstacle == modpaths::Obstacle::None ||
+                            obstacle == modpaths::Obstacle::NoSaveFolder;
+  doc["template"] = haveTemplate ? Json(paths.templatePath) : Json(nullptr);
+  if (haveTemplate) {
+    if (const auto differs = modpaths::FirstDifferenceFromTemplate(saved, templ)) {
+      doc["savedPaths"] = nullptr;
+      problems.Add("template-changed", TemplateChangedMessage(*differs));
+      problems.Add("save-out-of-date", "the save is out of date" + advice);
+      return finish(false);
+    }
   }
   const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(
       saved, haveTemplate ? std::optional<uint64_t>(templ.size()) : std::nullopt);
   if (!decoded.valid) {
     doc["savedPaths"] = nullptr;
     problems.Add("save-damaged", "the save is damaged: " + decoded.problem + " (offset " +
-                                     std::to_string(decoded.problemOffset) + ")" +
-                                     (blocked ? run : "; run modpaths.exe to write it again"));
+                                     std::to_string(decoded.problemOffset) + ")" + advice);
     return finish(false);
   }
   doc["savedPaths"] = decoded.paths.size();
@@ -116,12 +159,12 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   std::map<std::string, int64_t> inSave;
   for (const std::string& path : decoded.paths) ++inSave[path];
   Json added = Json::array();
-  std::map<std::string, int64_t> now;
+  std::map<std::string, int64_t> given;
   for (const auto& [container, own] : current.pathsByContainer) {
     size_t missing = 0;
     for (const std::string& path : own) {
-      ++now[path];
-      if (now[path] > inSave[path]) ++missing;
+      ++given[path];
+      if (given[path] > inSave[path]) ++missing;
     }
     if (missing > 0) {
       added.push_back(
@@ -131,8 +174,8 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   int64_t removed = 0;
   std::vector<std::string> gone;
   for (const auto& [path, count] : inSave) {
-    const auto found = now.find(path);
-    const int64_t missing = count - std::min(count, found == now.end() ? 0 : found->second);
+    const auto found = given.find(path);
+    const int64_t missing = count - std::min(count, found == given.end() ? 0 : found->second);
     removed += missing;
     if (missing > 0 && gone.size() < kExamples) gone.push_back(path);
   }
@@ -142,25 +185,30 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   // The order follows the system's folder listing, which differs between
   // systems (Wine's is not Linux's): the same paths in another order are
   // the same save to the mod manager, and only noted.
-  doc["sameOrder"] = decoded.paths == paths;
+  doc["sameOrder"] = decoded.paths == now;
   const bool upToDate = added.empty() && removed == 0 && decoded.eightBitPaths == 0;
   for (const Json& container : added) {
+    const auto missing = container["missing"].get<uint64_t>();
+    const auto total = container["packagePaths"].get<uint64_t>();
     problems.Add("mod-not-in-save",
                  container["path"].get<std::string>() + ": " +
-                     std::to_string(container["missing"].get<size_t>()) + " of its " +
-                     std::to_string(container["packagePaths"].get<size_t>()) +
-                     " package paths are not in the save (added since the last run)");
+                     (missing == total ? (total == 1 ? std::string("its package path is")
+                                                     : "all " + std::to_string(total) +
+                                                           " of its package paths are")
+                                       : std::to_string(missing) + " of its " +
+                                             std::to_string(total) + " package paths " +
+                                             (missing == 1 ? "is" : "are")) +
+                     " not in the save (added since the last run)");
   }
   if (removed > 0) {
-    const std::string named = Examples(gone, static_cast<size_t>(removed));
     problems.Add("mods-removed",
-                 std::to_string(removed) + (removed == 1 ? " package path" : " package paths") +
-                     " in the save come from no container any more (mods removed since the "
-                     "last run): " +
-                     named);
+                 Count(static_cast<uint64_t>(removed), "package path in the save comes",
+                       "package paths in the save come") +
+                     " from no container any more (mods removed since the last run): " +
+                     Examples(gone, static_cast<size_t>(removed)));
   }
   if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
-  if (!upToDate) problems.Add("save-out-of-date", "the save is out of date" + run);
+  if (!upToDate) problems.Add("save-out-of-date", "the save is out of date" + advice);
   return finish(upToDate);
 }
 

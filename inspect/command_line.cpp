@@ -15,30 +15,33 @@
 namespace inspect {
 namespace {
 
-// What a double-click shows when the inspector lies in no game.
-std::string Guide() {
-  return "modpaths-inspect: put it beside modpaths.exe in the game's Binaries\\Win64 folder "
-         "and double-click it there, or run it in a terminal:\n"
-         "  modpaths-inspect check \"D:\\Games\\Hollow Voyage\"    is the save up to date, and "
-         "what stops it\n"
+// What a double-click shows when the inspector lies in no game: why, and
+// how to use it.
+std::string Guide(const Json& report) {
+  const std::string game = platform::InStyle(
+      "D:/SteamLibrary/steamapps/common/Hollow Voyage/HollowVoyage", platform::kNativePaths);
+  return "modpaths-inspect: " + report["problems"][0].get<std::string>() +
+         "\nIn a terminal:\n"
+         "  modpaths-inspect check \"" + game + "\"    is the save up to date, and what stops it\n"
          "  modpaths-inspect scan | toc FILE.utoc | save | --help   what modpaths sees\n";
 }
 
 // A path as a player typed it: cmd's "D:\Games\X\" quoting leaves a
 // trailing quote, and under Wine or Proton a Linux path reaches its file
-// through drive Z:.
+// through drive Z:. Either way it is shown with the system's separators.
 std::string AsTyped(std::string argument) {
   if (!argument.empty() && argument.back() == '"') argument.pop_back();
   if (platform::kNativePaths.separator == '\\' && argument.size() > 1 && argument[0] == '/' &&
       argument[1] != '/' && platform::PathExists("Z:" + argument)) {
     argument = "Z:" + argument;
   }
-  return argument;
+  return platform::InStyle(argument, platform::kNativePaths);
 }
 
 }  // namespace
 
-int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::string& err) {
+int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::string& err,
+                   const Progress& progress) {
   CLI::App app{
       "Shows what modpaths sees: containers, their tables of contents, and the save it writes."};
   app.name("modpaths-inspect");
@@ -116,9 +119,9 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
   if (app.get_subcommands().empty()) {
     // Started with nothing, as a double-click starts it: check the game
     // around it, or say how to use it.
-    report = InspectCheck(std::nullopt, std::nullopt);
+    report = InspectCheck(std::nullopt, std::nullopt, progress);
     if (report["status"] == "error" && report.value("folder", Json()).is_null()) {
-      out = Guide();
+      out = Guide(report);
       return 2;
     }
     out = RenderCheck(report);
@@ -128,10 +131,10 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
     report = InspectToc(tocFile, listFiles);
     if (!json) out = RenderToc(report);
   } else if (*check) {
-    report = InspectCheck(given(checkFolder), given(checkSave));
+    report = InspectCheck(given(checkFolder), given(checkSave), progress);
     if (!json) out = RenderCheck(report);
   } else if (*scan) {
-    report = InspectScan(given(folder));
+    report = InspectScan(given(folder), progress);
     if (!json) out = RenderScan(report);
   } else {
     report = InspectSave(given(saveFile), given(templateFile));

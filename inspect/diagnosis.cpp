@@ -3,14 +3,16 @@
 // package differently, modpaths' rules stand (they are what the save
 // holds); the diagnosis says what the engine will look for instead.
 
-#include <algorithm>
+#include "inspect/diagnosis.h"
+
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "app/discovery.h"
 #include "app/paths.h"
 #include "extract/package_paths.h"
-#include "inspect/inspect.h"
+#include "inspect/read_report.h"
 #include "platform/platform.h"
 
 namespace inspect {
@@ -19,14 +21,7 @@ namespace {
 const char kMagic[] = "-==--==--==--==-";
 
 using modpaths::SameLetters;
-
-std::string FolderOf(const std::string& path) {
-  return modpaths::ExecutableDirectory(path, platform::kNativePaths);
-}
-
-std::string Count(size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
+using platform::kNativePaths;
 
 // The engine's own checks on a table of contents; the game refuses a file
 // that fails one. Empty when it passes.
@@ -43,13 +38,18 @@ std::string WhyNotAContainer(const IoStore::FIoStoreTocHeader& header) {
 
 // The engine's containers are three files of one name: the table of
 // contents, the data (.ucas) and the pak the engine mounts them through.
-// Windows, and Proton, open files whatever the case of their names.
-void CheckCompanions(const std::string& path, Problems& problems) {
-  const std::string name(modpaths::GetFileName(path, platform::kNativePaths));
+// The name is the container's own without its last extension, so that
+// "Double.utoc.utoc" comes with "Double.utoc.ucas".
+void CheckCompanions(const std::string& path, bool givesPaths, FolderNames& folders,
+                     Problems& problems) {
+  const std::string folder(platform::ParentFolder(path, kNativePaths));
+  const std::string name(platform::BaseName(path, kNativePaths));
   const size_t dot = name.rfind('.');
   const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-  const auto entries = platform::ListFolder(FolderOf(path));
-  if (!entries) return;
+  // A doubled extension is the likely cause when the companions carry one.
+  const size_t inner = stem.rfind('.');
+  const bool doubled =
+      inner != std::string::npos && SameLetters(stem.substr(inner), name.substr(dot));
   struct Companion {
     const char* extension;
     const char* code;
@@ -59,14 +59,16 @@ void CheckCompanions(const std::string& path, Problems& problems) {
        {Companion{".ucas", "missing-ucas", "the container's data"},
         Companion{".pak", "missing-pak", "through which the game mounts the container"}}) {
     const std::string wanted = stem + companion.extension;
-    const bool found = std::any_of(entries->begin(), entries->end(), [&](const auto& entry) {
-      return !entry.isFolder && SameLetters(entry.name, wanted);
-    });
-    if (!found) {
-      problems.Add(companion.code, wanted + " (" + companion.what +
-                                       ") is not beside it: the game will not load this mod, "
-                                       "although modpaths lists its paths");
+    if (folders.Find(folder, wanted)) continue;
+    std::string message = wanted + " (" + companion.what +
+                          ") is not beside it: the game will not load this mod" +
+                          (givesPaths ? ", although modpaths lists its paths" : "");
+    const std::string single = stem.substr(0, doubled ? inner : stem.size()) + companion.extension;
+    if (doubled && folders.Find(folder, single)) {
+      message += "; its name ends in " + name.substr(dot) + " twice, and " + single +
+                 " is there: rename it to " + stem;
     }
+    problems.Add(companion.code, message);
   }
 }
 
@@ -75,36 +77,36 @@ void CheckCompanions(const std::string& path, Problems& problems) {
 // folder names compared without case. Empty for a file in no Content
 // folder, or not a package.
 std::string EnginePackagePath(std::string_view filePath) {
-  std::vector<std::string> parts;
+  std::vector<std::string_view> parts;
   for (size_t start = 0; start <= filePath.size();) {
     size_t end = filePath.find('/', start);
     if (end == std::string_view::npos) end = filePath.size();
-    if (end > start) parts.emplace_back(filePath.substr(start, end - start));
+    if (end > start) parts.push_back(filePath.substr(start, end - start));
     start = end + 1;
   }
-  if (parts.empty() ||
-      !SameLetters(std::string_view(parts.back())
-                       .substr(parts.back().size() < 7 ? 0 : parts.back().size() - 7),
-                   ".uasset")) {
+  if (parts.empty() || parts.back().size() < 7 ||
+      !SameLetters(parts.back().substr(parts.back().size() - 7), ".uasset")) {
     return {};
   }
   size_t content = 0;
   while (content < parts.size() && !SameLetters(parts[content], "Content")) ++content;
   if (content == 0 || content + 1 >= parts.size()) return {};
-  std::string root = "/Game/";
   bool plugin = false;
   for (size_t i = 0; i + 1 < content; ++i) plugin = plugin || SameLetters(parts[i], "Plugins");
-  if (plugin) {
-    root = "/" + parts[content - 1] + "/";
-  } else if (SameLetters(parts[content - 1], "Engine")) {
-    root = "/Engine/";
+  std::string package = "/";
+  package += plugin                                       ? parts[content - 1]
+             : SameLetters(parts[content - 1], "Engine") ? std::string_view("Engine")
+                                                          : std::string_view("Game");
+  for (size_t i = content + 1; i < parts.size(); ++i) {
+    package += '/';
+    package += parts[i];
   }
-  std::string package = root;
-  for (size_t i = content + 1; i < parts.size(); ++i)
-    package += (i > content + 1 ? "/" : "") + parts[i];
   package.resize(package.size() - 7);
-  const std::string asset = package.substr(package.rfind('/') + 1);
-  return package + "." + asset;
+  const size_t asset = package.rfind('/') + 1;
+  const size_t assetLength = package.size() - asset;
+  package += '.';
+  package.append(package, asset, assetLength);
+  return package;
 }
 
 // What CheckPackageNames found that other checks would explain wrongly.
@@ -129,17 +131,15 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
           return;
         }
         std::string reduced(file);
-        if (const size_t doubled = reduced.find("//"); doubled != std::string::npos)
-          reduced.erase(doubled, 1);
-        const size_t content = reduced.find("Content");
-        if (content == std::string::npos) {
+        const modpaths::ContentCut cut = modpaths::ReduceAndFindContent(reduced);
+        if (cut.content == std::string::npos) {
           if (theirs.empty()) return;
           caseFolder.push_back(written + " (the engine: " + theirs + ")");
           findings.caseFolders.insert(written);
           return;
         }
-        const bool whole = (content == 0 || reduced[content - 1] == '/') &&
-                           (content + 7 == reduced.size() || reduced[content + 7] == '/');
+        const bool whole = (cut.content == 0 || reduced[cut.content - 1] == '/') &&
+                           (cut.end == cut.content + 7 || reduced[cut.content + 7] == '/');
         if (!whole) {
           inName.push_back(written);
         } else if (theirs.rfind("/Engine/", 0) == 0 && theirs != written) {
@@ -194,20 +194,47 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
 
 }  // namespace
 
+std::optional<std::string> FolderNames::Find(const std::string& folder, const std::string& name) {
+  auto listed = folders_.find(folder);
+  if (listed == folders_.end()) {
+    std::map<std::string, std::string> names;
+    if (const auto entries = platform::ListFolder(folder)) {
+      for (const platform::DirectoryEntry& entry : *entries) {
+        if (!entry.isFolder) names.emplace(modpaths::AsciiLower(entry.name), entry.name);
+      }
+    }
+    listed = folders_.emplace(folder, std::move(names)).first;
+  }
+  const auto found = listed->second.find(modpaths::AsciiLower(name));
+  if (found == listed->second.end()) return std::nullopt;
+  return found->second;
+}
+
 void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,
                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                       const std::vector<std::string>& packagePaths, Problems& problems) {
+                       const std::vector<std::string>& packagePaths, FolderNames& folders,
+                       Problems& problems) {
   const bool opened = report.fileSize >= 0;
   const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
-  const std::string name(modpaths::GetFileName(path, platform::kNativePaths));
+  const std::string name(platform::BaseName(path, kNativePaths));
   const std::string extension = name.find('.') == std::string::npos
                                     ? std::string()
                                     : modpaths::AsciiLower(modpaths::GetExtension(name));
+  if (opened && !headerRead && extension == ".utoc") {
+    problems.Add("too-short",
+                 (report.fileSize == 0
+                      ? std::string("the file is empty")
+                      : "the file is too short to be a table of contents (" +
+                            Count(static_cast<uint64_t>(report.fileSize), "byte", "bytes") +
+                            "; the header alone takes 144)") +
+                     ": it gives no package paths, and the game cannot mount it; download or "
+                     "copy the mod again");
+    return;
+  }
   if (opened) {
-    const std::string why = headerRead             ? WhyNotAContainer(toc.Header)
-                            : extension == ".utoc" ? std::string()
-                            : extension.empty()    ? "it is not a .utoc file"
-                                                   : "it is a " + extension + " file";
+    const std::string why = headerRead         ? WhyNotAContainer(toc.Header)
+                            : extension.empty() ? "it is not a .utoc file"
+                                                : "it is a " + extension + " file";
     if (!why.empty()) {
       problems.Add("not-a-container",
                    "not a table of contents the game reads: " + why +
@@ -250,7 +277,7 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                  "the container is encrypted: its directory index is not read, so modpaths "
                  "cannot list its assets");
   } else {
-    AddReadAndWalkProblems(report, walk, problems);
+    AddReadAndWalkProblems(report, walk, toc.Header, problems);
   }
   if (toc.NoDirectoryIndex && !encrypted) {
     problems.Add("no-directory-index",
@@ -282,14 +309,13 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
   }
   if (!outside.empty()) {
     problems.Add("outside-content",
-                 (outside.size() == 1 ? std::string("1 package path does not")
-                                      : std::to_string(outside.size()) + " package paths do not") +
+                 Count(outside.size(), "package path does not", "package paths do not") +
                      " begin with /Game/ (their files lie outside any Content folder, such as "
                      "plugin content); they are written as they are, and the game may not "
                      "resolve them; the first: " +
                      outside.front());
   }
-  if (opened) CheckCompanions(path, problems);
+  if (opened) CheckCompanions(path, !packagePaths.empty(), folders, problems);
 }
 
 }  // namespace inspect

@@ -11,16 +11,55 @@
 // Exit status: 0 all is well, 1 a problem was found, 2 a usage error or an
 // input that cannot be opened.
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "inspect/inspect.h"
 #include "platform/platform.h"
 
+namespace {
+
+// How far a long scan has come, on one line of the console that it keeps
+// overwriting; shown only once a run has taken a second, and only where a
+// person watches.
+class ProgressLine {
+ public:
+  void Show(uint64_t read, uint64_t total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100))
+      return;
+    last_ = now;
+    shown_ = true;
+    platform::WriteText("\rreading containers: " + std::to_string(read) + " of " +
+                            std::to_string(total) + " ",
+                        true);
+  }
+  ~ProgressLine() {
+    if (shown_) platform::WriteText("\r" + std::string(48, ' ') + "\r", true);
+  }
+
+ private:
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point last_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   std::string out;
   std::string err;
-  const int status = inspect::RunCommandLine(platform::CommandLineArguments(argc, argv), out, err);
+  int status;
+  {
+    ProgressLine line;
+    inspect::Progress progress;
+    if (platform::IsConsole(true)) {
+      progress = [&line](uint64_t read, uint64_t total) { line.Show(read, total); };
+    }
+    status = inspect::RunCommandLine(platform::CommandLineArguments(argc, argv), out, err,
+                                     progress);
+  }
   platform::WriteText(out);
   platform::WriteText(err, true);
   // Started from Explorer, its window would close before anyone could read

@@ -1,7 +1,9 @@
 // The problems a report names: a sentence each for people, with a stable
 // code for scripts.
 
-#include "inspect/inspect.h"
+#include "inspect/problems.h"
+
+#include <cstdio>
 
 namespace inspect {
 
@@ -13,6 +15,24 @@ std::string Examples(const std::vector<std::string>& items, size_t total) {
   return text;
 }
 
+std::string Count(uint64_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+std::string Size(int64_t bytes) {
+  if (bytes < 10 * 1024) return Count(static_cast<uint64_t>(bytes < 0 ? 0 : bytes), "byte", "bytes");
+  const char* const units[] = {"KiB", "MiB", "GiB"};
+  double value = static_cast<double>(bytes) / 1024;
+  size_t unit = 0;
+  while (value >= 1024 && unit + 1 < sizeof units / sizeof *units) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+  return text;
+}
+
 void Problems::Add(std::string_view code, const std::string& message) {
   messages_.push_back(message);
   details_.push_back(Json{{"code", code}, {"message", message}});
@@ -20,7 +40,10 @@ void Problems::Add(std::string_view code, const std::string& message) {
 
 void Problems::Add(const Problems& other, const std::string& prefix) {
   for (const Json& detail : other.details_) {
-    Add(detail["code"].get<std::string>(), prefix + detail["message"].get<std::string>());
+    Json copy = detail;
+    copy["message"] = prefix + detail["message"].get<std::string>();
+    messages_.push_back(copy["message"]);
+    details_.push_back(std::move(copy));
   }
 }
 

@@ -1,9 +1,10 @@
 // How reading a container went and what its walk met, for every command
 // that reads one: as JSON, and as problems.
 
-#include <string>
+#include "inspect/read_report.h"
 
-#include "inspect/inspect.h"
+#include <string>
+#include <utility>
 
 namespace inspect {
 namespace {
@@ -41,18 +42,44 @@ int64_t BytesLeft(const IoStore::TocReadReport& report) {
   return report.fileSize >= report.failure.offset ? report.fileSize - report.failure.offset : 0;
 }
 
+bool Encrypted(const IoStore::FIoStoreTocResource& toc) {
+  return (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
+}
+
+// A download or copy that stopped early leaves part of a real table of
+// contents; a count asking for this much more than the file holds is no
+// such thing, since no real table of contents comes near a gigabyte.
+constexpr int64_t kDamagedMargin = int64_t{1} << 30;
+
+// The header count that asks for the most bytes of tables, and its value.
+std::pair<const char*, int64_t> LargestCount(const IoStore::FIoStoreTocHeader& header) {
+  const int64_t chunks = header.TocEntryCount;
+  const int64_t blocks = header.TocCompressedBlockEntryCount;
+  if (chunks >= 0 && (blocks < 0 || 55 * chunks < 12 * blocks))
+    return {"TocCompressedBlockEntryCount", blocks};
+  return {"TocEntryCount", chunks};
+}
+
 }  // namespace
 
-Json ReadJson(const IoStore::TocReadReport& report) {
+Json ReadJson(const IoStore::TocReadReport& report, const IoStore::FIoStoreTocResource& toc) {
   Json sections = Json::array();
   const auto& marks = report.sections;
   for (size_t i = 0; i < marks.size(); ++i) {
     if (marks[i].offset < 0 || marks[i].name == "end") continue;
+    if (Encrypted(toc) && marks[i].name == "ChunkMetas") {
+      const int64_t start = marks[i].offset;
+      sections.push_back(Json{{"name", "DirectoryIndex"},
+                              {"start", start},
+                              {"end", start + int64_t{toc.Header.DirectoryIndexSize}},
+                              {"read", false}});
+      break;
+    }
     Json section{{"name", marks[i].name}, {"start", marks[i].offset}};
     int64_t end = -1;
     for (size_t j = i + 1; j < marks.size() && end < 0; ++j) end = marks[j].offset;
     section["end"] = end >= 0 ? Json(end) : Json(nullptr);
-    sections.push_back(section);
+    sections.push_back(std::move(section));
   }
   Json read{{"fileSize", report.fileSize}, {"sections", sections}};
   const Tessel::StreamFailure& failure = report.failure;
@@ -89,14 +116,18 @@ Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocRes
 }
 
 void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
-                            const modpaths::WalkAnomalies& walk, Problems& problems) {
+                            const modpaths::WalkAnomalies& walk,
+                            const IoStore::FIoStoreTocHeader& header, Problems& problems) {
   const Tessel::StreamFailure& failure = report.failure;
   const std::string at =
       "offset " + std::to_string(failure.offset) + " in " + FailureSection(report);
-  // The header's counts size the tables: when they reach past the end, the
-  // file is cut short, as when a read runs out.
-  const bool tablesCut = failure.kind == Tessel::FailureKind::Refused &&
-                         failure.what == IoStore::FIoStoreTocResource::kTableCounts;
+  // A count the file cannot hold, but one slightly larger could, is what a
+  // file cut short looks like; anything further off is damage.
+  const bool refused = failure.kind == Tessel::FailureKind::Refused;
+  const bool damaged =
+      refused && (failure.value < 0 || failure.needed < 0 ||
+                  failure.needed - report.fileSize > kDamagedMargin);
+  const bool headerCounts = failure.what == IoStore::FIoStoreTocResource::kTableCounts;
   switch (failure.kind) {
     case Tessel::FailureKind::None:
       break;
@@ -104,7 +135,19 @@ void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
       problems.Add("cannot-open", "the file cannot be opened");
       break;
     case Tessel::FailureKind::Refused:
-      if (!tablesCut) {
+      if (damaged && headerCounts) {
+        const auto [field, value] = LargestCount(header);
+        problems.Add(
+            "damaged-header",
+            "the header is damaged: its " + std::string(field) + " of " + std::to_string(value) +
+                (value < 0 ? " is negative"
+                           : " asks for " + Size(failure.needed) + " of tables, where the file has " +
+                                 Size(report.fileSize) + " and no table of contents comes near that") +
+                ". This is no download cut short: another download helps only if the author's own "
+                "file is fine; otherwise tell the mod's author");
+        break;
+      }
+      if (damaged) {
         problems.Add("refused-count", "refused " + Text(failure.what) + " = " +
                                           std::to_string(failure.value) + " at " + at + ": only " +
                                           std::to_string(BytesLeft(report)) +
@@ -116,7 +159,7 @@ void AddReadAndWalkProblems(const IoStore::TocReadReport& report,
       problems.Add(
           "truncated",
           "the file is cut short (" + std::to_string(report.fileSize) + " bytes; its tables need " +
-              (failure.needed > 0 ? (tablesCut ? "" : "at least ") + std::to_string(failure.needed)
+              (failure.needed > 0 ? (refused && headerCounts ? "" : "at least ") + std::to_string(failure.needed)
                                   : std::string("more")) +
               ", and it runs out in " + FailureSection(report) + "): download or copy it again");
       break;

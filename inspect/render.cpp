@@ -98,9 +98,10 @@ std::string RenderToc(const Json& report) {
   out += "sections (file of " + Str(read["fileSize"]) + " bytes):\n";
   for (const Json& section : read["sections"]) {
     char line[160];
-    std::snprintf(line, sizeof line, "  %-24s %10s .. %s\n", Str(section["name"]).c_str(),
+    std::snprintf(line, sizeof line, "  %-24s %10s .. %s%s\n", Str(section["name"]).c_str(),
                   Str(section["start"]).c_str(),
-                  section["end"].is_null() ? "(cut short)" : Str(section["end"]).c_str());
+                  section["end"].is_null() ? "(cut short)" : Str(section["end"]).c_str(),
+                  section.value("read", true) ? "" : " (encrypted, not read)");
     out += line;
   }
   ReadSummary(read, out, "");
@@ -161,11 +162,15 @@ std::string RenderSave(const Json& report) {
            " bytes), " +
            (report["template"]["matches"].get<bool>() ? "matches" : "DOES NOT match") + "\n";
   }
-  out += "list starts at offset: " + Str(report["listOffset"]) + "\n";
-  out += "count: " + Str(report["count"]) + "\n";
-  List("paths", report["paths"], out);
-  out += std::string("closing marker and records: ") +
-         (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
+  if (report["valid"].get<bool>() || !report["damage"].is_null()) {
+    out += "list starts at offset: " + Str(report["listOffset"]) + "\n";
+    out += "count: " + Str(report["count"]) + "\n";
+    List("paths", report["paths"], out);
+    out += std::string("closing marker and records: ") +
+           (report["valid"].get<bool>() ? "intact" : "DAMAGED") + "\n";
+  } else {
+    out += "the list was not read (see below)\n";
+  }
   RenderProblems(report, out);
   return out;
 }

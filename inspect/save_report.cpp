@@ -1,15 +1,24 @@
+#include "inspect/save_report.h"
+
 #include <string>
 
-#include "app/save_file.h"
+#include "inspect/game.h"
 #include "inspect/inspect.h"
+#include "platform/platform.h"
 
 namespace inspect {
 
 std::string EightBitPathsMessage(const modpaths::DecodedSave& decoded) {
-  const int32_t n = decoded.eightBitPaths;
-  return std::to_string(n) + (n == 1 ? " package path holds" : " package paths hold") +
+  return Count(static_cast<uint64_t>(decoded.eightBitPaths), "package path holds",
+               "package paths hold") +
          " characters beyond ASCII as 8-bit bytes (written by modpaths 1.0.0): the game reads "
-         "each of them as \"?\" and does not find the asset; run modpaths.exe again";
+         "each of them as \"?\" and does not find the asset";
+}
+
+std::string TemplateChangedMessage(uint64_t offset) {
+  return "SourceSave.sav has changed since the save was written (a game or mod manager update): "
+         "the save does not start with it; they first differ at offset " +
+         std::to_string(offset);
 }
 
 Json InspectSave(const std::optional<std::string>& file,
@@ -31,27 +40,44 @@ Json InspectSave(const std::optional<std::string>& file,
 
   Problems problems;
   std::optional<uint64_t> templateSize;
+  std::optional<uint64_t> differs;
   if (templatePath) {
     std::vector<uint8_t> templ;
     if (!modpaths::ReadSaveTemplate(*templatePath, templ)) {
       Problems::PutError(doc, "cannot-open", "cannot read " + *templatePath);
       return doc;
     }
-    size_t differs = 0;
-    while (differs < templ.size() && differs < save.size() && templ[differs] == save[differs])
-      ++differs;
-    const bool matches = differs == templ.size();
-    doc["template"] = Json{{"file", *templatePath}, {"size", templ.size()}, {"matches", matches}};
-    if (!matches) {
-      problems.Add("template-mismatch",
-                   "the save does not start with the template: they differ at offset " +
-                       std::to_string(differs));
-    }
+    differs = modpaths::FirstDifferenceFromTemplate(save, templ);
+    doc["template"] = Json{{"file", *templatePath}, {"size", templ.size()}, {"matches", !differs}};
     templateSize = templ.size();
+    if (save == templ) {
+      problems.Add("not-a-save", path + " holds exactly the template's bytes: it is a copy of "
+                                        "SourceSave.sav, not a save modpaths wrote");
+    } else if (differs) {
+      problems.Add("template-changed", TemplateChangedMessage(*differs));
+    }
   } else {
     doc["template"] = nullptr;
   }
+  // The template is never the save: its name says so, whatever it holds.
+  const bool isTemplate =
+      modpaths::SameLetters(platform::BaseName(path, platform::kNativePaths), "SourceSave.sav");
+  if (isTemplate && problems.empty()) {
+    problems.Add("not-a-save", path + " is the template modpaths copies, not the save it writes");
+  }
 
+  // A list sought after the wrong template, or in the template itself,
+  // would only be reported as damage.
+  if (!problems.empty()) {
+    doc["valid"] = false;
+    doc["listOffset"] = nullptr;
+    doc["count"] = nullptr;
+    doc["paths"] = Json::array();
+    doc["damage"] = nullptr;
+    doc["eightBitPaths"] = 0;
+    problems.Put(doc);
+    return doc;
+  }
   const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(save, templateSize);
   doc["valid"] = decoded.valid;
   doc["listOffset"] = decoded.valid || templateSize ? Json(decoded.listOffset) : Json(nullptr);

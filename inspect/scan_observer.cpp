@@ -1,14 +1,10 @@
-// What a scan of the paks folder adds to each container's own diagnosis:
-// where mods lie and how they are named, and mods that give the same
-// packages.
+#include "inspect/scan_observer.h"
 
-#include <algorithm>
 #include <map>
-#include <set>
 #include <string>
 
 #include "app/paths.h"
-#include "inspect/inspect.h"
+#include "inspect/read_report.h"
 #include "platform/platform.h"
 
 namespace inspect {
@@ -33,28 +29,40 @@ const char* DecisionName(modpaths::Decision decision) {
 }
 
 // The name a file that modpaths skips was most likely meant to have: a
-// .utoc in another case, twice, or with spaces or dots after it. Empty when
-// it is no such near miss.
+// .utoc in another case, or with spaces or dots after it. Empty when it is
+// no such near miss.
 std::string MeantUtoc(std::string_view name) {
   std::string trimmed(name);
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '.')) trimmed.pop_back();
-  std::string lower = modpaths::AsciiLower(trimmed);
+  const std::string lower = modpaths::AsciiLower(trimmed);
   if (lower.size() <= 5 || lower.compare(lower.size() - 5, 5, ".utoc") != 0) return {};
-  while (lower.size() > 10 && lower.compare(lower.size() - 10, 10, ".utoc.utoc") == 0) {
-    lower.resize(lower.size() - 5);
-    trimmed.resize(trimmed.size() - 5);
-  }
   std::string meant = trimmed.substr(0, trimmed.size() - 5) + ".utoc";
   return meant == name ? std::string() : meant;
+}
+
+// The base game's own paks, which come with its containers or stand alone:
+// in the paks folder itself, named like a base-game container or as the
+// engine names a chunk.
+bool IsBaseGamePak(std::string_view name) {
+  const std::string lower = modpaths::AsciiLower(name);
+  for (std::string_view base : modpaths::BaseGameContainers) {
+    if (lower == modpaths::AsciiLower(base.substr(0, base.size() - 5)) + ".pak") return true;
+  }
+  size_t at = 8;
+  if (lower.compare(0, at, "pakchunk") != 0) return false;
+  while (at < lower.size() && lower[at] >= '0' && lower[at] <= '9') ++at;
+  if (at == 8) return false;
+  if (lower.compare(at, 8, "optional") == 0) at += 8;
+  return lower.compare(at, std::string::npos, "-windowsnoeditor.pak") == 0;
 }
 
 }  // namespace
 
 void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
-  entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
+  if (describe_) entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
   const char separator = platform::kNativePaths.separator;
-  const std::string folder = modpaths::ExecutableDirectory(path, platform::kNativePaths);
-  const std::string_view name = modpaths::GetFileName(path, platform::kNativePaths);
+  const std::string_view folder = platform::ParentFolder(path, platform::kNativePaths);
+  const std::string_view name = platform::BaseName(path, platform::kNativePaths);
   const bool inSubfolder = folder != paks_;
   switch (decision) {
     case modpaths::Decision::Unreadable:
@@ -66,7 +74,9 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
           if (entry.isFolder || modpaths::GetExtension(entry.name) != ".utoc") continue;
           problems.Add("too-deep", path + separator + entry.name +
                                        ": lies two folders below Content" + separator +
-                                       "Paks, where modpaths never looks: move it up one level");
+                                       "Paks, where modpaths never looks; the engine mounts it "
+                                       "all the same, so its assets load, but the game's mod "
+                                       "manager does not see them: move it up one level");
         }
       }
       break;
@@ -81,13 +91,19 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
       }
       break;
     case modpaths::Decision::NotUtoc:
-    case modpaths::Decision::ModContainer:
       if (const std::string meant = MeantUtoc(name); !meant.empty()) {
         problems.Add("near-miss-name", path +
                                            ": looks like a table of contents, but modpaths reads "
                                            "only names ending in exactly .utoc: rename it to " +
                                            meant);
       }
+      if (modpaths::SameLetters(modpaths::GetExtension(name), ".pak") &&
+          (inSubfolder || !IsBaseGamePak(name))) {
+        pakFiles_.push_back(path);
+      }
+      break;
+    case modpaths::Decision::ModContainer:
+      ++toRead_;
       break;
     default:
       break;
@@ -98,18 +114,22 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
                         const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
                         const std::vector<std::string>& packagePaths) {
   Problems own;
-  DiagnoseContainer(path, toc, report, walk, packagePaths, own);
-  containers.push_back(Json{{"path", path},
-                            {"packagePaths", packagePaths.size()},
-                            {"read", ReadJson(report)},
-                            {"walk", WalkJson(walk, toc, report)},
-                            {"problems", own.Messages()},
-                            {"problemDetails", own.Details()}});
+  DiagnoseContainer(path, toc, report, walk, packagePaths, folders_, own);
+  if (describe_) {
+    Json& container = containers.emplace_back(Json::object());
+    container["path"] = path;
+    container["packagePaths"] = packagePaths.size();
+    container["read"] = ReadJson(report, toc);
+    container["walk"] = WalkJson(walk, toc, report);
+    container["problems"] = own.Messages();
+    container["problemDetails"] = own.Details();
+  }
   pathsByContainer.emplace_back(path, packagePaths);
   problems.Add(own, path + ": ");
+  if (progress_) progress_(pathsByContainer.size(), toRead_);
 }
 
-void ScanObserver::AddConflicts() {
+void ScanObserver::Finish() {
   // The engine keeps one package per name, compared without case.
   std::map<std::string, std::vector<size_t>> byName;
   std::map<std::string, std::string> spelled;
@@ -141,6 +161,21 @@ void ScanObserver::AddConflicts() {
                      ". The game loads only one of each: a pak whose name ends in _P is "
                      "mounted with priority over one that does not, and otherwise the order "
                      "is the engine's own; keep only the mod you want");
+  }
+  // The engine mounts a pak with the container of the same name beside it;
+  // modpaths reads only the container.
+  for (const std::string& pak : pakFiles_) {
+    const std::string name(platform::BaseName(pak, platform::kNativePaths));
+    const std::string stem = name.substr(0, name.size() - 4);
+    if (folders_.Find(std::string(platform::ParentFolder(pak, platform::kNativePaths)),
+                      stem + ".utoc")) {
+      continue;
+    }
+    problems.Add("pak-only", pak +
+                                 ": has no " + stem +
+                                 ".utoc beside it: modpaths reads only .utoc containers, so none "
+                                 "of this mod's assets are in the save; if the mod works without "
+                                 "the game's mod manager, nothing is lost");
   }
 }
 

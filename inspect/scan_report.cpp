@@ -1,12 +1,13 @@
 #include <string>
 
 #include "app/discovery.h"
+#include "inspect/game.h"
 #include "inspect/inspect.h"
 #include "platform/platform.h"
 
 namespace inspect {
 
-Json InspectScan(const std::optional<std::string>& folder) {
+Json InspectScan(const std::optional<std::string>& folder, const Progress& progress) {
   Json doc{{"command", "scan"}};
   const std::optional<modpaths::GameFolders> game = FindGame(folder, doc);
   if (!game) return doc;
@@ -17,9 +18,9 @@ Json InspectScan(const std::optional<std::string>& folder) {
     return doc;
   }
 
-  ScanObserver observer(paks);
+  ScanObserver observer(paks, progress);
   const std::vector<std::string> packagePaths = modpaths::CollectModPaths(paks, &observer);
-  observer.AddConflicts();
+  observer.Finish();
   doc["entries"] = observer.entries;
   doc["containers"] = observer.containers;
   doc["packagePaths"] = packagePaths;

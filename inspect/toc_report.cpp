@@ -2,7 +2,9 @@
 #include <string>
 
 #include "extract/package_paths.h"
+#include "inspect/diagnosis.h"
 #include "inspect/inspect.h"
+#include "inspect/read_report.h"
 
 namespace inspect {
 namespace {
@@ -47,7 +49,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
     return doc;
   }
   doc["header"] = HeaderJson(toc.Header);
-  doc["read"] = ReadJson(report);
+  doc["read"] = ReadJson(report, toc);
 
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
   const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
@@ -71,7 +73,8 @@ Json InspectToc(const std::string& path, bool listFiles) {
     doc["files"] = files;
   }
   Problems problems;
-  DiagnoseContainer(path, toc, report, walk, packagePaths, problems);
+  FolderNames folders;
+  DiagnoseContainer(path, toc, report, walk, packagePaths, folders, problems);
   problems.Put(doc);
   return doc;
 }

@@ -59,6 +59,12 @@ void Patch(const std::string& path, size_t offset, uint32_t value) {
 
 constexpr int32_t kHugeCount = INT32_MAX;
 
+std::set<std::string> Codes(const Json& details) {
+  std::set<std::string> codes;
+  for (const Json& detail : details) codes.insert(detail["code"].get<std::string>());
+  return codes;
+}
+
 bool Says(const Inspected& run, const std::string& words) {
   return run.text.find(words) != std::string::npos;
 }
@@ -252,7 +258,7 @@ TEST(InspectCheck, SaysWhetherTheSaveHoldsWhatTheToolWouldWriteNow) {
 
   // One mod added, one removed: named and counted, and the save is stale.
   ASSERT_TRUE(PlaceContainer(paks + "Mods/Flags.utoc", ModTree("Flags", {"F.uasset"})));
-  RemoveTree(paks + "Sails.utoc");
+  for (const char* extension : {".utoc", ".ucas", ".pak"}) RemoveTree(paks + "Sails" + extension);
   const Inspected stale = Inspect({"check", install.game}, env);
   EXPECT_EQ(stale.exitStatus, 1);
   EXPECT_EQ(stale.json["upToDate"], false);
@@ -297,7 +303,17 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
     EXPECT_EQ(check.exitStatus, 0) << folder << "\n" << check.text;
     EXPECT_EQ(check.json["paksFolder"], install.paks) << folder;
   }
-  EXPECT_TRUE(Says(Inspect({"check", install.root.path()}), "give the game's folder"));
+  // Refused, each naming the game nearest to what was given.
+  const std::string suggested = "e.g. \"" + install.game + "\"";
+  MakeFolders(install.paks + "/~mods");
+  for (const std::string& wrong : {install.root.path(), install.paks + "/~mods",
+                                   install.binaries + "/SourceSave.sav"}) {
+    const Inspected refused = Inspect({"check", wrong});
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_TRUE(Says(refused, "give the game's folder") && Says(refused, suggested))
+        << refused.text;
+  }
+  EXPECT_TRUE(Says(Inspect({"check", install.binaries + "/SourceSave.sav"}), "is a file"));
   EXPECT_EQ(Inspect({"scan", install.root.path()}).exitStatus, 2);
   EXPECT_TRUE(Says(Inspect({"check", install.root / "Gone"}), "does not exist"));
 
@@ -319,6 +335,18 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
        [&] { WriteFile(install.binaries + "/SourceSave.sav", Hex("01")); }},
       {"save-locked", "clear its read-only attribute", [&] { SetReadOnly(install.output); },
        [&] { SetReadOnly(install.output, false); }},
+      // Both programs copied elsewhere: modpaths.exe finds no game there.
+      {"tool-missing", "put it there", [&] { RemoveTree(install.executable); },
+       [&] { WriteFile(install.executable, ReadFile(runner->Executable())); }},
+      {"template-unreadable", "is a folder",
+       [&] {
+         RemoveTree(install.binaries + "/SourceSave.sav");
+         MakeFolders(install.binaries + "/SourceSave.sav");
+       },
+       [&] {
+         RemoveTree(install.binaries + "/SourceSave.sav");
+         WriteFile(install.binaries + "/SourceSave.sav", Hex("01"));
+       }},
       {"no-saved-games", "start the game once", [&] { RemoveTree(install.saveFolder); }, [] {}},
   };
   for (const Reason& reason : reasons) {
@@ -360,6 +388,20 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
   EXPECT_EQ(broken.json["damage"]["offset"], templateBytes.size() + 4 + 4 + 10);
   EXPECT_TRUE(Says(broken, "closing marker and records: DAMAGED")) << broken.text;
 
+  // After a game update the template differs: no list is sought in the
+  // wrong place. The template itself is no save.
+  WriteFile(dir / "Updated.sav", Hex("47 56 41 53 02 00 00 00 00"));
+  const auto updated = Inspect({"save", dir / "good.sav", "--template", dir / "Updated.sav"});
+  EXPECT_EQ(updated.exitStatus, 1);
+  EXPECT_EQ(Codes(updated.json["problemDetails"]), std::set<std::string>{"template-changed"});
+  EXPECT_TRUE(Says(updated, "first differ at offset 4") && !Says(updated, "DAMAGED"))
+      << updated.text;
+  for (const std::vector<std::string>& itself :
+       {std::vector<std::string>{"save", dir / "SourceSave.sav"},
+        {"save", dir / "SourceSave.sav", "--template", dir / "SourceSave.sav"}}) {
+    EXPECT_EQ(Codes(Inspect(itself).json["problemDetails"]), std::set<std::string>{"not-a-save"});
+  }
+
   damaged = ReadFile(dir / "good.sav");
   damaged.pop_back();
   WriteFile(dir / "short.sav", damaged);
@@ -372,12 +414,6 @@ TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
 }  // namespace
 
 namespace {
-
-std::set<std::string> Codes(const Json& details) {
-  std::set<std::string> codes;
-  for (const Json& detail : details) codes.insert(detail["code"].get<std::string>());
-  return codes;
-}
 
 // One installation holding each packing mistake a modder makes, beside one
 // good mod: every command names each with its code, in JSON and in text.
@@ -426,6 +462,11 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   place("Mods/Twin.utoc", ModTree("good", {"g.uasset"}));               // Good's path in other case
   place("Mods/Repeat.utoc", ModTree("Rep", {"R.uasset", "R.uasset"}));  // itself twice
   place("Shouty_P.UTOC", ModTree("Shouty", {"S.uasset"}));
+  place("Double.utoc.utoc", ModTree("Double", {"D2.uasset"}));  // read, with Double.utoc.pak
+  WriteFile(paks + "Empty.utoc", Bytes{});
+  Patch(place("Huge.utoc", ModTree("Huge", {"H.uasset"})), 24, 0x7FFFFFFF);  // TocEntryCount
+  WriteFile(paks + "LegacyMod_P.pak", Bytes(64, 0x50));
+  WriteFile(paks + "pakchunk1-WindowsNoEditor.pak", Bytes(64, 0x50));  // the base game's
 
   const Inspected scan = Inspect({"scan", install.game});
   EXPECT_EQ(scan.exitStatus, 1);
@@ -448,6 +489,9 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
       {"Filtered.utoc", {"no-uasset-files"}},
       {"Cut.utoc", {"truncated"}},
       {"Bare.utoc", {"no-directory-index"}},
+      {"Double.utoc.utoc", {}},
+      {"Empty.utoc", {"too-short"}},
+      {"Huge.utoc", {"damaged-header"}},
   };
   std::map<std::string, std::set<std::string>> byContainer;
   for (const Json& container : scan.json["containers"]) {
@@ -458,9 +502,11 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
     for (const std::string& code : codes) EXPECT_TRUE(Says(scan, "[" + code + "]")) << code;
   }
   const std::set<std::string> all = Codes(scan.json["problemDetails"]);
-  for (const char* code : {"too-deep", "base-game-name", "near-miss-name", "conflict"}) {
+  for (const char* code : {"too-deep", "base-game-name", "near-miss-name", "conflict", "pak-only"}) {
     EXPECT_EQ(all.count(code), 1u) << code;
   }
+  EXPECT_FALSE(Says(scan, "Double.utoc.utoc: looks like")) << "modpaths reads it";
+  EXPECT_FALSE(Says(scan, "pakchunk1-WindowsNoEditor.pak:")) << "the base game's own pak";
   for (const char* words :
        {"move it up one level", "rename it", "version 5, newer than the 2 or 3",
         "rename it to Shouty_P.utoc", "/Game/Hull.Hull (the engine: /ShipKit/Hull.Hull)",

@@ -143,6 +143,14 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
   EXPECT_NE(text.find("mod container"), std::string::npos) << text;
   EXPECT_NE(text.find("  /Game/Mods/Sails/A.A"), std::string::npos) << text;
 
+  // A container named with forward slashes, as a Linux path under Wine
+  // gives it, finds the .ucas and .pak beside it.
+  const RunResult toc = RunMeasured(
+      runner_->Command(folder_ + "/modpaths-inspect.exe", {"toc", install.paks + "/Mods/Sails.utoc"}),
+      runner_->Env(), options);
+  const Bytes tocText = ReadFile(options.outputFile);
+  EXPECT_EQ(toc.exitStatus, 0) << std::string(tocText.begin(), tocText.end());
+
   // What it tells a modder, on the demo's installation.
   ASSERT_TRUE(MakeSampleInstallation(unpacked_ / "Sample"));
   const RunResult sample = RunMeasured(

@@ -1,0 +1,55 @@
+#pragma once
+
+// What a scan of the paks folder adds to each container's own diagnosis:
+// where mods lie and how they are named, and what mods do to each other.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/discovery.h"
+#include "inspect/diagnosis.h"
+#include "inspect/problems.h"
+
+namespace inspect {
+
+// Told how many of a scan's mod containers have been read, of how many.
+using Progress = std::function<void(uint64_t read, uint64_t total)>;
+
+// Collects what discovery reports while the tool's own CollectModPaths runs:
+// each entry's decision, each container's read and diagnosis, the placement
+// and naming mistakes (a mod too deep, one named like a base-game container,
+// a .utoc spelled otherwise, a .pak without a .utoc) and, at the end, the
+// conflicts between mods.
+class ScanObserver : public modpaths::DiscoveryObserver {
+ public:
+  // `describe`: keep each entry and container as JSON, for scan.
+  ScanObserver(std::string paksFolder, Progress progress, bool describe = true)
+      : paks_(std::move(paksFolder)), progress_(std::move(progress)), describe_(describe) {}
+
+  void Listed(const std::string& path, modpaths::Decision decision) override;
+  void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
+            const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
+            const std::vector<std::string>& packagePaths) override;
+  // Once every container is read: the package paths two or more of them
+  // give (a container that repeats its own paths is no conflict), and the
+  // .pak files that come without a table of contents.
+  void Finish();
+
+  Json entries = Json::array();
+  Json containers = Json::array();
+  std::vector<std::pair<std::string, std::vector<std::string>>> pathsByContainer;
+  Problems problems;
+
+ private:
+  std::string paks_;
+  Progress progress_;
+  bool describe_;
+  FolderNames folders_;
+  std::vector<std::string> pakFiles_;
+  uint64_t toRead_ = 0;
+};
+
+}  // namespace inspect
