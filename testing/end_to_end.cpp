@@ -139,7 +139,10 @@ std::string Setting(const char* name) {
   return found == settings.end() ? std::string() : found->second;
 }
 
-bool RequireWine() { return Setting("MODPATHS_REQUIRE_WINE") == "1"; }
+bool RequireWine() {
+  const char* required = std::getenv("MODPATHS_REQUIRE_WINE");
+  return required != nullptr && std::string(required) == "1";
+}
 
 std::string WindowsBuildFile(const std::string& relative) {
   return Setting("MODPATHS_WINDOWS_BUILD") + "/" + relative;

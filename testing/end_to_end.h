@@ -25,10 +25,11 @@ using Paths = std::vector<std::string>;
 //   MODPATHS_WINDOWS_BUILD   the Windows build's folder (modpaths.exe)
 //   MODPATHS_WINE_RUN        cmake/wine-run, the one Wine launcher
 //   MODPATHS_WINE_PREFIX     the prefix the Wine tests share
-//   MODPATHS_REQUIRE_WINE    1: fail rather than skip without Wine
 //   MODPATHS_RELEASE_ZIP     the player's zip
 // Empty when unset.
 std::string Setting(const char* name);
+// MODPATHS_REQUIRE_WINE=1 in the environment (./dev test sets it): fail
+// rather than skip where Wine or the Windows build is missing.
 bool RequireWine();
 // A file of the Windows build, by its path below the build's folder.
 std::string WindowsBuildFile(const std::string& relative);

@@ -1,5 +1,6 @@
 // Makes a large game installation for the benchmark: `containers` mod
-// containers of `files` files each, in a tree shaped like a real mod's.
+// containers of `files` files each, in a tree shaped like a real mod's,
+// each with the .ucas and .pak a packed mod has beside it.
 //   modpaths-bench-install <game folder> [containers [files]]
 
 #include <cstdio>
@@ -26,6 +27,11 @@ Folder ModTree(const std::string& mod, int files) {
   const int perGroup = files / (5 * groupsPerKind * 2);
   Folder modFolder{mod, {}, {}};
   int made = 0;
+  // A small mod keeps its few assets in its own folder.
+  for (; perGroup == 0 && made + 2 <= files; made += 2) {
+    modFolder.files.push_back("SM_" + mod + "_" + std::to_string(made / 2) + ".uasset");
+    modFolder.files.push_back("SM_" + mod + "_" + std::to_string(made / 2) + ".uexp");
+  }
   for (const auto& kind : kKinds) {
     Folder kindFolder{kind[0], {}, {}};
     for (int group = 0; group < groupsPerKind; ++group) {
@@ -40,7 +46,7 @@ Folder ModTree(const std::string& mod, int files) {
     }
     modFolder.folders.push_back(std::move(kindFolder));
   }
-  for (; made < files; ++made)
+  for (; perGroup > 0 && made < files; ++made)
     modFolder.files.push_back("Extra_" + std::to_string(made) + ".ubulk");
   return Folder{
       "",
@@ -72,6 +78,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot write %s\n", (folder + mod + ".utoc").c_str());
       return 1;
     }
+    // The data and the pak a packed mod has beside its table of contents.
+    testing_support::WriteFile(folder + mod + ".ucas", testing_support::Bytes{});
+    testing_support::WriteFile(folder + mod + ".pak", testing_support::Bytes{});
   }
   return 0;
 }
