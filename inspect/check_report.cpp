@@ -78,7 +78,7 @@ void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& p
 
 Json InspectCheck(const std::optional<std::string>& gameFolder,
                   const std::optional<std::string>& savePath, const Progress& progress) {
-  Json doc{{"command", "check"}};
+  Json doc = Document("check");
   const std::optional<modpaths::GameFolders> game = FindGame(gameFolder, doc);
   if (!game) return doc;
   const std::string& paks = game->paks;

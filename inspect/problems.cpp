@@ -7,6 +7,20 @@
 
 namespace inspect {
 
+Json Fields(std::initializer_list<std::pair<std::string_view, Json>> fields) {
+  Json object = Json::object();
+  auto& map = object.get_ref<Json::object_t&>();
+  map.reserve(fields.size());
+  for (const auto& [key, value] : fields) map.emplace_back(std::string(key), value);
+  return object;
+}
+
+Json Document(std::string_view command) {
+  Json doc = Fields({{"command", command}});
+  doc.get_ref<Json::object_t&>().reserve(32);
+  return doc;
+}
+
 std::string Examples(const std::vector<std::string>& items, size_t total) {
   std::string text;
   for (size_t i = 0; i < items.size() && i < kExamples; ++i) text += (i ? ", " : "") + items[i];
@@ -35,7 +49,7 @@ std::string Size(int64_t bytes) {
 
 void Problems::Add(std::string_view code, const std::string& message) {
   messages_.push_back(message);
-  details_.push_back(Json{{"code", code}, {"message", message}});
+  details_.push_back(Fields({{"code", code}, {"message", message}}));
 }
 
 void Problems::Add(const Problems& other, const std::string& prefix) {

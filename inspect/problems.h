@@ -4,8 +4,10 @@
 // with a stable code for scripts.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -13,6 +15,15 @@
 namespace inspect {
 
 using Json = nlohmann::ordered_json;
+
+// An object with these fields, in this order, made in one allocation: an
+// ordered object keeps its fields in a vector whose keys are const, so each
+// time it grows it copies them all.
+Json Fields(std::initializer_list<std::pair<std::string_view, Json>> fields);
+
+// A command's document, with room for all its fields, so that adding one
+// never copies the large arrays added before it.
+Json Document(std::string_view command);
 
 // "problems" (the sentences) and "problemDetails" ({code, message}) of a
 // document, in the same order.

@@ -69,33 +69,35 @@ Json ReadJson(const IoStore::TocReadReport& report, const IoStore::FIoStoreTocRe
     if (marks[i].offset < 0 || marks[i].name == "end") continue;
     if (Encrypted(toc) && marks[i].name == "ChunkMetas") {
       const int64_t start = marks[i].offset;
-      sections.push_back(Json{{"name", "DirectoryIndex"},
-                              {"start", start},
-                              {"end", start + int64_t{toc.Header.DirectoryIndexSize}},
-                              {"read", false}});
+      sections.push_back(Fields({{"name", "DirectoryIndex"},
+                                 {"start", start},
+                                 {"end", start + int64_t{toc.Header.DirectoryIndexSize}},
+                                 {"read", false}}));
       break;
     }
-    Json section{{"name", marks[i].name}, {"start", marks[i].offset}};
     int64_t end = -1;
     for (size_t j = i + 1; j < marks.size() && end < 0; ++j) end = marks[j].offset;
-    section["end"] = end >= 0 ? Json(end) : Json(nullptr);
-    sections.push_back(std::move(section));
+    sections.push_back(Fields({{"name", marks[i].name},
+                               {"start", marks[i].offset},
+                               {"end", end >= 0 ? Json(end) : Json(nullptr)}}));
   }
-  Json read{{"fileSize", report.fileSize}, {"sections", sections}};
   const Tessel::StreamFailure& failure = report.failure;
-  read["complete"] = failure.kind == Tessel::FailureKind::None;
-  if (failure.kind == Tessel::FailureKind::None) {
-    read["failure"] = nullptr;
-  } else {
-    Json described{{"kind", FailureKindName(failure.kind)},
-                   {"offset", failure.offset},
-                   {"section", FailureSection(report)}};
+  const bool complete = failure.kind == Tessel::FailureKind::None;
+  Json read = Fields({{"fileSize", report.fileSize},
+                      {"sections", nullptr},
+                      {"complete", complete},
+                      {"failure", nullptr}});
+  read["sections"] = std::move(sections);
+  if (!complete) {
+    Json described = Fields({{"kind", FailureKindName(failure.kind)},
+                             {"offset", failure.offset},
+                             {"section", FailureSection(report)}});
     if (failure.kind == Tessel::FailureKind::Refused) {
       described["field"] = Text(failure.what);
       described["value"] = failure.value;
       described["bytesLeft"] = BytesLeft(report);
     }
-    read["failure"] = described;
+    read["failure"] = std::move(described);
   }
   return read;
 }
@@ -107,12 +109,12 @@ bool IndexWasRead(const IoStore::FIoStoreTocResource& toc) {
 Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
               const IoStore::TocReadReport& report) {
   // An index that was never read, or read only in part, has no root to miss.
-  return Json{{"linksOutOfRange", walk.linksOutOfRange},
+  return Fields({{"linksOutOfRange", walk.linksOutOfRange},
               {"namesOutOfRange", walk.namesOutOfRange},
               {"entriesMetTwice", walk.entriesMetTwice},
               {"noRootDirectory", walk.noRoot && IndexWasRead(toc) &&
                                       report.failure.kind == Tessel::FailureKind::None},
-              {"outputLimitReached", walk.outputLimitReached}};
+              {"outputLimitReached", walk.outputLimitReached}});
 }
 
 void AddReadAndWalkProblems(const IoStore::TocReadReport& report,

@@ -23,7 +23,7 @@ std::string TemplateChangedMessage(uint64_t offset) {
 
 Json InspectSave(const std::optional<std::string>& file,
                  const std::optional<std::string>& templatePath) {
-  Json doc{{"command", "save"}};
+  Json doc = Document("save");
   const std::optional<std::string> found = file ? file : DefaultSave();
   if (!found) {
     Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");

@@ -59,7 +59,7 @@ bool IsBaseGamePak(std::string_view name) {
 }  // namespace
 
 void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
-  if (describe_) entries.push_back(Json{{"path", path}, {"decision", DecisionName(decision)}});
+  if (describe_) entries.push_back(Fields({{"path", path}, {"decision", DecisionName(decision)}}));
   const char separator = platform::kNativePaths.separator;
   const std::string_view folder = platform::ParentFolder(path, platform::kNativePaths);
   const std::string_view name = platform::BaseName(path, platform::kNativePaths);
@@ -116,13 +116,14 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
   Problems own;
   DiagnoseContainer(path, toc, report, walk, packagePaths, folders_, own);
   if (describe_) {
-    Json& container = containers.emplace_back(Json::object());
-    container["path"] = path;
-    container["packagePaths"] = packagePaths.size();
+    Json& container = containers.emplace_back(Fields({{"path", path},
+                                                      {"packagePaths", packagePaths.size()},
+                                                      {"read", nullptr},
+                                                      {"walk", nullptr},
+                                                      {"problems", own.Messages()},
+                                                      {"problemDetails", own.Details()}}));
     container["read"] = ReadJson(report, toc);
     container["walk"] = WalkJson(walk, toc, report);
-    container["problems"] = own.Messages();
-    container["problemDetails"] = own.Details();
   }
   pathsByContainer.emplace_back(path, packagePaths);
   problems.Add(own, path + ": ");

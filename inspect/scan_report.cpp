@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 
 #include "app/discovery.h"
 #include "inspect/game.h"
@@ -8,7 +9,7 @@
 namespace inspect {
 
 Json InspectScan(const std::optional<std::string>& folder, const Progress& progress) {
-  Json doc{{"command", "scan"}};
+  Json doc = Document("scan");
   const std::optional<modpaths::GameFolders> game = FindGame(folder, doc);
   if (!game) return doc;
   const std::string& paks = game->paks;
@@ -21,8 +22,8 @@ Json InspectScan(const std::optional<std::string>& folder, const Progress& progr
   ScanObserver observer(paks, progress);
   const std::vector<std::string> packagePaths = modpaths::CollectModPaths(paks, &observer);
   observer.Finish();
-  doc["entries"] = observer.entries;
-  doc["containers"] = observer.containers;
+  doc["entries"] = std::move(observer.entries);
+  doc["containers"] = std::move(observer.containers);
   doc["packagePaths"] = packagePaths;
   observer.problems.Put(doc);
   return doc;

@@ -43,7 +43,8 @@ Json InspectToc(const std::string& path, bool listFiles) {
   IoStore::FIoStoreTocResource toc;
   IoStore::TocReadReport report;
   toc.LoadFromFile(path, &report);
-  Json doc{{"command", "toc"}, {"file", path}};
+  Json doc = Document("toc");
+  doc["file"] = path;
   if (report.fileSize < 0) {
     Problems::PutError(doc, "cannot-open", "cannot open " + path);
     return doc;
