@@ -56,6 +56,33 @@ std::string_view Parent(std::string_view folder, const PathStyle& style) {
 
 }  // namespace
 
+std::string LaunchOptionsLine(std::string_view toolFolder, const PathStyle& style) {
+  const bool windows = style.separator == '\\';
+  std::string wrapper(toolFolder);
+  wrapper += style.separator;
+  wrapper += windows ? kWindowsLauncher : kLinuxLauncher;
+  // Windows names hold no quote; in a POSIX shell's double quotes these four
+  // characters keep their meaning unless escaped.
+  std::string word = "\"";
+  for (const char c : wrapper) {
+    if (!windows && (c == '"' || c == '\\' || c == '$' || c == '`')) word += '\\';
+    word += c;
+  }
+  return word + "\" %command%";
+}
+
+std::optional<std::string> LinuxPathOf(std::string_view windowsPath) {
+  if (windowsPath.size() < 3 || (windowsPath[0] != 'Z' && windowsPath[0] != 'z') ||
+      windowsPath[1] != ':' || (windowsPath[2] != '\\' && windowsPath[2] != '/')) {
+    return std::nullopt;
+  }
+  std::string path(windowsPath.substr(2));
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) {

@@ -26,6 +26,21 @@ std::string TemplatePathFor(std::string_view executableDirectory, const PathStyl
 // separator added. Without "Binaries" the whole folder is kept.
 std::string PaksFolderFor(std::string_view executableDirectory, const PathStyle& style);
 
+// The launch wrapper beside the tool: its file name on each system.
+inline constexpr std::string_view kWindowsLauncher = "modpaths-launch.exe";
+inline constexpr std::string_view kLinuxLauncher = "modpaths-launch";
+
+// The line a player pastes into Steam's launch options (the game's
+// Properties, General) so that Steam starts the game through the wrapper
+// lying in `toolFolder`: the wrapper's path as one word, then %command%.
+// In Windows style the word is quoted for Windows; in POSIX style for the
+// shell that Steam on Linux hands the line to.
+std::string LaunchOptionsLine(std::string_view toolFolder, const PathStyle& style);
+
+// The Linux path of a Windows path on Wine's drive Z: ("Z:\home\deck\x"
+// gives "/home/deck/x"); nothing for any other path.
+std::optional<std::string> LinuxPathOf(std::string_view windowsPath);
+
 // Windows, and Proton, compare names without regard to the case of ASCII
 // letters; the tool itself compares them exactly.
 std::string AsciiLower(std::string_view text);

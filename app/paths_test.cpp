@@ -44,6 +44,19 @@ TEST(PaksFolder, KeepsMultibyteNamesIntact) {
   EXPECT_EQ(PaksFolderFor(game + "Binaries\\Win64", kWindowsPaths), game + "Content\\Paks");
 }
 
+TEST(LaunchOptionsLine, QuotesTheWrapperForTheSystemThatStartsIt) {
+  EXPECT_EQ(LaunchOptionsLine("D:\\Games\\Hollow Voyage\\HollowVoyage\\Binaries\\Win64", kWindowsPaths),
+            "\"D:\\Games\\Hollow Voyage\\HollowVoyage\\Binaries\\Win64\\modpaths-launch.exe\" "
+            "%command%");
+  EXPECT_EQ(LaunchOptionsLine("/home/deck/Hollow Voyage/Binaries/Win64", kPosixPaths),
+            "\"/home/deck/Hollow Voyage/Binaries/Win64/modpaths-launch\" %command%");
+  EXPECT_EQ(LaunchOptionsLine("/home/a\"$`\\b", kPosixPaths),
+            "\"/home/a\\\"\\$\\`\\\\b/modpaths-launch\" %command%");
+  EXPECT_EQ(LinuxPathOf("Z:\\home\\deck\\Game"), "/home/deck/Game");
+  EXPECT_EQ(LinuxPathOf("z:/home"), "/home");
+  EXPECT_EQ(LinuxPathOf("D:\\Games"), std::nullopt);
+}
+
 // Whatever folder of the game a player names, it is the same game.
 TEST(GameFolder, ResolvesEveryFolderAPlayerMightNameToTheSameGame) {
   const FolderExists exists = [](const std::string& folder) {

@@ -32,9 +32,13 @@ Obstacle FindObstacle(const RunPaths& paths, std::vector<uint8_t>& templateBytes
 
 RunResult RunTool(const ToolInputs& inputs) {
   RunResult result;
-  result.paths = PathsFor(inputs, platform::kNativePaths);
+  RunPaths& paths = result.paths;
+  paths = PathsFor(inputs, platform::kNativePaths);
+  for (std::string* path : {&paths.templatePath, &paths.paksFolder, &paths.saveFolder, &paths.output})
+    *path = platform::FindCaseless(*path);
   std::vector<uint8_t> templateBytes;
-  switch (FindObstacle(result.paths, templateBytes)) {
+  result.obstacle = FindObstacle(paths, templateBytes);
+  switch (result.obstacle) {
     case Obstacle::None:
       break;
     case Obstacle::UnreadableTemplate:
@@ -44,13 +48,13 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
-  const std::vector<std::string> paths = CollectModPaths(result.paths.paksFolder);
-  if (!WriteModPathsSave(result.paths.output, templateBytes, paths)) {
+  const std::vector<std::string> packagePaths = CollectModPaths(paths.paksFolder);
+  if (!WriteModPathsSave(paths.output, templateBytes, packagePaths)) {
     result.outcome = Outcome::Failed;
     return result;
   }
   result.outcome = Outcome::Written;
-  result.packagePaths = paths.size();
+  result.packagePaths = packagePaths.size();
   return result;
 }
 

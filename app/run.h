@@ -56,13 +56,16 @@ Obstacle FindObstacle(const RunPaths& paths, std::vector<uint8_t>& templateBytes
 
 struct RunResult {
   Outcome outcome = Outcome::NothingToDo;
-  RunPaths paths;
-  uint64_t packagePaths = 0;  // in the save, when it was written
+  Obstacle obstacle = Obstacle::None;  // why nothing was written, if that is why
+  RunPaths paths;                      // as found on disk
+  uint64_t packagePaths = 0;           // in the save, when it was written
 };
 
 // The whole run: find what stands in the way, collect the package paths of
-// the mod containers and write the save. Silent: every outcome shows only
-// in the save and in the result.
+// the mod containers and write the save. Each path is found on disk in any
+// case where the system compares names exactly, as Wine finds the game's
+// files for it. Silent: every outcome shows only in the save and in the
+// result.
 RunResult RunTool(const ToolInputs& inputs);
 
 }  // namespace modpaths

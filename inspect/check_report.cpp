@@ -23,12 +23,33 @@ using platform::kNativePaths;
 const std::string kTool = "modpaths.exe";
 const std::string kToolFile = "modpaths" + std::string(platform::kExecutableSuffix);
 
+bool Exists(const std::string& folder, std::string_view name) {
+  return platform::PathExists(folder + kNativePaths.separator + std::string(name));
+}
+
+// What a player pastes into Steam so that the save is written before every
+// start of the game: the Windows line, and where the game lies on Linux (a
+// Z: path under Wine and Proton) the Steam Deck's.
+Json LaunchOptions(const std::string& toolFolder) {
+  const bool windows = kNativePaths.separator == '\\';
+  const std::optional<std::string> onLinux =
+      windows ? modpaths::LinuxPathOf(toolFolder) : std::optional<std::string>(toolFolder);
+  return Fields(
+      {{"windows",
+        windows ? Json(modpaths::LaunchOptionsLine(toolFolder, platform::kWindowsPaths)) : Json()},
+       {"steamDeck",
+        onLinux ? Json(modpaths::LaunchOptionsLine(*onLinux, platform::kPosixPaths)) : Json()},
+       {"wrapperInPlace",
+        Exists(toolFolder, modpaths::kWindowsLauncher) || Exists(toolFolder, modpaths::kLinuxLauncher)}});
+}
+
 // What stands between modpaths.exe and the save it writes for this game,
 // as problems: the tool itself, then what it meets when it runs.
 void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& paths,
                   modpaths::Obstacle obstacle, bool ownSave, Problems& problems) {
-  const std::string tool = game.toolFolder + kNativePaths.separator + kToolFile;
-  if (!platform::PathExists(tool)) {
+  // The launch wrapper runs the tool's own code.
+  if (!Exists(game.toolFolder, kToolFile) && !Exists(game.toolFolder, modpaths::kWindowsLauncher) &&
+      !Exists(game.toolFolder, modpaths::kLinuxLauncher)) {
     // A copy elsewhere finds no game: its rules start from its own folder.
     const std::string here = modpaths::GetExecutableDirectory();
     const std::string stray = here + kNativePaths.separator + kToolFile;
@@ -98,6 +119,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
     return doc;
   }
   doc["save"] = save;
+  doc["launchOptions"] = LaunchOptions(platform::AbsolutePath(game->toolFolder));
 
   // The mods' own mistakes count as well: a mod that cannot load does not
   // show up, however fresh the save.

@@ -194,6 +194,15 @@ std::string RenderCheck(const Json& report) {
         "differ between systems)\n";
   }
   RenderProblems(report, out);
+  const Json& launch = report["launchOptions"];
+  out += "\nTo have modpaths run before every start of the game, paste this line into Steam, "
+         "in the game's Properties, General, Launch Options";
+  out += launch["wrapperInPlace"].get<bool>()
+             ? ":\n"
+             : " (after copying modpaths-launch.exe, and for the Steam Deck modpaths-launch, "
+               "beside modpaths.exe):\n";
+  if (!launch["windows"].is_null()) out += "  Windows:     " + Str(launch["windows"]) + "\n";
+  if (!launch["steamDeck"].is_null()) out += "  Steam Deck:  " + Str(launch["steamDeck"]) + "\n";
   return out;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
-// The operating system as the tool sees it. platform_win32.cpp is the real
-// thing; platform_posix.cpp is a stand-in that lets the tool, its tests and
-// its tools run on Linux. Every path crossing this boundary is UTF-8.
+// The operating system as the tool sees it: platform_win32.cpp for Windows,
+// platform_posix.cpp for Linux, where the launch wrapper runs for Proton and
+// the Steam Deck (and the tool, its tests and its tools run for development).
+// Every path crossing this boundary is UTF-8.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,6 +90,9 @@ bool IsFolder(const std::string& path);
 // The process's current folder.
 std::optional<std::string> CurrentFolder();
 
+// The path from the root: a relative one is taken from the current folder.
+std::string AbsolutePath(const std::string& path);
+
 // Whether RenameOver could replace the file at `path` now: it is not
 // read-only, and no other process holds it open without letting it be
 // replaced. True when nothing is there.
@@ -110,5 +115,70 @@ bool IsConsole(bool error = false);
 // ends (started from Explorer, not from a terminal) and can read a key
 // press from it. Never on POSIX.
 bool OwnsConsoleWindow();
+
+// POSIX: the path with each component that does not exist as spelled found
+// without regard to the case of ASCII letters, as Wine finds the files of a
+// Windows program; from the first component found in no case on, the rest
+// stays as given. Windows compares names without case itself: as given.
+std::string FindCaseless(const std::string& path);
+
+// Environment and processes.
+
+using Environment = std::map<std::string, std::string>;
+
+// This process's environment, and one variable of it (nothing when unset).
+Environment CurrentEnvironment();
+std::optional<std::string> EnvironmentVariable(const std::string& name);
+
+// A started program: a pid on POSIX, a process handle on Windows; 0 or less
+// when it could not be started.
+using Process = int64_t;
+
+struct ProcessOptions {
+  std::optional<Environment> environment;  // exactly this one; nothing: this process's
+  std::string outputFile;                  // receives standard output when set
+  std::string errorFile;                   // receives standard error when set
+  bool noInput = false;                    // standard input from the null device
+  uint64_t fileSizeLimit = 0;              // RLIMIT_FSIZE in bytes (POSIX); 0: as it is
+};
+
+struct ProcessResult {
+  int exitStatus = -1;  // -1 when the program did not exit by itself
+  int signal = 0;       // the signal that ended it, if one did (POSIX)
+  long peakKilobytes = 0;
+  double seconds = 0;
+};
+
+// Starts argv[0] (looked up on PATH when it names no folder) with exactly
+// these arguments: on Windows each is quoted so that the program's own
+// splitting gives it back. The system's reason goes to `why` on failure.
+Process StartProgram(const std::vector<std::string>& argv, const ProcessOptions& options = {},
+                     std::string* why = nullptr);
+
+// Starts a command line exactly as it stands, its program being its first
+// token, in this process's folder and environment. Windows only: POSIX
+// programs take their arguments one by one, and this fails there.
+Process StartCommandLine(const std::string& commandLine, std::string* why = nullptr);
+
+ProcessResult WaitProgram(Process process);
+// Ends the program at once (SIGKILL, TerminateProcess); WaitProgram still
+// has to collect it.
+void KillProgram(Process process);
+
+// The full path of a program on PATH, or empty.
+std::string FindOnPath(const std::string& program);
+
+// The command line this program was started with, as the system holds it
+// (Windows); empty on POSIX.
+std::string OwnCommandLine();
+
+// Puts the program in this process's place (execvp), so that whoever waits
+// for this process waits for it. Returns only when that failed, with the
+// system's reason; on Windows, where a process cannot be replaced, always.
+std::string ReplaceProcess(const std::vector<std::string>& argv);
+
+// Tells a person something where there may be no console: a message box on
+// Windows (its text can be copied with Ctrl+C), standard error on POSIX.
+void ShowMessage(const std::string& title, const std::string& text, bool warning);
 
 }  // namespace platform

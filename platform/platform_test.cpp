@@ -73,6 +73,20 @@ TEST(ListFolder, GivesEveryEntryOnceWithoutDotAndDotDot) {
   EXPECT_FALSE(ListFolder(Native(dir / "missing")));
 }
 
+// Wine finds a Windows program's files whatever the case of their names;
+// so does the tool on POSIX, for the Steam Deck. Windows needs no help.
+TEST(FindCaseless, FindsEachNameInAnyCaseAndKeepsWhatIsMissing) {
+  TempDir dir;
+  testing_support::MakeFolders(dir / "content/PAKS");
+  WriteFile(dir / "content/PAKS/a.utoc", Bytes{});
+  const bool caseless = kNativePaths.separator == '\\';
+  EXPECT_EQ(FindCaseless(Native(dir / "Content/Paks/A.UTOC")),
+            Native(caseless ? dir / "Content/Paks/A.UTOC" : dir / "content/PAKS/a.utoc"));
+  EXPECT_EQ(FindCaseless(Native(dir / "CONTENT/Mods/x.utoc")),
+            Native(caseless ? dir / "CONTENT/Mods/x.utoc" : dir / "content/Mods/x.utoc"));
+  EXPECT_EQ(FindCaseless(Native(dir / "content/PAKS")), Native(dir / "content/PAKS"));
+}
+
 TEST(RenameOver, ReplacesAWritableTargetInOneStep) {
   TempDir dir;
   WriteFile(dir / "new", Bytes{1, 2});

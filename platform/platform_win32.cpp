@@ -13,9 +13,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
+#include "platform/command_line.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
 
@@ -39,6 +42,70 @@ bool IsDotOrDotDot(const wchar_t* name) {
 }
 
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::wstring Wide(const std::string& text) { return ToWide(NarrowToWide(text)); }
+
+// The system's own words for an error code.
+std::string Reason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = length > 0 ? ToNarrow(text) : "error " + std::to_string(error);
+  LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+    reason.pop_back();
+  return reason;
+}
+
+HANDLE InheritableFile(const std::string& path) {
+  if (path.empty()) return INVALID_HANDLE_VALUE;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileW(ForApi(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::map<Process, std::chrono::steady_clock::time_point>& StartTimes() {
+  static std::map<Process, std::chrono::steady_clock::time_point> times;
+  return times;
+}
+
+// CreateProcessW with this process's folder; `application` may be empty,
+// then the program is the command line's first token.
+Process Start(const std::wstring& application, std::wstring line, const ProcessOptions& options,
+              std::string* why) {
+  std::wstring block;
+  if (options.environment) {
+    for (const auto& [name, value] : *options.environment) block += Wide(name + "=" + value) + L'\0';
+    block += L'\0';
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  HANDLE output = InheritableFile(options.outputFile);
+  HANDLE error = InheritableFile(options.errorFile);
+  if (output != INVALID_HANDLE_VALUE || error != INVALID_HANDLE_VALUE || options.noInput) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = options.noInput ? nullptr : GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output != INVALID_HANDLE_VALUE ? output : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = error != INVALID_HANDLE_VALUE ? error : GetStdHandle(STD_ERROR_HANDLE);
+  }
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(
+      application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr, TRUE,
+      CREATE_UNICODE_ENVIRONMENT, options.environment ? block.data() : nullptr, nullptr, &startup,
+      &process);
+  const DWORD failure = started ? 0 : GetLastError();
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  if (error != INVALID_HANDLE_VALUE) CloseHandle(error);
+  if (!started) {
+    if (why) *why = Reason(failure);
+    return -1;
+  }
+  CloseHandle(process.hThread);
+  const auto handle = static_cast<Process>(reinterpret_cast<intptr_t>(process.hProcess));
+  StartTimes()[handle] = std::chrono::steady_clock::now();
+  return handle;
+}
 
 }  // namespace
 
@@ -201,6 +268,17 @@ std::optional<std::string> CurrentFolder() {
   return ToNarrow(buffer.c_str());
 }
 
+std::string AbsolutePath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return ToNarrow(full.c_str());
+}
+
 bool CanReplace(const std::string& path) {
   const std::wstring target = ForApi(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -227,6 +305,93 @@ void WriteText(std::string_view text, bool toError) {
   }
   std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
   std::fflush(toError ? stderr : stdout);
+}
+
+std::string FindCaseless(const std::string& path) { return path; }
+
+Environment CurrentEnvironment() {
+  Environment env;
+  wchar_t* block = GetEnvironmentStringsW();
+  if (block == nullptr) return env;
+  for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+    const std::string pair = ToNarrow(entry);
+    // Entries such as "=C:=C:\\" name the current folder of a drive.
+    const size_t equals = pair.find('=', 1);
+    if (equals != std::string::npos) env[pair.substr(0, equals)] = pair.substr(equals + 1);
+  }
+  FreeEnvironmentStringsW(block);
+  return env;
+}
+
+std::optional<std::string> EnvironmentVariable(const std::string& name) {
+  const std::wstring wide = Wide(name);
+  const DWORD size = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(wide.c_str(), value.data(), size);
+  value.resize(length);
+  return ToNarrow(value.c_str());
+}
+
+Process StartProgram(const std::vector<std::string>& argv, const ProcessOptions& options,
+                     std::string* why) {
+  if (argv.empty()) return -1;
+  const std::string program =
+      argv[0].find_first_of("\\/") == std::string::npos ? FindOnPath(argv[0]) : argv[0];
+  if (program.empty()) {
+    if (why) *why = Reason(ERROR_FILE_NOT_FOUND);
+    return -1;
+  }
+  std::string line;
+  for (const std::string& arg : argv) {
+    if (!line.empty()) line += ' ';
+    AppendQuoted(line, arg);
+  }
+  // A program deeper than MAX_PATH needs the prefix as much as a file does.
+  return Start(ForApi(program), Wide(line), options, why);
+}
+
+Process StartCommandLine(const std::string& commandLine, std::string* why) {
+  return Start({}, Wide(commandLine), {}, why);
+}
+
+ProcessResult WaitProgram(Process process) {
+  ProcessResult result;
+  if (process <= 0) return result;
+  HANDLE handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(process));
+  WaitForSingleObject(handle, INFINITE);
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[process])
+          .count();
+  StartTimes().erase(process);
+  DWORD code = 0;
+  if (GetExitCodeProcess(handle, &code)) result.exitStatus = static_cast<int>(code);
+  CloseHandle(handle);
+  return result;
+}
+
+void KillProgram(Process process) {
+  if (process > 0) TerminateProcess(reinterpret_cast<HANDLE>(static_cast<intptr_t>(process)), 137);
+}
+
+std::string FindOnPath(const std::string& program) {
+  std::wstring found(32768, L'\0');
+  const DWORD length = SearchPathW(nullptr, Wide(program).c_str(), L".exe",
+                                   static_cast<DWORD>(found.size()), found.data(), nullptr);
+  if (length == 0 || length >= found.size()) return {};
+  found.resize(length);
+  return ToNarrow(found.c_str());
+}
+
+std::string OwnCommandLine() { return ToNarrow(GetCommandLineW()); }
+
+std::string ReplaceProcess(const std::vector<std::string>&) {
+  return "a Windows process cannot be replaced by another";
+}
+
+void ShowMessage(const std::string& title, const std::string& text, bool warning) {
+  MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(),
+              MB_OK | MB_SETFOREGROUND | (warning ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 bool IsConsole(bool error) {

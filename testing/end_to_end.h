@@ -21,6 +21,7 @@ using Paths = std::vector<std::string>;
 // What the end-to-end tests run, from the environment or else from
 // e2e-settings.txt beside the test executable, which the build writes:
 //   MODPATHS_NATIVE_EXE      the native modpaths
+//   MODPATHS_NATIVE_LAUNCH   the native modpaths-launch
 //   MODPATHS_INSPECT_EXE     the native modpaths-inspect
 //   MODPATHS_WINDOWS_BUILD   the Windows build's folder (modpaths.exe)
 //   MODPATHS_WINE_RUN        cmake/wine-run, the one Wine launcher

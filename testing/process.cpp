@@ -1,9 +1,13 @@
 #include "testing/process.h"
 
-// What is the same on both systems; the rest is in process_posix.cpp and
-// process_win32.cpp.
-
 namespace testing_support {
+
+Process StartProgram(const std::vector<std::string>& argv, const Environment& env,
+                     RunOptions options) {
+  options.environment = env;
+  options.noInput = true;
+  return platform::StartProgram(argv, options);
+}
 
 RunResult RunMeasured(const std::vector<std::string>& argv, const Environment& env,
                       const RunOptions& options) {

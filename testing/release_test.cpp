@@ -3,6 +3,7 @@
 // on the same installation, and both executables' version resource and
 // manifest read back from the PE files.
 
+#include <cstdio>
 #include <cstring>
 
 #include "testing/end_to_end.h"
@@ -101,7 +102,8 @@ TEST_F(ReleaseZip, HoldsTheExecutablesAndPlainTextsForPlayers) {
   std::vector<std::string> names = ListNames(folder_);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"CHANGELOG.txt", "LICENSE.txt", "README.txt",
-                                             "modpaths-inspect.exe", "modpaths.exe"}));
+                                             "modpaths-inspect.exe", "modpaths-launch",
+                                             "modpaths-launch.exe", "modpaths.exe"}));
   EXPECT_EQ(ListNames(unpacked_.path()), std::vector<std::string>{kFolder});
   const Bytes changes = ReadFile(folder_ + "/CHANGELOG.txt");
   EXPECT_NE(std::string(changes.begin(), changes.end()).find("## [" MODPATHS_VERSION "] - "),
@@ -183,8 +185,47 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
             std::string::npos);
 }
 
-TEST_F(ReleaseZip, BothExecutablesCarryTheVersionAndTheManifest) {
-  for (const std::string name : {"modpaths", "modpaths-inspect"}) {
+// On the Steam Deck the zip is unpacked by a file manager or unzip: the
+// Linux wrapper must come out able to run, and run anywhere.
+TEST_F(ReleaseZip, ItsLinuxWrapperUnzipsExecutableAndRuns) {
+  const std::string unzip = FindOnPath("unzip");
+  if (unzip.empty()) {
+    if (RequireWine()) FAIL() << "unzip is not installed";
+    GTEST_SKIP() << "unzip is not installed";
+  }
+  TempDir unzipped;
+  ASSERT_EQ(RunProgram({unzip, "-q", Setting("MODPATHS_RELEASE_ZIP"), "-d", unzipped.path()},
+                       runner_->Env()),
+            0);
+  const std::string wrapper = unzipped / (kFolder + "/modpaths-launch");
+  const Bytes elf = ReadFile(wrapper);
+  ASSERT_GT(elf.size(), 20u);
+  EXPECT_EQ(Bytes(elf.begin(), elf.begin() + 4), Hex("7F 45 4C 46"));
+  EXPECT_EQ(elf[4], 2) << "not 64-bit";
+  EXPECT_EQ(elf[18] | elf[19] << 8, 0x3E) << "not x86-64";
+
+  // Run as unpacked, in a game whose prefix Steam names, with no command.
+  Installation install(*runner_, "Game");
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("53 41 56 45"));
+  MakeFolders(unpacked_ / "prefix/pfx/drive_c/users/steamuser/Saved Games/Corvane/HollowVoyage");
+  Environment env = runner_->Env();
+  env["STEAM_COMPAT_DATA_PATH"] = unpacked_ / "prefix";
+  RunOptions options;
+  options.outputFile = unpacked_ / "launch.txt";
+  // Moved, not copied: the test keeps the bit the zip gave it.
+  ASSERT_EQ(std::rename(wrapper.c_str(), (install.binaries + "/modpaths-launch").c_str()), 0);
+  EXPECT_EQ(RunMeasured({install.binaries + "/modpaths-launch"}, env, options).exitStatus, 0);
+  const Bytes said = ReadFile(options.outputFile);
+  EXPECT_NE(std::string(said.begin(), said.end()).find("/modpaths-launch\" %command%"),
+            std::string::npos)
+      << std::string(said.begin(), said.end());
+  EXPECT_TRUE(FileExists(unpacked_ /
+                         "prefix/pfx/drive_c/users/steamuser/Saved Games/Corvane/HollowVoyage/"
+                         "ModManager_ModPaths.sav"));
+}
+
+TEST_F(ReleaseZip, EveryWindowsExecutableCarriesTheVersionAndTheManifest) {
+  for (const std::string name : {"modpaths", "modpaths-inspect", "modpaths-launch"}) {
     const Bytes exe = ReadFile(folder_ + "/" + name + ".exe");
     const Bytes version = ResourceOf(exe, 16);
     for (const std::string& text :

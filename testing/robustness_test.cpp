@@ -198,7 +198,9 @@ class SaveFailures : public EndToEnd {
 TEST_P(SaveFailures, AWriteFailingMidwayKeepsThePreviousSave) {
   if (IsWine()) GTEST_SKIP() << "the file-size limit would apply to Wine itself";
   WriteFile(install_->binaries + "/SourceSave.sav", Bytes(1 << 20, 0x42));
-  const RunResult run = runner_->Run(install_->executable, RunOptions{256 * 1024, {}, {}});
+  RunOptions limited;
+  limited.fileSizeLimit = 256 * 1024;
+  const RunResult run = runner_->Run(install_->executable, limited);
   EXPECT_EQ(run.exitStatus, 1) << "a failure must not look like success";
   ExpectPreviousSaveAlone();
 }

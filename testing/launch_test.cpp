@@ -1,0 +1,149 @@
+// The launch wrappers as Steam runs them, with the game's command after
+// them: modpaths-launch natively in a fake Steam library, as on a Steam
+// Deck, and modpaths-launch.exe under Wine.
+
+#include "testing/end_to_end.h"
+
+namespace {
+
+using namespace testing_support;
+
+// Arguments that a shell or a careless quoting would change.
+const std::vector<std::string> kArguments = {
+    "-dx12", "a b", "", "say \"hi\"", "C:\\trailing\\", "C:\\my folder\\", "\xD0\xA9\xD0\xB8\xD1\x82"};
+
+// The zero-ended strings of a record file.
+std::vector<std::string> Recorded(const std::string& file) {
+  const Bytes bytes = ReadFile(file);
+  std::vector<std::string> strings;
+  std::string current;
+  for (const uint8_t byte : bytes) {
+    if (byte == 0) {
+      strings.push_back(current);
+      current.clear();
+    } else {
+      current += static_cast<char>(byte);
+    }
+  }
+  return strings;
+}
+
+// A Steam library holding the game as Steam installs it, its app manifest
+// and its Proton prefix. The fixed names are spelled otherwise than the
+// tool spells them, as Wine lets them be.
+struct SteamLibrary {
+  SteamLibrary() {
+    MakeFolders(tools);
+    MakeFolders(saveFolder);
+    WriteFile(steamapps + "/appmanifest_1234560.acf",
+              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
+    WriteFile(steamapps + "/appmanifest_228980.acf",
+              "\"AppState\"\n{\n\t\"installdir\"\t\t\"Steamworks Shared\"\n}\n");
+    WriteFile(tools + "/SourceSave.sav", Hex("47 56 41 53"));
+    EXPECT_TRUE(PlaceContainer(game + "/content/paks/Mods/Sails.utoc", ModTree("Sails", {"S.uasset"})));
+    EXPECT_TRUE(PlaceContainer(game + "/content/paks/Hull.utoc", ModTree("Hull", {"H.uasset"})));
+  }
+
+  TempDir root;
+  const std::string steamapps = root / "Steam Library/steamapps";
+  const std::string game = steamapps + "/common/Hollow Voyage/HollowVoyage";
+  const std::string tools = game + "/Binaries/Win64";
+  const std::string compat = steamapps + "/compatdata/1234560";
+  const std::string profile = compat + "/pfx/drive_c/users/steamuser";
+  const std::string saveFolder = profile + "/saved games/corvane/HollowVoyage";
+  const std::string save = saveFolder + "/ModManager_ModPaths.sav";
+};
+
+TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  SteamLibrary steam;
+  WriteFile(steam.tools + "/modpaths-launch", ReadFile(wrapper));
+  MakeExecutable(steam.tools + "/modpaths-launch");
+  WriteFile(steam.tools + "/modpaths", ReadFile(Setting("MODPATHS_NATIVE_EXE")));
+  MakeExecutable(steam.tools + "/modpaths");
+  const std::string recorder = steam.root / "game.sh";
+  WriteFile(recorder,
+            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done >\"$MODPATHS_RECORD\"\nexit 7\n");
+  MakeExecutable(recorder);
+  Environment env{{"PATH", "/usr/bin:/bin"}, {"MODPATHS_RECORD", steam.root / "record"}};
+  std::vector<std::string> command{steam.tools + "/modpaths-launch", recorder};
+  command.insert(command.end(), kArguments.begin(), kArguments.end());
+
+  // What modpaths itself writes there, with that profile as its home.
+  ASSERT_EQ(RunProgram({steam.tools + "/modpaths"}, {{"HOME", steam.profile}}), 0);
+  const Bytes expected = ReadFile(steam.save);
+  ASSERT_GT(expected.size(), 4u + 17u);
+
+  // Started by Steam, which names the prefix; then by hand, from the
+  // manifest.
+  for (const bool bySteam : {true, false}) {
+    SCOPED_TRACE(bySteam ? "STEAM_COMPAT_DATA_PATH" : "the app manifest");
+    RemoveTree(steam.save);
+    Environment started = env;
+    if (bySteam) started["STEAM_COMPAT_DATA_PATH"] = steam.compat;
+    EXPECT_EQ(RunProgram(command, started), 7);
+    EXPECT_EQ(Recorded(steam.root / "record"), kArguments);
+    EXPECT_EQ(ReadFile(steam.save), expected);
+  }
+
+  // Nothing that stops the save stops the game.
+  RemoveTree(steam.root / "record");
+  RemoveTree(steam.compat + "/pfx/drive_c/users/steamuser/saved games/corvane");
+  EXPECT_EQ(RunProgram(command, env), 7);
+  EXPECT_EQ(Recorded(steam.root / "record"), kArguments);
+  RemoveTree(steam.tools + "/SourceSave.sav");
+  EXPECT_EQ(RunProgram(command, env), 7);
+  env["SteamAppId"] = "999";  // a prefix that is not there
+  EXPECT_EQ(RunProgram(command, env), 7);
+
+  RunOptions options;
+  options.errorFile = steam.root / "error.txt";
+  EXPECT_EQ(RunMeasured({steam.tools + "/modpaths-launch", steam.root / "missing"}, env, options)
+                .exitStatus,
+            127);
+  const Bytes error = ReadFile(options.errorFile);
+  EXPECT_NE(std::string(error.begin(), error.end()).find("cannot start"), std::string::npos);
+}
+
+TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
+  auto runner = MakeRunner("wine");
+  if (const std::string why = runner->Unavailable(); !why.empty()) {
+    if (RequireWine()) FAIL() << why;
+    GTEST_SKIP() << why;
+  }
+  Installation install(*runner, "Game");
+  for (const char* helper : {"modpaths-launch.exe", "testing/modpaths-record-command.exe"}) {
+    const std::string name = std::string(helper).substr(std::string(helper).rfind('/') + 1);
+    WriteFile(install.binaries + "/" + name, ReadFile(WindowsBuildFile(helper)));
+  }
+  RemoveTree(install.saveFolder);
+  MakeFolders(install.saveFolder);
+  WriteFile(install.binaries + "/SourceSave.sav", Hex("47 56 41 53"));
+  ASSERT_TRUE(PlaceContainer(install.paks + "/Mods/Sails.utoc", ModTree("Sails", {"S.uasset"})));
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  const Bytes expected = ReadFile(install.output);
+  RemoveTree(install.output);
+
+  Environment env = runner->Env();
+  env["MODPATHS_RECORD"] = "Z:" + install.root / "record";
+  std::vector<std::string> arguments{"Z:" + install.binaries + "/modpaths-record-command.exe"};
+  arguments.insert(arguments.end(), kArguments.begin(), kArguments.end());
+  const std::string wrapper = install.binaries + "/modpaths-launch.exe";
+  EXPECT_EQ(RunProgram(runner->Command(wrapper, arguments), env), 7);
+  const std::vector<std::string> recorded = Recorded(install.root / "record");
+  ASSERT_FALSE(recorded.empty());
+  EXPECT_EQ(std::vector<std::string>(recorded.begin() + 1, recorded.end()), kArguments)
+      << "command line: " << recorded[0];
+  EXPECT_EQ(ReadFile(install.output), expected);
+
+  // A command that cannot start: a message box that no one can see (the
+  // tests run Wine without a display), and no exit status of 0.
+  EXPECT_NE(RunProgram(runner->Command(wrapper, {"Z:\\no\\such\\game.exe"}), env), 0);
+  // Double-clicked: it writes the save and says so.
+  RemoveTree(install.output);
+  EXPECT_EQ(RunProgram(runner->Command(wrapper, {}), env), 0);
+  EXPECT_EQ(ReadFile(install.output), expected);
+}
+
+}  // namespace
