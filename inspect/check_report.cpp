@@ -182,15 +182,16 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   for (const std::string& path : decoded.paths) ++inSave[path];
   Json added = Json::array();
   std::map<std::string, int64_t> given;
-  for (const auto& [container, own] : current.pathsByContainer) {
+  for (const MountedContainer& container : current.mods) {
     size_t missing = 0;
-    for (const std::string& path : own) {
+    for (const std::string& path : container.packagePaths) {
       ++given[path];
       if (given[path] > inSave[path]) ++missing;
     }
     if (missing > 0) {
-      added.push_back(
-          Json{{"path", container}, {"packagePaths", own.size()}, {"missing", missing}});
+      added.push_back(Fields({{"path", container.path},
+                              {"packagePaths", container.packagePaths.size()},
+                              {"missing", missing}}));
     }
   }
   int64_t removed = 0;

@@ -52,6 +52,11 @@ void Problems::Add(std::string_view code, const std::string& message) {
   details_.push_back(Fields({{"code", code}, {"message", message}}));
 }
 
+void Problems::Add(std::string_view code, const std::string& message, Json fields) {
+  Add(code, message);
+  for (auto& [key, value] : fields.items()) details_.back()[key] = std::move(value);
+}
+
 void Problems::Add(const Problems& other, const std::string& prefix) {
   for (const Json& detail : other.details_) {
     Json copy = detail;

@@ -30,6 +30,8 @@ Json Document(std::string_view command);
 class Problems {
  public:
   void Add(std::string_view code, const std::string& message);
+  // With more fields in its detail, after code and message.
+  void Add(std::string_view code, const std::string& message, Json fields);
   // Another list's problems, each message after `prefix`.
   void Add(const Problems& other, const std::string& prefix);
   bool empty() const { return messages_.empty(); }

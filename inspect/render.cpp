@@ -94,6 +94,11 @@ std::string RenderToc(const Json& report) {
                 flags["unknownBits"] != 0 ? " (and unknown bits)" : "");
   out += flagLine;
 
+  out += "engine order: " +
+         (report["order"].is_null()
+              ? std::string("- (it lies below no Content\\Paks)")
+              : Str(report["order"]) + " (the higher mounts over the lower)") +
+         "\n";
   const Json& read = report["read"];
   out += "sections (file of " + Str(read["fileSize"]) + " bytes):\n";
   for (const Json& section : read["sections"]) {
@@ -138,8 +143,10 @@ std::string RenderScan(const Json& report) {
   }
   out += "mod containers (" + std::to_string(report["containers"].size()) + "):\n";
   for (const Json& container : report["containers"]) {
-    out +=
-        "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) + " package paths\n";
+    out += "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) +
+           (container["packagePaths"] == 1 ? " package path" : " package paths") +
+           ", engine order " + Str(container["order"]) +
+           (container["mounted"].get<bool>() ? "" : " (not mounted: no .pak)") + "\n";
     ReadSummary(container["read"], out, "    ");
     WalkSummary(container["walk"], out, "    ");
   }

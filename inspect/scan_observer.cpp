@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/paths.h"
+#include "inspect/mount_order.h"
 #include "inspect/read_report.h"
 #include "platform/platform.h"
 
@@ -38,6 +39,38 @@ std::string MeantUtoc(std::string_view name) {
   if (lower.size() <= 5 || lower.compare(lower.size() - 5, 5, ".utoc") != 0) return {};
   std::string meant = trimmed.substr(0, trimmed.size() - 5) + ".utoc";
   return meant == name ? std::string() : meant;
+}
+
+// The ContainerId in the header of the container at `path`, which is all
+// that is read of it.
+std::optional<uint64_t> ContainerIdOf(const std::string& path) {
+  Tessel::SerializeContext context;
+  context.Open(path, Tessel::OpenMode::Read);
+  IoStore::FIoStoreTocHeader header;
+  header.Serialize(&context);
+  if (context.serializer->IsFailed()) return std::nullopt;
+  return header.ContainerId;
+}
+
+// A container as the messages name it: its path below the paks folder,
+// its order, and the mark that raised the order.
+std::string Described(const MountedContainer& container, std::string_view paks) {
+  const std::string_view below = std::string_view(container.path).substr(paks.size() + 1);
+  const bool patch = container.order >= 100 && container.enginePath.size() >= 6 &&
+                     modpaths::SameLetters(
+                         std::string_view(container.enginePath).substr(container.enginePath.size() - 6),
+                         "_P.pak");
+  return std::string(below) + " (order " + std::to_string(container.order) +
+         (patch ? ", _P" : "") + (container.mounted ? "" : ", not mounted: no .pak") + ")";
+}
+
+Json ContainersJson(const std::vector<size_t>& indices, const std::vector<MountedContainer>& all) {
+  Json list = Json::array();
+  for (const size_t c : indices) {
+    list.push_back(Fields(
+        {{"path", all[c].path}, {"order", all[c].order}, {"mounted", all[c].mounted}}));
+  }
+  return list;
 }
 
 // The base game's own paks, which come with its containers or stand alone:
@@ -88,6 +121,12 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
                      path +
                          ": has the name of one of the game's own containers, so modpaths "
                          "skips it: rename it");
+      } else if (const auto id = ContainerIdOf(path)) {
+        MountedContainer base = AsMounted(path);
+        base.baseGame = true;
+        base.mounted = true;  // the engine mounts global.utoc without a pak
+        base.containerId = *id;
+        baseGame.push_back(std::move(base));
       }
       break;
     case modpaths::Decision::NotUtoc:
@@ -115,9 +154,13 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
                         const std::vector<std::string>& packagePaths) {
   Problems own;
   DiagnoseContainer(path, toc, report, walk, packagePaths, folders_, own);
+  MountedContainer mod = AsMounted(path);
   if (describe_) {
     Json& container = containers.emplace_back(Fields({{"path", path},
                                                       {"packagePaths", packagePaths.size()},
+                                                      {"order", mod.order},
+                                                      {"mounted", mod.mounted},
+                                                      {"containerId", toc.Header.ContainerId},
                                                       {"read", nullptr},
                                                       {"walk", nullptr},
                                                       {"problems", own.Messages()},
@@ -125,44 +168,96 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
     container["read"] = ReadJson(report, toc);
     container["walk"] = WalkJson(walk, toc, report);
   }
-  pathsByContainer.emplace_back(path, packagePaths);
+  mod.containerId = toc.Header.ContainerId;
+  mod.chunkDigest = ChunkDigest(toc);
+  mod.packagePaths = packagePaths;
+  mods.push_back(std::move(mod));
   problems.Add(own, path + ": ");
-  if (progress_) progress_(pathsByContainer.size(), toRead_);
+  if (progress_) progress_(mods.size(), toRead_);
+}
+
+MountedContainer ScanObserver::AsMounted(const std::string& path) {
+  MountedContainer container;
+  container.path = path;
+  const std::string folder(platform::ParentFolder(path, platform::kNativePaths));
+  const std::string name(platform::BaseName(path, platform::kNativePaths));
+  const std::string stem = name.substr(0, name.rfind('.'));
+  container.mounted = folders_.Find(folder, stem + ".pak").has_value();
+  container.enginePath = EnginePakPathOf(path).value_or(EnginePakPath(stem + ".pak"));
+  container.order = PakOrder(container.enginePath);
+  return container;
 }
 
 void ScanObserver::Finish() {
-  // The engine keeps one package per name, compared without case.
-  std::map<std::string, std::vector<size_t>> byName;
-  std::map<std::string, std::string> spelled;
-  for (size_t c = 0; c < pathsByContainer.size(); ++c) {
-    for (const std::string& path : pathsByContainer[c].second) {
-      std::vector<size_t>& givers = byName[modpaths::AsciiLower(path)];
-      if (givers.empty() || givers.back() != c) givers.push_back(c);
-      spelled.emplace(modpaths::AsciiLower(path), path);
+  std::vector<MountedContainer> all = mods;
+  all.insert(all.end(), baseGame.begin(), baseGame.end());
+  const Collisions collisions = FindCollisions(all);
+  for (const Conflict& conflict : collisions.conflicts) {
+    const std::vector<size_t>& givers = conflict.containers;
+    std::vector<std::string> names;
+    for (const size_t c : givers) names.push_back(all[c].path);
+    std::string joined;
+    for (size_t i = 0; i < names.size(); ++i)
+      joined += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    const MountedContainer& first = all[givers.front()];
+    std::string why;
+    if (!first.mounted) {
+      why = "None of them is mounted (no .pak beside them), so the game loads none of them";
+    } else {
+      why = "The game loads them from " + Described(first, paks_) + " rather than ";
+      for (size_t i = 1; i < givers.size(); ++i)
+        why += (i == 1 ? "" : ", ") + Described(all[givers[i]], paks_);
+      const MountedContainer& second = all[givers[1]];
+      if (second.mounted && second.order == first.order) {
+        why += "; at the same order its path sorts lower, so the engine mounts it last and it "
+               "takes priority";
+      }
     }
-  }
-  std::map<std::vector<size_t>, std::vector<std::string>> shared;
-  for (const auto& [name, givers] : byName) {
-    if (givers.size() > 1) shared[givers].push_back(spelled[name]);
-  }
-  for (const auto& [givers, paths] : shared) {
-    std::string names;
-    for (size_t i = 0; i < givers.size(); ++i) {
-      names += (i == 0                   ? ""
-                : i + 1 == givers.size() ? " and "
-                                         : ", ") +
-               pathsByContainer[givers[i]].first;
-    }
-    const std::string examples = Examples(paths, paths.size());
+    const std::string mix =
+        conflict.mayDiffer
+            ? ". Their versions may differ, and then the game may mix them: each package's entry "
+              "in the package store comes from whichever container's header the loader reads "
+              "first, which is not fixed. Keep only the mod you want"
+            : ". They hold the same chunks, so either serves; keep one";
+    Json containersJson = ContainersJson(givers, all);
     problems.Add("conflict",
-                 names + " give the same " +
-                     (paths.size() == 1 ? std::string("package path")
-                                        : std::to_string(paths.size()) + " package paths") +
-                     " (compared without case, as the engine does): " + examples +
-                     ". The game loads only one of each: a pak whose name ends in _P is "
-                     "mounted with priority over one that does not, and otherwise the order "
-                     "is the engine's own; keep only the mod you want");
+                 joined + " give the same " +
+                     (conflict.packagePaths.size() == 1
+                          ? std::string("package path")
+                          : std::to_string(conflict.packagePaths.size()) + " package paths") +
+                     " (compared without case, as the engine does): " +
+                     Examples(conflict.packagePaths, conflict.packagePaths.size()) + ". " + why +
+                     mix,
+                 Fields({{"containers", std::move(containersJson)}}));
   }
+  for (const Clash& clash : collisions.clashes) {
+    const MountedContainer& kept = all[clash.containers.front()];
+    std::string others;
+    bool baseLost = false;
+    for (size_t i = 1; i < clash.containers.size(); ++i) {
+      const MountedContainer& lost = all[clash.containers[i]];
+      others += (i == 1 ? "" : ", ") + Described(lost, paks_);
+      baseLost = baseLost || lost.baseGame;
+    }
+    std::string message = "share the ContainerId " + std::to_string(clash.containerId) +
+                          " (fixed when a container is packed, whatever it is renamed to): the "
+                          "game keeps the package list of one container per ID, here that of " +
+                          Described(kept, paks_) + ", and finds none of the assets of " + others;
+    message += baseLost ? ". The base game's own assets in that container vanish, and the game "
+                          "will likely fail to start; pack the mod again under a name of its own"
+                        : kept.baseGame ? "; pack the mod again under a name of its own"
+                                        : "; pack one of them again under a name of its own, so "
+                                          "that it gets an ID of its own";
+    std::string names;
+    for (size_t i = 0; i < clash.containers.size(); ++i) {
+      const MountedContainer& container = all[clash.containers[i]];
+      names += (i == 0 ? "" : i + 1 == clash.containers.size() ? " and " : ", ") +
+               (container.baseGame ? "the base game's " : std::string()) + container.path;
+    }
+    problems.Add("container-id-clash", names + " " + message,
+                 Fields({{"containers", ContainersJson(clash.containers, all)}}));
+  }
+
   // The engine mounts a pak with the container of the same name beside it;
   // modpaths reads only the container.
   for (const std::string& pak : pakFiles_) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/discovery.h"
+#include "inspect/collisions.h"
 #include "inspect/diagnosis.h"
 #include "inspect/problems.h"
 
@@ -34,14 +35,21 @@ class ScanObserver : public modpaths::DiscoveryObserver {
             const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
             const std::vector<std::string>& packagePaths) override;
   // Once every container is read: the package paths two or more of them
-  // give (a container that repeats its own paths is no conflict), and the
-  // .pak files that come without a table of contents.
+  // give and the ContainerIds they share, with whose the game takes, and
+  // the .pak files that come without a table of contents.
   void Finish();
 
   Json entries = Json::array();
   Json containers = Json::array();
-  std::vector<std::pair<std::string, std::vector<std::string>>> pathsByContainer;
+  // The mod containers read, in listing order, then the base game's own
+  // in the paks folder, read no further than their headers.
+  std::vector<MountedContainer> mods;
+  std::vector<MountedContainer> baseGame;
   Problems problems;
+
+  // The engine's view of a container that modpaths lists at `path`: its
+  // pak as the engine knows it, its order, and whether that pak is there.
+  MountedContainer AsMounted(const std::string& path);
 
  private:
   std::string paks_;

@@ -4,6 +4,7 @@
 #include "extract/package_paths.h"
 #include "inspect/diagnosis.h"
 #include "inspect/inspect.h"
+#include "inspect/mount_order.h"
 #include "inspect/read_report.h"
 
 namespace inspect {
@@ -50,6 +51,9 @@ Json InspectToc(const std::string& path, bool listFiles) {
     return doc;
   }
   doc["header"] = HeaderJson(toc.Header);
+  // Where the engine puts it among the mods, from where it lies.
+  const std::optional<std::string> pak = EnginePakPathOf(path);
+  doc["order"] = pak ? Json(PakOrder(*pak)) : Json(nullptr);
   doc["read"] = ReadJson(report, toc);
 
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;

@@ -467,6 +467,18 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   Patch(place("Huge.utoc", ModTree("Huge", {"H.uasset"})), 24, 0x7FFFFFFF);  // TocEntryCount
   WriteFile(paks + "LegacyMod_P.pak", Bytes(64, 0x50));
   WriteFile(paks + "pakchunk1-WindowsNoEditor.pak", Bytes(64, 0x50));  // the base game's
+  // Packed from one chunk and renamed: one ContainerId for two mods, and
+  // for a mod and the base game.
+  place("pakchunk0-WindowsNoEditor.utoc", ModTree("Base", {"B.uasset"}));
+  for (const char* clone : {"Mods/CloneA.utoc", "~mods/CloneB_P.utoc"}) {
+    const std::string path = place(clone, ModTree("Clone", {std::string(clone + 5)}));
+    Patch(path, 56, 0xC105E);  // ContainerId, low word ...
+    Patch(path, 60, 0);        // ... and high word
+  }
+  const Bytes base = ReadFile(paks + "pakchunk0-WindowsNoEditor.utoc");
+  Bytes overrider = ReadFile(place("~mods/Chunk0_P.utoc", ModTree("Chunk0", {"C.uasset"})));
+  std::copy(base.begin() + 56, base.begin() + 64, overrider.begin() + 56);
+  WriteFile(paks + "~mods/Chunk0_P.utoc", overrider);
 
   const Inspected scan = Inspect({"scan", install.game});
   EXPECT_EQ(scan.exitStatus, 1);
@@ -502,7 +514,8 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
     for (const std::string& code : codes) EXPECT_TRUE(Says(scan, "[" + code + "]")) << code;
   }
   const std::set<std::string> all = Codes(scan.json["problemDetails"]);
-  for (const char* code : {"too-deep", "base-game-name", "near-miss-name", "conflict", "pak-only"}) {
+  for (const char* code : {"too-deep", "base-game-name", "near-miss-name", "conflict", "pak-only",
+                           "container-id-clash"}) {
     EXPECT_EQ(all.count(code), 1u) << code;
   }
   EXPECT_FALSE(Says(scan, "Double.utoc.utoc: looks like")) << "modpaths reads it";
@@ -515,6 +528,21 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
     EXPECT_TRUE(Says(scan, words)) << words << "\n" << scan.text;
   }
   EXPECT_FALSE(Says(scan, "Repeat.utoc give")) << "a container repeating itself is no conflict";
+  // Whose the game takes, first in each list: the higher order, else the
+  // path that sorts lower.
+  std::vector<std::vector<std::string>> winners;
+  for (const Json& detail : scan.json["problemDetails"]) {
+    if (!detail.contains("containers")) continue;
+    std::vector<std::string> order;
+    for (const Json& container : detail["containers"]) order.push_back(container["path"]);
+    winners.push_back(order);
+  }
+  EXPECT_EQ(winners, (std::vector<std::vector<std::string>>{
+                         {paks + "Good.utoc", paks + "Mods/Twin.utoc"},
+                         {paks + "~mods/CloneB_P.utoc", paks + "Mods/CloneA.utoc"},
+                         {paks + "~mods/Chunk0_P.utoc", paks + "pakchunk0-WindowsNoEditor.utoc"}}));
+  EXPECT_TRUE(Says(scan, "same order its path sorts lower")) << scan.text;
+  EXPECT_TRUE(Says(scan, "will likely fail to start")) << scan.text;
   EXPECT_EQ(scan.json["problems"].size(), scan.json["problemDetails"].size());
 
   const Inspected toc = Inspect({"toc", newer});

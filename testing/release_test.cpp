@@ -160,7 +160,10 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
       runner_->Env(), options);
   const Bytes sampleScan = ReadFile(options.outputFile);
   EXPECT_EQ(sample.exitStatus, 1);
-  for (const char* code : {"[conflict]", "[plugin-content]", "[encrypted]"}) {
+  for (const char* code :
+       {"[conflict]", "[plugin-content]", "[encrypted]", "[container-id-clash]",
+        "~mods\\HarbourLights_P.utoc (order 103, _P), and finds none of the assets of "
+        "Mods\\SailRigs.utoc (order 3)"}) {
     EXPECT_NE(std::string(sampleScan.begin(), sampleScan.end()).find(code), std::string::npos)
         << code;
   }
