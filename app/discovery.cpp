@@ -73,16 +73,15 @@ bool IsModContainer(std::string_view path, const platform::PathStyle& style) {
   return DecideFile(path, style) == Decision::ModContainer;
 }
 
-std::vector<std::string> CollectModPaths(const std::string& paksFolder,
-                                         DiscoveryObserver* observer) {
-  std::vector<std::string> packagePaths;
+void CollectModPaths(const std::string& paksFolder, const PackagePathSink& sink,
+                     DiscoveryObserver* observer) {
   for (const std::string& file : ListFiles(paksFolder, true, observer)) {
     if (!IsModContainer(file, platform::kNativePaths)) continue;
     // One container at a time: its tables are gone before the next is read.
     IoStore::FIoStoreTocResource toc;
     if (observer == nullptr) {
-      toc.LoadFromFile(file);
-      ExtractPackagePaths(toc, packagePaths);
+      toc.LoadIndexFromFile(file);
+      ExtractPackagePaths(toc, sink);
       continue;
     }
     IoStore::TocReadReport report;
@@ -91,8 +90,15 @@ std::vector<std::string> CollectModPaths(const std::string& paksFolder,
     toc.LoadFromFile(file, &report);
     ExtractPackagePaths(toc, own, &walk);
     observer->Read(file, toc, report, walk, own);
-    packagePaths.insert(packagePaths.end(), own.begin(), own.end());
+    for (const std::string& path : own) sink(path);
   }
+}
+
+std::vector<std::string> CollectModPaths(const std::string& paksFolder,
+                                         DiscoveryObserver* observer) {
+  std::vector<std::string> packagePaths;
+  CollectModPaths(
+      paksFolder, [&](std::string_view path) { packagePaths.emplace_back(path); }, observer);
   return packagePaths;
 }
 

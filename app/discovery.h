@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "extract/directory_walk.h"
+#include "extract/package_paths.h"
 #include "iostore/toc_resource.h"
 #include "platform/path_style.h"
 
@@ -57,5 +58,10 @@ bool IsModContainer(std::string_view path, const platform::PathStyle& style);
 // immediate subfolders, container by container in listing order.
 std::vector<std::string> CollectModPaths(const std::string& paksFolder,
                                          DiscoveryObserver* observer = nullptr);
+
+// The same, each handed to `sink` as it is made, nothing kept. Without an
+// observer only what the paths need is read of each container.
+void CollectModPaths(const std::string& paksFolder, const PackagePathSink& sink,
+                     DiscoveryObserver* observer = nullptr);
 
 }  // namespace modpaths

@@ -48,13 +48,18 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
-  const std::vector<std::string> packagePaths = CollectModPaths(paths.paksFolder);
-  if (!WriteModPathsSave(paths.output, templateBytes, packagePaths)) {
+  // Each path goes straight into the save's bytes.
+  SaveEncoder save(templateBytes);
+  CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
+    save.Add(packagePath);
+    ++result.packagePaths;
+  });
+  if (!WriteSaveBytes(paths.output, save.Finish())) {
     result.outcome = Outcome::Failed;
+    result.packagePaths = 0;
     return result;
   }
   result.outcome = Outcome::Written;
-  result.packagePaths = packagePaths.size();
   return result;
 }
 

@@ -31,20 +31,6 @@ class ClosingMarker : public IoStore::SerializableClass {
   uint32_t zero = 0;
 };
 
-// Everything after the template: the paths as a TArray of FString, then the
-// closing marker. The template's bytes go out one per call, like every byte
-// buffer.
-void SerializeSave(Tessel::SerializeContext* context, const std::vector<uint8_t>& templateBytes,
-                   const std::vector<std::string>& paths) {
-  // Saving only reads the buffer it is given.
-  IoStore::SerializeArray(context, const_cast<uint8_t*>(templateBytes.data()), templateBytes.size(),
-                          1);
-  IoStore::TArray<FString>::SaveEach(context, static_cast<int32_t>(paths.size()), [&](int32_t i) {
-    return FString(paths[static_cast<size_t>(i)]);
-  });
-  ClosingMarker().Serialize(context);
-}
-
 // Claims a new file beside `outputPath` that no one else is using.
 bool CreateTemporaryFile(const std::string& outputPath, std::string& temporary) {
   const std::string stem = outputPath + "." + std::to_string(platform::ProcessId());
@@ -72,8 +58,31 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes) {
   return !reader.IsFailed();
 }
 
-bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
-                       const std::vector<std::string>& paths) {
+SaveEncoder::SaveEncoder(const std::vector<uint8_t>& templateBytes) {
+  context_.OpenMemory(&bytes_);
+  bytes_.reserve(templateBytes.size() + 4 + ClosingMarker::kEncodedSize);
+  // Saving only reads the buffer it is given.
+  IoStore::SerializeArray(&context_, const_cast<uint8_t*>(templateBytes.data()),
+                          templateBytes.size(), 1);
+  countAt_ = context_.serializer->Tell();
+  context_.serializer->Serialize(&count_, sizeof count_, true);
+}
+
+void SaveEncoder::Add(std::string_view path) {
+  path_.text.assign(path.begin(), path.end());
+  path_.length = static_cast<uint32_t>(path.size());
+  path_.Serialize(&context_);
+  ++count_;
+}
+
+std::vector<uint8_t> SaveEncoder::Finish() {
+  ClosingMarker().Serialize(&context_);
+  context_.serializer->Seek(countAt_);
+  context_.serializer->Serialize(&count_, sizeof count_, true);
+  return std::move(bytes_);
+}
+
+bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& bytes) {
   std::string temporary;
   if (!CreateTemporaryFile(outputPath, temporary)) return false;
 
@@ -81,7 +90,8 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
   {
     Tessel::SerializeContext context;
     context.Open(temporary, Tessel::OpenMode::Write);
-    SerializeSave(&context, templateBytes, paths);
+    // Writing only reads the buffer it is given.
+    IoStore::SerializeArray(&context, const_cast<uint8_t*>(bytes.data()), bytes.size(), 1);
     context.serializer->Close();
     written = !context.serializer->IsFailed();
   }
@@ -89,6 +99,11 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
   if (written && platform::RenameOver(temporary, outputPath)) return true;
   platform::RemoveFile(temporary);
   return false;
+}
+
+bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                       const std::vector<std::string>& paths) {
+  return WriteSaveBytes(outputPath, EncodeModPathsSave(templateBytes, paths));
 }
 
 namespace {
@@ -278,11 +293,9 @@ std::optional<uint64_t> FirstDifferenceFromTemplate(const std::vector<uint8_t>& 
 
 std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
                                         const std::vector<std::string>& paths) {
-  std::vector<uint8_t> bytes;
-  Tessel::SerializeContext context;
-  context.OpenMemory(&bytes);
-  SerializeSave(&context, templateBytes, paths);
-  return bytes;
+  SaveEncoder encoder(templateBytes);
+  for (const std::string& path : paths) encoder.Add(path);
+  return encoder.Finish();
 }
 
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,

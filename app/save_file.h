@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "serializer/serializable.h"
+#include "serializer/serializer.h"
 
 namespace modpaths {
 
@@ -24,16 +28,40 @@ namespace modpaths {
 // is 2 GiB or larger, or cannot be read to its end.
 bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes);
 
-// Writes the save to a temporary file beside `outputPath`, makes it reach the
-// disk, then replaces the output with it in one rename. On any failure the
-// temporary file is removed and an existing output stays exactly as it was.
-// True when the output was replaced.
-bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
-                       const std::vector<std::string>& paths);
+// Makes a save's bytes in memory as its paths come, one at a time, so that
+// they are never held twice. The list is a TArray of FString, whose count
+// comes first: it is written last, over a placeholder.
+class SaveEncoder {
+ public:
+  explicit SaveEncoder(const std::vector<uint8_t>& templateBytes);
+  SaveEncoder(const SaveEncoder&) = delete;
+  SaveEncoder& operator=(const SaveEncoder&) = delete;
 
-// The bytes WriteModPathsSave writes, made in memory.
+  void Add(std::string_view path);
+  // The whole save; the encoder is done with.
+  std::vector<uint8_t> Finish();
+
+ private:
+  std::vector<uint8_t> bytes_;
+  Tessel::SerializeContext context_;
+  int64_t countAt_ = 0;
+  int32_t count_ = 0;
+  IoStore::FString path_;  // one record, its buffer kept from path to path
+};
+
+// The save's bytes for the template and the paths.
 std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
                                         const std::vector<std::string>& paths);
+
+// Writes `bytes` to a temporary file beside `outputPath`, makes them reach
+// the disk, then replaces the output with it in one rename. On any failure
+// the temporary file is removed and an existing output stays exactly as it
+// was. True when the output was replaced.
+bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& bytes);
+
+// WriteSaveBytes of EncodeModPathsSave.
+bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                       const std::vector<std::string>& paths);
 
 // A save taken apart again, for tools that check one.
 struct DecodedSave {

@@ -15,7 +15,7 @@ class Walk {
  public:
   Walk(const StringTable& strings, const DirectoryTable& directories, const FileTable& files,
        WalkAnomalies& anomalies)
-      : strings_(strings.elements),
+      : strings_(strings),
         directories_(directories.elements),
         files_(files.elements),
         anomalies_(anomalies),
@@ -70,8 +70,8 @@ class Walk {
 
  private:
   uint64_t OutputBudget() const {
-    uint64_t tableBytes = 16 * uint64_t{directories_.size()} + 12 * uint64_t{files_.size()};
-    for (const IoStore::FString& name : strings_) tableBytes += 4 + uint64_t{name.length};
+    const uint64_t tableBytes = 16 * uint64_t{directories_.size()} +
+                                12 * uint64_t{files_.size()} + strings_.EncodedSize();
     return kPathBytesAllowance + kPathBytesPerTableByte * tableBytes;
   }
 
@@ -101,11 +101,11 @@ class Walk {
       return false;
     }
     met = true;
-    name = strings_[nameIndex].Value();
+    name = strings_[nameIndex];
     return true;
   }
 
-  const std::vector<IoStore::FString>& strings_;
+  const StringTable& strings_;
   const std::vector<IoStore::FIoDirectoryIndexEntry>& directories_;
   const std::vector<IoStore::FIoFileIndexEntry>& files_;
   WalkAnomalies& anomalies_;

@@ -12,7 +12,7 @@ namespace modpaths {
 
 using DirectoryTable = IoStore::TArray<IoStore::FIoDirectoryIndexEntry>;
 using FileTable = IoStore::TArray<IoStore::FIoFileIndexEntry>;
-using StringTable = IoStore::TArray<IoStore::FString>;
+using StringTable = IoStore::FStringArray;
 
 // What a walk met that a well-formed directory index never has. Each of
 // these ends the chain it was found in.

@@ -22,6 +22,18 @@ size_t CharacterLength(std::string_view text, size_t at) {
   return length;
 }
 
+constexpr std::string_view kPackageExtension = ".uasset";
+
+// Where the last ".uasset" starts, searched back from the end.
+size_t LastPackageExtension(std::string_view path) {
+  if (path.size() < kPackageExtension.size()) return std::string_view::npos;
+  for (size_t at = path.size() - kPackageExtension.size() + 1; at-- > 0;) {
+    if (path[at] == '.' && path.compare(at, kPackageExtension.size(), kPackageExtension) == 0)
+      return at;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 ContentCut ReduceAndFindContent(std::string& path) {
@@ -38,11 +50,14 @@ ContentCut ReduceAndFindContent(std::string& path) {
 }
 
 bool MakePackagePath(std::string_view filePath, std::string& out) {
+  // Rewriting neither adds nor splits a ".uasset" (it holds no "/", and
+  // "/Game/" ends in one): a path without one is dropped at once.
+  if (filePath.find(kPackageExtension) == std::string_view::npos) return false;
   out.assign(filePath);
   const ContentCut cut = ReduceAndFindContent(out);
   if (cut.content != std::string::npos) out.replace(0, cut.end, "/Game/");
 
-  const size_t extension = out.rfind(".uasset");
+  const size_t extension = LastPackageExtension(out);
   if (extension == std::string::npos) return false;
   out.resize(extension);
 
@@ -55,15 +70,22 @@ bool MakePackagePath(std::string_view filePath, std::string& out) {
   return true;
 }
 
-void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc,
-                         std::vector<std::string>& packagePaths, WalkAnomalies* anomalies) {
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackagePathSink& sink,
+                         WalkAnomalies* anomalies) {
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
   std::string packagePath;
   ForEachFilePath(
       index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
       [&](std::string_view filePath) {
-        if (MakePackagePath(filePath, packagePath)) packagePaths.push_back(packagePath);
+        if (MakePackagePath(filePath, packagePath)) sink(packagePath);
       },
+      anomalies);
+}
+
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc,
+                         std::vector<std::string>& packagePaths, WalkAnomalies* anomalies) {
+  ExtractPackagePaths(
+      toc, [&](std::string_view packagePath) { packagePaths.emplace_back(packagePath); },
       anomalies);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ ContentCut ReduceAndFindContent(std::string& path);
 // caller may reuse.
 bool MakePackagePath(std::string_view filePath, std::string& out);
 
+// Told each package path as it is made; the text is gone after the call.
+using PackagePathSink = std::function<void(std::string_view packagePath)>;
+
 // The package paths of a container's ".uasset" files, in walk order, with
 // nothing sorted or merged.
 std::vector<std::string> ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc);
@@ -42,6 +46,10 @@ std::vector<std::string> ExtractPackagePaths(const IoStore::FIoStoreTocResource&
 // `anomalies` when given.
 void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc,
                          std::vector<std::string>& packagePaths,
+                         WalkAnomalies* anomalies = nullptr);
+
+// The same, each handed to `sink`, nothing kept.
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackagePathSink& sink,
                          WalkAnomalies* anomalies = nullptr);
 
 }  // namespace modpaths

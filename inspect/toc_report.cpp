@@ -63,7 +63,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
                                {"mountPoint", std::string(index.MountPoint.Value())},
                                {"directories", index.DirectoryEntries.elements.size()},
                                {"files", index.FileEntries.elements.size()},
-                               {"strings", index.StringTable.elements.size()}};
+                               {"strings", index.StringTable.size()}};
 
   modpaths::WalkAnomalies walk;
   std::vector<std::string> packagePaths;

@@ -47,7 +47,7 @@ struct FIoDirectoryIndexResource : public SerializableClass {
   FString MountPoint;
   TArray<FIoDirectoryIndexEntry> DirectoryEntries;
   TArray<FIoFileIndexEntry> FileEntries;
-  TArray<FString> StringTable;
+  FStringArray StringTable;
 };
 
 }  // namespace IoStore

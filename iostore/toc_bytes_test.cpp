@@ -143,7 +143,7 @@ TEST(TocRecordBytes, AHandWrittenContainerDecodesToItsPackagePaths) {
   EXPECT_EQ(toc.CompressionMethodName[0], 0x62696C5Au);  // "Zlib"
   EXPECT_TRUE(toc.MoreCompressionMethodNames.empty());
   EXPECT_EQ(toc.DirectoryIndex.DirectoryEntries.elements.at(2).FirstFileEntry, 1u);
-  EXPECT_EQ(toc.DirectoryIndex.StringTable.elements.at(4).Value(), "Sail.uexp");
+  EXPECT_EQ(toc.DirectoryIndex.StringTable[4], "Sail.uexp");
   EXPECT_EQ(toc.ChunkMetas.elements.at(0).ChunkHash[0], 0xC0);
   EXPECT_EQ(toc.ChunkMetas.elements.at(0).Flags, 1);
 

@@ -32,6 +32,21 @@ bool OnlyChunkMetasLeft(SerializeContext* context, const FIoStoreTocResource& to
   return left == int64_t{FIoTocChunkMeta::kMinEncodedSize} * toc.Header.TocEntryCount;
 }
 
+// Moves the reader past `count` records of the kind, without making them,
+// when all their bytes are there; otherwise reads them into one scratch
+// record, so that the stream fails exactly where reading them would.
+template <typename Record>
+void PassOver(SerializeContext* context, int32_t count) {
+  Tessel::BaseSerializer& reader = *context->serializer;
+  const uint64_t bytes = uint64_t{Record::kMinEncodedSize} * static_cast<uint32_t>(count);
+  if (count > 0 && reader.BytesLeft() >= bytes) {
+    reader.Seek(reader.Tell() + static_cast<int64_t>(bytes));
+    return;
+  }
+  Record scratch;
+  for (int32_t i = 0; i < count && !reader.IsFailed(); ++i) scratch.Serialize(context);
+}
+
 }  // namespace
 
 void FIoChunkId::Serialize(SerializeContext* context) {
@@ -107,19 +122,31 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   // many records.
   const int64_t bodyBytes =
       chunks < 0 || blocks < 0 ? -1 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  if (!context->isLoading || context->serializer->CanHold(bodyBytes, 1, kTableCounts)) {
+  // Only loading can pass over the tables: saving writes what it holds.
+  const bool passOver = passOverTables_ && context->isLoading;
+  const bool fit =
+      !context->isLoading || context->serializer->CanHold(bodyBytes, 1, kTableCounts);
+  if (fit && !passOver) {
     ChunkIds.Resize(chunks);
     ChunkOffsetLengths.Resize(chunks);
     CompressionBlocks.Resize(blocks);
     ChunkMetas.Resize(chunks);
   }
 
-  for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
-  Tessel::MarkSection(context, "ChunkOffsetLengths");
-  for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
-  Tessel::MarkSection(context, "CompressionBlocks");
-  for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements)
-    block.Serialize(context);
+  if (passOver && fit) {
+    PassOver<FIoChunkId>(context, chunks);
+    Tessel::MarkSection(context, "ChunkOffsetLengths");
+    PassOver<FIoOffsetAndLength>(context, chunks);
+    Tessel::MarkSection(context, "CompressionBlocks");
+    PassOver<FIoStoreTocCompressedBlockEntry>(context, blocks);
+  } else {
+    for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
+    Tessel::MarkSection(context, "ChunkOffsetLengths");
+    for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
+    Tessel::MarkSection(context, "CompressionBlocks");
+    for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements)
+      block.Serialize(context);
+  }
 
   if (Header.ContainerFlags & ContainerFlags::Compressed) {
     Tessel::MarkSection(context, "CompressionMethodNames");
@@ -145,11 +172,21 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
     if (!NoDirectoryIndex) DirectoryIndex.Serialize(context);
   }
   Tessel::MarkSection(context, "ChunkMetas");
-  for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);
+  if (passOver && fit) {
+    PassOver<FIoTocChunkMeta>(context, chunks);
+  } else {
+    for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);
+  }
   Tessel::MarkSection(context, "end");
 }
 
 void FIoStoreTocResource::LoadFromFile(std::string path) { LoadFromFile(std::move(path), nullptr); }
+
+void FIoStoreTocResource::LoadIndexFromFile(std::string path) {
+  passOverTables_ = true;
+  LoadFromFile(std::move(path), nullptr);
+  passOverTables_ = false;
+}
 
 void FIoStoreTocResource::LoadFromFile(std::string path, TocReadReport* report) {
   Tessel::SerializeContext context;

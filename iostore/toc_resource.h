@@ -128,6 +128,12 @@ class FIoStoreTocResource : public SerializableClass {
   void LoadFromFile(std::string path);
   void LoadFromFile(std::string path, TocReadReport* report);
 
+  // Reads only what the directory index needs, for the tool: the tables
+  // around the index are passed over in the stream rather than built, and
+  // must be there all the same, so that a file cut short or stating counts
+  // it cannot hold fails as it would in LoadFromFile.
+  void LoadIndexFromFile(std::string path);
+
   FIoStoreTocHeader Header;
   TArray<FIoChunkId> ChunkIds;
   TArray<FIoOffsetAndLength> ChunkOffsetLengths;
@@ -143,6 +149,9 @@ class FIoStoreTocResource : public SerializableClass {
   bool NoDirectoryIndex = false;
   FIoDirectoryIndexResource DirectoryIndex;
   TArray<FIoTocChunkMeta> ChunkMetas;
+
+ private:
+  bool passOverTables_ = false;
 };
 
 }  // namespace IoStore

@@ -59,7 +59,7 @@ TEST_F(TocResourceTest, ReadsTheDirectoryIndexAt200ForTwoChunksAndOneBlock) {
   EXPECT_EQ(toc.ChunkOffsetLengths.elements.at(1).LengthTail, 1);
   EXPECT_EQ(toc.CompressionBlocks.elements.at(0).CompressedSizeHead, 0x7FFF);
   EXPECT_EQ(toc.DirectoryIndex.MountPoint.Value(), "../../../");
-  EXPECT_EQ(toc.DirectoryIndex.StringTable.elements.size(), 6u);
+  EXPECT_EQ(toc.DirectoryIndex.StringTable.size(), 6u);
   EXPECT_EQ(toc.ChunkMetas.elements.at(1).ChunkHash[31], 0xA1);
 }
 
@@ -208,8 +208,8 @@ TEST_F(TocResourceTest, EveryPrefixLoadsAndLeavesWhatIsPastTheCutAtZero) {
       EXPECT_TRUE(toc.DirectoryIndex.DirectoryEntries.elements.empty());
       EXPECT_EQ(toc.DirectoryIndex.MountPoint.Value(), "");
     }
-    EXPECT_LE(toc.DirectoryIndex.StringTable.elements.size(),
-              full.DirectoryIndex.StringTable.elements.size());
+    EXPECT_LE(toc.DirectoryIndex.StringTable.size(),
+              full.DirectoryIndex.StringTable.size());
   }
 }
 
@@ -233,7 +233,7 @@ TEST_F(TocResourceTest, RefusesCountsTheFileCannotHold) {
     EXPECT_EQ(loaded.ChunkIds.elements.capacity(), 0u);
     EXPECT_EQ(loaded.CompressionBlocks.elements.capacity(), 0u);
     EXPECT_EQ(loaded.ChunkMetas.elements.capacity(), 0u);
-    EXPECT_TRUE(loaded.DirectoryIndex.StringTable.elements.empty());
+    EXPECT_TRUE(loaded.DirectoryIndex.StringTable.empty());
   }
 }
 
@@ -245,7 +245,7 @@ TEST_F(TocResourceTest, RefusesSignatureSizesTheFileCannotHold) {
   FIoStoreTocResource loaded = Load(file);
   EXPECT_EQ(loaded.SignatureBlock.HashSize, 0u);
   EXPECT_EQ(loaded.SignatureBlock.TocSignature.capacity(), 0u);
-  EXPECT_TRUE(loaded.DirectoryIndex.StringTable.elements.empty());
+  EXPECT_TRUE(loaded.DirectoryIndex.StringTable.empty());
 
   // 20 x B for B = 2^31 - 1 does not wrap around 32 bits into something small.
   toc = MakeToc(SampleIndex(), 0, 0, ContainerFlags::Signed);

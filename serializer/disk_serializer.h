@@ -33,6 +33,7 @@ class DiskReader final : public DiskSerializer {
   }
   void Close() override { file_.Close(false); }
   bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override;
+  uint64_t BytesLeft() override { return file_.Remaining(); }
 };
 
 class DiskWriter final : public DiskSerializer {
@@ -49,6 +50,7 @@ class DiskWriter final : public DiskSerializer {
   // closed without failing can safely replace another.
   void Close() override { file_.Close(true); }
   bool CanHold(int64_t, uint64_t, std::string_view) override { return true; }
+  uint64_t BytesLeft() override { return UINT64_MAX; }
 };
 
 }  // namespace Tessel

@@ -47,6 +47,7 @@ class MemoryReader final : public MemorySerializer {
     }
   }
   bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override;
+  uint64_t BytesLeft() override { return failed_ ? 0 : Remaining(); }
 
  private:
   uint64_t Remaining() const {
@@ -81,6 +82,7 @@ class MemoryWriter final : public MemorySerializer {
     }
   }
   bool CanHold(int64_t, uint64_t, std::string_view) override { return true; }
+  uint64_t BytesLeft() override { return UINT64_MAX; }
 
  private:
   // A write after a Seek back, or on a failed or closed writer.

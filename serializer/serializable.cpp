@@ -20,9 +20,19 @@ void SerializeEach(Serializer& serializer, uint8_t* bytes, uint64_t count, uint6
 
 void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
                     uint64_t elementSize) {
+  Tessel::BaseSerializer& serializer = *context->serializer;
+  // One transfer moves what one per element would wherever no element is
+  // reversed on its own (single bytes, or no swapping) and, when reading,
+  // every byte is there, so that no element can fail alone. (A disk write
+  // that fails midway is then reported at the transfer's start.)
+  if (count > 1 && elementSize > 0 && (elementSize == 1 || !serializer.swapBytes) &&
+      count <= UINT64_MAX / elementSize && serializer.BytesLeft() >= count * elementSize) {
+    serializer.Serialize(destination, count * elementSize, false);
+    return;
+  }
   auto* bytes = static_cast<uint8_t*>(destination);
-  Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
-    SerializeEach(serializer, bytes, count, elementSize);
+  Tessel::WithConcreteSerializer(serializer, [&](auto& concrete) {
+    SerializeEach(concrete, bytes, count, elementSize);
   });
 }
 
@@ -98,6 +108,47 @@ void FString::Serialize(SerializeContext* context) {
     text.assign(value.begin(), value.end());
     text.push_back(0);
     length = static_cast<uint32_t>(text.size());
+  }
+}
+
+std::string_view FStringArray::operator[](size_t i) const {
+  const size_t start = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(text_).substr(start, ends_[i] - start);
+}
+
+void FStringArray::push_back(std::string_view value) {
+  text_ += value;
+  ends_.push_back(text_.size());
+  encodedSize_ += FString::kMinEncodedSize + value.size() + 1;
+}
+
+void FStringArray::Serialize(SerializeContext* context) {
+  auto count = static_cast<int32_t>(ends_.size());
+  context->serializer->Serialize(&count, sizeof count, true);
+  // One element, made anew for each string but keeping its buffer.
+  FString element;
+  if (context->isSaving) {
+    for (size_t i = 0; i < ends_.size(); ++i) {
+      const std::string_view value = (*this)[i];
+      element.text.assign(value.begin(), value.end());
+      element.length = static_cast<uint32_t>(value.size());
+      element.Serialize(context);
+    }
+    return;
+  }
+  // As TArray does: checked before anything grows.
+  if (!context->serializer->CanHold(count, FString::kMinEncodedSize, "count")) return;
+  text_.clear();
+  ends_.clear();
+  encodedSize_ = 0;
+  ends_.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    element.text.clear();
+    element.length = 0;
+    element.Serialize(context);
+    text_ += element.Value();
+    ends_.push_back(text_.size());
+    encodedSize_ += FString::kMinEncodedSize + element.length;
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,12 +30,12 @@ namespace IoStore {
 using Tessel::SerializeContext;
 using Tessel::IoStream::SerializableClass;
 
-// Moves `count` elements of `elementSize` bytes each, in place, one call per
-// element, so that a byte-order switch acts on each element alone.
+// Moves `count` elements of `elementSize` bytes each, in place, as one call
+// per element would, so that a byte-order switch acts on each element alone.
 void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
                     uint64_t elementSize);
 
-// Moves `count` bytes of an owned buffer, one call per byte. Loading makes a
+// Moves `count` bytes of an owned buffer, as one call per byte would. Loading makes a
 // new zero-filled buffer of `count` bytes first, unless the rest of the file
 // cannot hold them: then the buffer stays as it was and the stream fails.
 // Saving writes `count` bytes, zero-filling the buffer up to that length.
@@ -111,15 +112,29 @@ class TArray : public SerializableClass {
     for (T& element : elements) element.Serialize(context);
   }
 
-  // Saves `count` elements in the same layout, each made by `make(i)` just
-  // before it is written, so that a long list need not be held twice.
-  template <typename Make>
-  static void SaveEach(SerializeContext* context, int32_t count, Make&& make) {
-    context->serializer->Serialize(&count, sizeof count, true);
-    for (int32_t i = 0; i < count; ++i) make(i).Serialize(context);
-  }
-
   std::vector<T> elements;
+};
+
+// A TArray<FString> whose strings are kept end to end in one buffer: the
+// same layout, each element moved by FString's own Serialize, without a
+// heap block per string. Holds each string's value (up to its first zero).
+class FStringArray : public SerializableClass {
+ public:
+  void Serialize(SerializeContext* context) override;
+
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t i) const;
+  void push_back(std::string_view value);
+
+  // The bytes the strings take on disk, counts included; for one loaded,
+  // as they stood in the file.
+  uint64_t EncodedSize() const { return encodedSize_; }
+
+ private:
+  std::string text_;
+  std::vector<size_t> ends_;
+  uint64_t encodedSize_ = 0;
 };
 
 }  // namespace IoStore

@@ -100,14 +100,6 @@ TEST(TArray, StoresCountThenElements) {
   EXPECT_EQ(loaded.elements[1].Value(), "bc");
 }
 
-TEST(TArray, SavesElementsMadeOneAtATimeInTheSameLayout) {
-  const char* const texts[] = {"a", "bc"};
-  EXPECT_EQ(testing_support::SaveWith([&](Tessel::SerializeContext* context) {
-              TArray<FString>::SaveEach(context, 2, [&](int32_t i) { return FString(texts[i]); });
-            }),
-            SaveRecord(Strings({"a", "bc"})));
-}
-
 TEST(TArray, LoadingResizesToTheStoredCount) {
   TArray<FString> shrinking = Strings({"x", "y", "z"});
   EXPECT_EQ(LoadRecord(Hex("00 00 00 00"), shrinking), 0);

@@ -59,6 +59,10 @@ class BaseSerializer {
   // literal) in the failure. A writer always agrees.
   virtual bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) = 0;
 
+  // Bytes a reader still has before the end, 0 on a failed stream; a
+  // writer has room without end (UINT64_MAX). Asking fails nothing.
+  virtual uint64_t BytesLeft() = 0;
+
   bool swapBytes = false;
 
  protected:
