@@ -2,19 +2,23 @@
 
 namespace IoStore {
 
+// The fields go through an image of the record, in file order, one 32-bit
+// element each, so that the whole record can move in one transfer.
 void FIoDirectoryIndexEntry::Serialize(SerializeContext* context) {
-  Tessel::BaseSerializer& s = *context->serializer;
-  s.Serialize(&Name, 4, true);
-  s.Serialize(&FirstChildEntry, 4, true);
-  s.Serialize(&NextSiblingEntry, 4, true);
-  s.Serialize(&FirstFileEntry, 4, true);
+  uint32_t image[4] = {Name, FirstChildEntry, NextSiblingEntry, FirstFileEntry};
+  SerializeArray(context, image, 4, sizeof *image);
+  Name = image[0];
+  FirstChildEntry = image[1];
+  NextSiblingEntry = image[2];
+  FirstFileEntry = image[3];
 }
 
 void FIoFileIndexEntry::Serialize(SerializeContext* context) {
-  Tessel::BaseSerializer& s = *context->serializer;
-  s.Serialize(&Name, 4, true);
-  s.Serialize(&NextFileEntry, 4, true);
-  s.Serialize(&UserData, 4, true);
+  uint32_t image[3] = {Name, NextFileEntry, UserData};
+  SerializeArray(context, image, 3, sizeof *image);
+  Name = image[0];
+  NextFileEntry = image[1];
+  UserData = image[2];
 }
 
 void FIoDirectoryIndexResource::Serialize(SerializeContext* context) {

@@ -93,11 +93,6 @@ bool BufferedFile::Flush() {
   return true;
 }
 
-int64_t BufferedFile::Tell() const {
-  if (failed_) return -1;
-  return bufferStart_ + (cursor_ - buffer_.get());
-}
-
 void BufferedFile::Seek(int64_t position) {
   if (failed_) return;
   if (position < 0 || !Flush()) {
@@ -114,14 +109,6 @@ void BufferedFile::Seek(int64_t position) {
   }
   bufferStart_ = position;
   cursor_ = end_ = buffer_.get();
-}
-
-int64_t BufferedFile::Size() const { return failed_ ? -1 : size_; }
-
-uint64_t BufferedFile::Remaining() const {
-  const int64_t position = Tell();
-  if (failed_ || writing_ || position >= size_) return 0;
-  return static_cast<uint64_t>(size_ - position);
 }
 
 void BufferedFile::Close(bool sync) {

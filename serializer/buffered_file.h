@@ -36,7 +36,7 @@ class BufferedFile {
     if (size <= static_cast<uint64_t>(end_ - cursor_)) {
       if (size == 1) {
         *static_cast<uint8_t*>(data) = *cursor_;
-      } else {
+      } else if (size > 0) {
         std::memcpy(data, cursor_, static_cast<size_t>(size));
       }
       cursor_ += size;
@@ -50,7 +50,7 @@ class BufferedFile {
     if (size <= static_cast<uint64_t>(limit_ - cursor_)) {
       if (size == 1) {
         *cursor_ = *static_cast<const uint8_t*>(data);
-      } else {
+      } else if (size > 0) {
         std::memcpy(cursor_, data, static_cast<size_t>(size));
       }
       cursor_ += size;
@@ -60,15 +60,19 @@ class BufferedFile {
   }
 
   // -1 on a failed stream.
-  int64_t Tell() const;
+  int64_t Tell() const { return failed_ ? -1 : bufferStart_ + (cursor_ - buffer_.get()); }
   void Seek(int64_t position);
 
   // Length of a file opened for reading, taken when it was opened (the tool
   // reads files that nothing else changes meanwhile); -1 on a failed stream.
-  int64_t Size() const;
+  int64_t Size() const { return failed_ ? -1 : size_; }
 
   // Bytes between the position and the end of a file opened for reading.
-  uint64_t Remaining() const;
+  uint64_t Remaining() const {
+    const int64_t position = Tell();
+    if (failed_ || writing_ || position >= size_) return 0;
+    return static_cast<uint64_t>(size_ - position);
+  }
 
   // Writes out what is buffered and, when sync is set, makes it reach the
   // disk; then closes. Closing what is not open, or any failure on the way,

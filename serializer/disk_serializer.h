@@ -8,6 +8,7 @@ namespace Tessel {
 // The two disk kinds share one buffered stream and its position.
 class DiskSerializer : public BaseSerializer {
  public:
+  using BaseSerializer::BaseSerializer;
   int64_t Tell() override { return file_.Tell(); }
   void Seek(int64_t position) override { file_.Seek(position); }
   bool IsFailed() const override { return file_.IsFailed(); }
@@ -21,6 +22,7 @@ class DiskSerializer : public BaseSerializer {
 
 class DiskReader final : public DiskSerializer {
  public:
+  DiskReader() : DiskSerializer(Kind::DiskReader) {}
   int64_t GetSize() override { return file_.Size(); }
   // Inline, so that callers who know they hold a DiskReader get each
   // one-byte transfer down to a copy from the stream's buffer.
@@ -32,12 +34,24 @@ class DiskReader final : public DiskSerializer {
     }
   }
   void Close() override { file_.Close(false); }
-  bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override;
+  bool CanHold(int64_t count, uint64_t itemSize, std::string_view what) override {
+    if (count == 0) return true;
+    if (count > 0 && !file_.IsFailed() &&
+        (itemSize == 0 || static_cast<uint64_t>(count) <= file_.Remaining() / itemSize)) {
+      return true;
+    }
+    Refuse(count, itemSize, what);
+    return false;
+  }
   uint64_t BytesLeft() override { return file_.Remaining(); }
+
+ private:
+  void Refuse(int64_t count, uint64_t itemSize, std::string_view what);
 };
 
 class DiskWriter final : public DiskSerializer {
  public:
+  DiskWriter() : DiskSerializer(Kind::DiskWriter) {}
   int64_t GetSize() override { return 0; }
   void Serialize(void* data, uint64_t size, bool allowSwap) override {
     if (swapBytes && allowSwap) {

@@ -1,5 +1,7 @@
 #include "serializer/memory_serializer.h"
 
+#include <algorithm>
+
 namespace Tessel {
 
 void MemorySerializer::Fail(FailureKind kind, int64_t value, std::string_view what,
@@ -45,8 +47,13 @@ void MemoryWriter::WriteElsewhere(const void* data, uint64_t size) {
     Fail(FailureKind::WriteFailed);
     return;
   }
-  const auto at = static_cast<size_t>(position_);
-  if (output_->size() < at + size) output_->resize(at + size, 0);
+  const auto at = static_cast<uint64_t>(position_);
+  if (size > output_->max_size() - std::min<uint64_t>(at, output_->max_size())) {
+    Fail(FailureKind::WriteFailed);
+    return;
+  }
+  if (size == 0) return;
+  if (output_->size() < at + size) output_->resize(static_cast<size_t>(at + size), 0);
   std::memcpy(output_->data() + at, data, static_cast<size_t>(size));
   position_ += static_cast<int64_t>(size);
 }

@@ -10,6 +10,7 @@ namespace Tessel {
 // so that records and their tests, and the fuzz targets, need no files.
 class MemorySerializer : public BaseSerializer {
  public:
+  using BaseSerializer::BaseSerializer;
   int64_t Tell() override { return failed_ ? -1 : position_; }
   void Seek(int64_t position) override;
   bool IsFailed() const override { return failed_; }
@@ -28,18 +29,19 @@ class MemorySerializer : public BaseSerializer {
 // Reads a span of bytes it does not own.
 class MemoryReader final : public MemorySerializer {
  public:
-  MemoryReader(const uint8_t* data, uint64_t size) : data_(data), size_(size) {}
+  MemoryReader(const uint8_t* data, uint64_t size)
+      : MemorySerializer(Kind::MemoryReader), data_(data), size_(size) {}
 
   int64_t GetSize() override { return failed_ ? -1 : static_cast<int64_t>(size_); }
   void Serialize(void* data, uint64_t size, bool allowSwap) override {
     if (swapBytes && allowSwap) {
       ReadSwapped(data, size);
     } else if (!failed_ && size <= Remaining()) {
-      const uint8_t* from = data_ + position_;
+      // Nothing is addressed for nothing: the position may lie past the end.
       if (size == 1) {
-        *static_cast<uint8_t*>(data) = *from;
+        *static_cast<uint8_t*>(data) = data_[position_];
       } else if (size > 0) {
-        std::memcpy(data, from, static_cast<size_t>(size));
+        std::memcpy(data, data_ + position_, static_cast<size_t>(size));
       }
       position_ += static_cast<int64_t>(size);
     } else {
@@ -63,7 +65,10 @@ class MemoryReader final : public MemorySerializer {
 // Writes into a buffer it does not own, emptied when the writer is made.
 class MemoryWriter final : public MemorySerializer {
  public:
-  explicit MemoryWriter(std::vector<uint8_t>* output) : output_(output) { output_->clear(); }
+  explicit MemoryWriter(std::vector<uint8_t>* output)
+      : MemorySerializer(Kind::MemoryWriter), output_(output) {
+    output_->clear();
+  }
 
   int64_t GetSize() override { return 0; }
   void Serialize(void* data, uint64_t size, bool allowSwap) override {
@@ -73,7 +78,7 @@ class MemoryWriter final : public MemorySerializer {
       const auto* bytes = static_cast<const uint8_t*>(data);
       if (size == 1) {
         output_->push_back(*bytes);
-      } else {
+      } else if (size > 0) {
         output_->insert(output_->end(), bytes, bytes + size);
       }
       position_ += static_cast<int64_t>(size);

@@ -9,8 +9,20 @@ namespace IoStore {
 
 namespace {
 
+// SerializeArray on a serializer of a known kind, so that its calls are
+// direct: one transfer moves what one per element would wherever no
+// element is reversed on its own (single bytes, or no swapping) and, when
+// reading, every byte is there, so that no element can fail alone. (A disk
+// write that fails midway is then reported at the transfer's start.)
 template <typename Serializer>
-void SerializeEach(Serializer& serializer, uint8_t* bytes, uint64_t count, uint64_t elementSize) {
+void SerializeArrayOn(Serializer& serializer, void* destination, uint64_t count,
+                      uint64_t elementSize) {
+  if (count > 1 && elementSize > 0 && (elementSize == 1 || !serializer.swapBytes) &&
+      count <= UINT64_MAX / elementSize && serializer.BytesLeft() >= count * elementSize) {
+    serializer.Serialize(destination, count * elementSize, false);
+    return;
+  }
+  auto* bytes = static_cast<uint8_t*>(destination);
   for (uint64_t i = 0; i < count; ++i) {
     serializer.Serialize(bytes + i * elementSize, elementSize, true);
   }
@@ -20,19 +32,8 @@ void SerializeEach(Serializer& serializer, uint8_t* bytes, uint64_t count, uint6
 
 void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
                     uint64_t elementSize) {
-  Tessel::BaseSerializer& serializer = *context->serializer;
-  // One transfer moves what one per element would wherever no element is
-  // reversed on its own (single bytes, or no swapping) and, when reading,
-  // every byte is there, so that no element can fail alone. (A disk write
-  // that fails midway is then reported at the transfer's start.)
-  if (count > 1 && elementSize > 0 && (elementSize == 1 || !serializer.swapBytes) &&
-      count <= UINT64_MAX / elementSize && serializer.BytesLeft() >= count * elementSize) {
-    serializer.Serialize(destination, count * elementSize, false);
-    return;
-  }
-  auto* bytes = static_cast<uint8_t*>(destination);
-  Tessel::WithConcreteSerializer(serializer, [&](auto& concrete) {
-    SerializeEach(concrete, bytes, count, elementSize);
+  Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
+    SerializeArrayOn(serializer, destination, count, elementSize);
   });
 }
 
@@ -62,13 +63,25 @@ std::string_view FString::Value() const {
 }
 
 bool FString::IsSevenBit(std::string_view value) {
-  for (const char c : value) {
-    if (static_cast<uint8_t>(c) >= 0x80) return false;
+  // Eight bytes at a time: any byte at or above 0x80 has its top bit set.
+  size_t at = 0;
+  for (uint64_t word; at + 8 <= value.size(); at += 8) {
+    std::memcpy(&word, value.data() + at, 8);
+    if (word & 0x8080808080808080) return false;
+  }
+  for (; at < value.size(); ++at) {
+    if (static_cast<uint8_t>(value[at]) >= 0x80) return false;
   }
   return true;
 }
 
 void FString::Serialize(SerializeContext* context) {
+  Tessel::WithConcreteSerializer(*context->serializer,
+                                 [&](auto& serializer) { SerializeOn(serializer, context); });
+}
+
+template <typename Serializer>
+void FString::SerializeOn(Serializer& serializer, SerializeContext* context) {
   // The UTF-16 form's code units, terminator included, when that is the
   // form on disk.
   std::u16string units;
@@ -85,24 +98,25 @@ void FString::Serialize(SerializeContext* context) {
   // A failed read leaves the count as it was: the text's own length.
   int32_t count =
       units.empty() ? static_cast<int32_t>(length) : -static_cast<int32_t>(units.size());
-  context->serializer->Serialize(&count, sizeof count, true);
+  serializer.Serialize(&count, sizeof count, true);
 
   if (count >= 0) {
     if (context->isLoading) {
       // A length the file cannot hold is refused before the text is made.
-      if (!context->serializer->CanHold(count, 1, "length")) return;
+      if (!serializer.CanHold(count, 1, "length")) return;
       length = static_cast<uint32_t>(count);
+      text.assign(length, 0);
     }
-    SerializeArray(context, text, length);
+    SerializeArrayOn(serializer, text.data(), length, 1);
     return;
   }
   if (context->isLoading) {
     // -2^31 has no positive counterpart; every other count must fit.
     const int64_t stored = count == INT32_MIN ? int64_t{count} : -int64_t{count};
-    if (!context->serializer->CanHold(stored, 2, "UTF-16 length")) return;
+    if (!serializer.CanHold(stored, 2, "UTF-16 length")) return;
     units.assign(static_cast<size_t>(stored), u'\0');
   }
-  SerializeArray(context, units.data(), units.size(), sizeof(char16_t));
+  SerializeArrayOn(serializer, units.data(), units.size(), sizeof(char16_t));
   if (context->isLoading) {
     const std::string value = platform::WideToNarrow(units.c_str());
     text.assign(value.begin(), value.end());
@@ -123,8 +137,14 @@ void FStringArray::push_back(std::string_view value) {
 }
 
 void FStringArray::Serialize(SerializeContext* context) {
+  Tessel::WithConcreteSerializer(*context->serializer,
+                                 [&](auto& serializer) { SerializeOn(serializer, context); });
+}
+
+template <typename Serializer>
+void FStringArray::SerializeOn(Serializer& serializer, SerializeContext* context) {
   auto count = static_cast<int32_t>(ends_.size());
-  context->serializer->Serialize(&count, sizeof count, true);
+  serializer.Serialize(&count, sizeof count, true);
   // One element, made anew for each string but keeping its buffer.
   FString element;
   if (context->isSaving) {
@@ -132,12 +152,12 @@ void FStringArray::Serialize(SerializeContext* context) {
       const std::string_view value = (*this)[i];
       element.text.assign(value.begin(), value.end());
       element.length = static_cast<uint32_t>(value.size());
-      element.Serialize(context);
+      element.SerializeOn(serializer, context);
     }
     return;
   }
   // As TArray does: checked before anything grows.
-  if (!context->serializer->CanHold(count, FString::kMinEncodedSize, "count")) return;
+  if (!serializer.CanHold(count, FString::kMinEncodedSize, "count")) return;
   text_.clear();
   ends_.clear();
   encodedSize_ = 0;
@@ -145,7 +165,7 @@ void FStringArray::Serialize(SerializeContext* context) {
   for (int32_t i = 0; i < count; ++i) {
     element.text.clear();
     element.length = 0;
-    element.Serialize(context);
+    element.SerializeOn(serializer, context);
     text_ += element.Value();
     ends_.push_back(text_.size());
     encodedSize_ += FString::kMinEncodedSize + element.length;

@@ -73,6 +73,14 @@ class FString : public SerializableClass {
   // 8-bit form, the size of the UTF-8 text of the UTF-16 form.
   uint32_t length = 0;
   std::vector<uint8_t> text;  // empty: no text
+
+ private:
+  friend class FStringArray;
+  // The layout, on a serializer of a known kind so that its calls are
+  // direct; Serialize finds the kind once per string, FStringArray once
+  // per array.
+  template <typename Serializer>
+  void SerializeOn(Serializer& serializer, SerializeContext* context);
 };
 
 // Layout: four uint32 words, word 0 first.
@@ -132,6 +140,9 @@ class FStringArray : public SerializableClass {
   uint64_t EncodedSize() const { return encodedSize_; }
 
  private:
+  template <typename Serializer>
+  void SerializeOn(Serializer& serializer, SerializeContext* context);
+
   std::string text_;
   std::vector<size_t> ends_;
   uint64_t encodedSize_ = 0;

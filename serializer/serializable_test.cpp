@@ -141,7 +141,44 @@ TEST(FGUID, StoresFourWordsInOrder) {
   EXPECT_EQ(guid.D, 16u);
 }
 
-TEST(SerializeArray, MovesOwnedBuffersOneBytePerCall) {
+// Moved in one transfer where that is the same as one per element; the
+// byte-order switch still acts on each element, and a stream that runs out
+// fails at the element that lacks bytes.
+TEST(SerializeArray, MovesWhatOneCallPerElementWould) {
+  struct Case {
+    const char* bytes;
+    uint64_t count, elementSize;
+    bool swap;
+    const char* loaded;  // the destination, which starts as EE bytes
+    int64_t failsAt;     // -1: no failure
+  } const cases[] = {
+      {"01 02 03 04 05 06", 3, 2, false, "01 02 03 04 05 06", -1},
+      {"01 02 03 04 05 06", 3, 2, true, "02 01 04 03 06 05", -1},
+      {"01 02 03", 3, 1, true, "01 02 03", -1},  // single bytes are never reversed
+      {"01 02 03 04 05", 3, 2, false, "01 02 03 04 05 EE", 4},
+  };
+  for (const Case& c : cases) {
+    Bytes loaded(c.count * c.elementSize, 0xEE);
+    int64_t failsAt = -1;
+    testing_support::LoadWith(Hex(c.bytes), [&](Tessel::SerializeContext* context) {
+      context->serializer->swapBytes = c.swap;
+      SerializeArray(context, loaded.data(), c.count, c.elementSize);
+      if (context->serializer->IsFailed()) failsAt = context->serializer->Failure().offset;
+    });
+    EXPECT_EQ(loaded, Hex(c.loaded)) << c.bytes;
+    EXPECT_EQ(failsAt, c.failsAt) << c.bytes;
+    if (c.failsAt >= 0) continue;
+    // Written back, the same bytes.
+    EXPECT_EQ(testing_support::SaveWith([&](Tessel::SerializeContext* context) {
+                context->serializer->swapBytes = c.swap;
+                SerializeArray(context, loaded.data(), c.count, c.elementSize);
+              }),
+              Hex(c.bytes))
+        << c.bytes;
+  }
+}
+
+TEST(SerializeArray, MovesOwnedBuffersOfTheirCount) {
   std::vector<uint8_t> buffer;
   EXPECT_EQ(testing_support::LoadWith(
                 Hex("01 02 03 04"),

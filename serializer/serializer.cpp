@@ -32,14 +32,8 @@ int64_t EndOfItems(int64_t position, int64_t count, uint64_t itemSize) {
   return position + static_cast<int64_t>(static_cast<uint64_t>(count) * itemSize);
 }
 
-bool DiskReader::CanHold(int64_t count, uint64_t itemSize, std::string_view what) {
-  if (count == 0) return true;
-  if (count > 0 && !file_.IsFailed() &&
-      (itemSize == 0 || static_cast<uint64_t>(count) <= file_.Remaining() / itemSize)) {
-    return true;
-  }
+void DiskReader::Refuse(int64_t count, uint64_t itemSize, std::string_view what) {
   file_.Fail(FailureKind::Refused, count, what, EndOfItems(file_.Tell(), count, itemSize));
-  return false;
 }
 
 void MarkSection(SerializeContext* context, std::string_view name) {

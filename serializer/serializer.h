@@ -39,6 +39,12 @@ int64_t EndOfItems(int64_t position, int64_t count, uint64_t itemSize);
 // closing twice fails the stream.
 class BaseSerializer {
  public:
+  // Which of the kinds below a serializer is, for the loops that call one
+  // directly rather than through this interface (WithConcreteSerializer);
+  // Other for any kind they do not know.
+  enum class Kind : uint8_t { Other, DiskReader, DiskWriter, MemoryReader, MemoryWriter };
+
+  explicit BaseSerializer(Kind kind = Kind::Other) : kind_(kind) {}
   virtual ~BaseSerializer() = default;
 
   virtual int64_t GetSize() = 0;
@@ -63,6 +69,8 @@ class BaseSerializer {
   // writer has room without end (UINT64_MAX). Asking fails nothing.
   virtual uint64_t BytesLeft() = 0;
 
+  Kind kind() const { return kind_; }
+
   bool swapBytes = false;
 
  protected:
@@ -71,6 +79,9 @@ class BaseSerializer {
   // sends a reversed copy and leaves the caller's bytes alone.
   void ReadSwapped(void* data, uint64_t size);
   void WriteSwapped(void* data, uint64_t size);
+
+ private:
+  const Kind kind_;
 };
 
 enum class OpenMode { Read = 0, Write = 1 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fixtures/test_files.h"
 
 namespace Tessel {
@@ -214,6 +216,55 @@ TEST_P(Streams, SwapReversesEachTransferWithoutTouchingTheSource) {
   context.serializer->Serialize(&tail, 4, true);
   EXPECT_EQ(tail, 0xEEEEEE11u);
   EXPECT_TRUE(context.serializer->IsFailed());
+}
+
+// Transfers no record makes, which must neither touch memory they do not
+// own nor overflow: each moves nothing, or fails the stream.
+TEST_P(Streams, TransfersAtTheEdgesMoveNothingOrFailCleanly) {
+  uint8_t byte = 0x77;
+  struct Case {
+    const char* what;
+    bool reading, memoryOnly;
+    std::function<void(BaseSerializer&)> transfer;
+    bool fails;
+  } const cases[] = {
+      {"nothing read past the end", true, false,
+       [&](BaseSerializer& s) {
+         s.Seek(100);
+         s.Serialize(&byte, 0, true);
+       },
+       false},
+      {"nothing written from nowhere", false, false,
+       [](BaseSerializer& s) {
+         s.Seek(1);
+         s.Serialize(nullptr, 0, true);
+       },
+       false},
+      {"more than any buffer holds", false, true,
+       [&](BaseSerializer& s) {
+         s.Seek(8);
+         s.Serialize(&byte, UINT64_MAX, true);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    if (c.memoryOnly && OnDisk()) continue;
+    SerializeContext context;
+    if (c.reading) {
+      OpenReader(context, Hex("01 02 03 04"));
+    } else {
+      OpenWriter(context);
+      uint32_t word = 0x04030201;
+      context.serializer->Serialize(&word, 4, true);
+    }
+    c.transfer(*context.serializer);
+    EXPECT_EQ(context.serializer->IsFailed(), c.fails) << c.what;
+    EXPECT_EQ(byte, 0x77) << c.what;
+    if (!c.reading) {
+      context.serializer->Close();
+      EXPECT_EQ(Written(), Hex("01 02 03 04")) << c.what;
+    }
+  }
 }
 
 TEST_F(DiskStreamTest, OpeningForWriteEmptiesAnExistingFile) {

@@ -66,41 +66,51 @@ std::string_view String(size_t& at, std::vector<std::string>& wide) {
   return wide.back();
 }
 
+// The package path of `file`, composed in place at the end of the save.
 void AddPackagePath(std::string_view file) {
   if (file.find(".uasset") == std::string_view::npos) return;
-  std::string path(file);
-  if (const size_t doubled = path.find("//"); doubled != std::string::npos) path.erase(doubled, 1);
-  if (const size_t content = path.find("Content"); content != std::string::npos) {
-    size_t end = content + 7;
-    if (end < path.size()) {
-      const auto lead = static_cast<uint8_t>(path[end]);
+  const size_t record = save.size();
+  save.append(4, '\0');  // the length, once it is known
+  const size_t start = save.size();
+  save += file;
+  auto tail = [&] { return std::string_view(save).substr(start); };
+  if (const size_t doubled = tail().find("//"); doubled != std::string_view::npos)
+    save.erase(start + doubled, 1);
+  if (const size_t content = tail().find("Content"); content != std::string_view::npos) {
+    size_t end = start + content + 7;
+    if (end < save.size()) {
+      const auto lead = static_cast<uint8_t>(save[end]);
       const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-      for (size_t i = 1; ++end < path.size() && i < length &&
-                         (static_cast<uint8_t>(path[end]) & 0xC0) == 0x80;
+      for (size_t i = 1; ++end < save.size() && i < length &&
+                         (static_cast<uint8_t>(save[end]) & 0xC0) == 0x80;
            ++i) {
       }
     }
-    path.replace(0, end, "/Game/");
+    save.replace(start, end - start, "/Game/");
   }
-  const size_t extension = path.rfind(".uasset");
-  if (extension == std::string::npos) return;
-  path.resize(extension);
-  const size_t asset = path.rfind('/') + 1;
-  path += '.';
-  path += path.substr(asset, extension - asset);
-  bool sevenBit = true;
-  for (const char c : path) sevenBit = sevenBit && static_cast<uint8_t>(c) < 0x80;
+  const size_t extension = tail().rfind(".uasset");
+  if (extension == std::string_view::npos) {
+    save.resize(record);
+    return;
+  }
+  save.resize(start + extension);
+  const size_t asset = tail().rfind('/') + 1;
+  save += '.';
+  save.append(save, start + asset, extension - asset);
   ++paths;
+  int32_t length;
+  bool sevenBit = true;
+  for (const char c : tail()) sevenBit = sevenBit && static_cast<uint8_t>(c) < 0x80;
   if (sevenBit) {
-    const auto length = static_cast<int32_t>(path.size() + 1);
-    save.append(reinterpret_cast<const char*>(&length), 4);
-    save.append(path.c_str(), path.size() + 1);
+    save += '\0';
+    length = static_cast<int32_t>(save.size() - start);
   } else {
-    const std::u16string units = platform::NarrowToWide(path) + u'\0';
-    const auto length = -static_cast<int32_t>(units.size());
-    save.append(reinterpret_cast<const char*>(&length), 4);
+    const std::u16string units = platform::NarrowToWide(tail()) + u'\0';
+    save.resize(start);
     save.append(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+    length = -static_cast<int32_t>(units.size());
   }
+  std::memcpy(save.data() + record, &length, 4);
 }
 
 struct Index {
