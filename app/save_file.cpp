@@ -69,9 +69,7 @@ SaveEncoder::SaveEncoder(const std::vector<uint8_t>& templateBytes) {
 }
 
 void SaveEncoder::Add(std::string_view path) {
-  path_.text.assign(path.begin(), path.end());
-  path_.length = static_cast<uint32_t>(path.size());
-  path_.Serialize(&context_);
+  FString::Save(&context_, path);
   ++count_;
 }
 

@@ -46,7 +46,6 @@ class SaveEncoder {
   Tessel::SerializeContext context_;
   int64_t countAt_ = 0;
   int32_t count_ = 0;
-  IoStore::FString path_;  // one record, its buffer kept from path to path
 };
 
 // The save's bytes for the template and the paths.

@@ -75,25 +75,106 @@ bool FString::IsSevenBit(std::string_view value) {
   return true;
 }
 
+namespace {
+
+// Where Transfer keeps a string's text. Each offers:
+//   Length()     the count a failed read leaves as it was
+//   Value()      the text to save, up to its first zero byte
+//   Room(n)      n zero bytes to load the 8-bit form into, then Loaded(n)
+//   LoadedWide() the UTF-8 text of a loaded UTF-16 form
+//   Saved(n)     the count of what was saved, terminator included
+
+// An FString's own buffer, raw bytes and all.
+struct OwnText {
+  FString& string;
+
+  uint32_t Length() const { return string.length; }
+  std::string_view Value() const { return string.Value(); }
+  uint8_t* Room(uint32_t count) {
+    string.text.assign(count, 0);
+    return string.text.data();
+  }
+  void Loaded(uint32_t count) { string.length = count; }
+  void LoadedWide(const std::string& value) {
+    string.text.assign(value.begin(), value.end());
+    string.text.push_back(0);
+    string.length = static_cast<uint32_t>(string.text.size());
+  }
+  // Saving normalises: the text up to its first zero byte, then one zero.
+  void Saved(uint32_t count) {
+    string.text.resize(count);
+    string.text[count - 1] = 0;
+    string.length = count;
+  }
+};
+
+// A text to save that lies elsewhere.
+struct ViewText {
+  std::string_view value;
+
+  uint32_t Length() const { return static_cast<uint32_t>(value.size() + 1); }
+  std::string_view Value() const { return value.substr(0, value.find('\0')); }
+  uint8_t* Room(uint32_t) { return nullptr; }  // never loads
+  void Loaded(uint32_t) {}
+  void LoadedWide(const std::string&) {}
+  void Saved(uint32_t) {}
+};
+
+}  // namespace
+
+// The end of an FStringArray's buffer, where each string's value is kept.
+struct FStringArray::EndText {
+  FStringArray& array;
+  size_t start = array.text_.size();
+  uint32_t length = 0;  // as FString's: the stored count, or the UTF-8 size
+
+  uint32_t Length() const { return 0; }
+  std::string_view Value() const { return {}; }  // never saves
+  uint8_t* Room(uint32_t count) {
+    array.text_.resize(start + count);
+    return reinterpret_cast<uint8_t*>(array.text_.data() + start);
+  }
+  void Loaded(uint32_t count) {
+    length = count;
+    const void* zero = std::memchr(array.text_.data() + start, 0, count);
+    if (zero) {
+      array.text_.resize(static_cast<size_t>(static_cast<const char*>(zero) - array.text_.data()));
+    }
+  }
+  void LoadedWide(const std::string& value) {
+    array.text_.insert(array.text_.end(), value.begin(), value.end());
+    length = static_cast<uint32_t>(value.size() + 1);
+  }
+  void Saved(uint32_t) {}
+};
+
 void FString::Serialize(SerializeContext* context) {
-  Tessel::WithConcreteSerializer(*context->serializer,
-                                 [&](auto& serializer) { SerializeOn(serializer, context); });
+  Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
+    OwnText own{*this};
+    Transfer(serializer, context, own);
+  });
 }
 
-template <typename Serializer>
-void FString::SerializeOn(Serializer& serializer, SerializeContext* context) {
-  // The UTF-16 form's code units, terminator included, when that is the
-  // form on disk.
+void FString::Save(SerializeContext* context, std::string_view value) {
+  Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
+    ViewText text{value};
+    Transfer(serializer, context, text);
+  });
+}
+
+template <typename Serializer, typename Text>
+void FString::Transfer(Serializer& serializer, SerializeContext* context, Text& text) {
+  // When saving: the value, and the UTF-16 form's code units, terminator
+  // included, when that is the form it goes out in.
+  std::string_view value;
   std::u16string units;
+  uint32_t length = text.Length();
   if (context->isSaving) {
-    // The text is written up to its first zero byte, with exactly one
+    // The text goes out up to its first zero byte, with exactly one
     // terminator, even when the buffer holds none.
-    const std::string_view value = Value();
+    value = text.Value();
     if (!IsSevenBit(value)) units = platform::NarrowToWide(value) + u'\0';
-    const size_t measured = value.size();
-    text.resize(measured + 1);
-    text[measured] = 0;
-    length = static_cast<uint32_t>(measured + 1);
+    length = static_cast<uint32_t>(value.size() + 1);
   }
   // A failed read leaves the count as it was: the text's own length.
   int32_t count =
@@ -104,10 +185,16 @@ void FString::SerializeOn(Serializer& serializer, SerializeContext* context) {
     if (context->isLoading) {
       // A length the file cannot hold is refused before the text is made.
       if (!serializer.CanHold(count, 1, "length")) return;
-      length = static_cast<uint32_t>(count);
-      text.assign(length, 0);
+      SerializeArrayOn(serializer, text.Room(static_cast<uint32_t>(count)),
+                       static_cast<uint32_t>(count), 1);
+      text.Loaded(static_cast<uint32_t>(count));
+      return;
     }
-    SerializeArrayOn(serializer, text.data(), length, 1);
+    // Saving only reads what it is given; the terminator goes after it.
+    SerializeArrayOn(serializer, const_cast<char*>(value.data()), value.size(), 1);
+    uint8_t terminator = 0;
+    serializer.Serialize(&terminator, 1, true);
+    text.Saved(length);
     return;
   }
   if (context->isLoading) {
@@ -118,20 +205,19 @@ void FString::SerializeOn(Serializer& serializer, SerializeContext* context) {
   }
   SerializeArrayOn(serializer, units.data(), units.size(), sizeof(char16_t));
   if (context->isLoading) {
-    const std::string value = platform::WideToNarrow(units.c_str());
-    text.assign(value.begin(), value.end());
-    text.push_back(0);
-    length = static_cast<uint32_t>(text.size());
+    text.LoadedWide(platform::WideToNarrow(units.c_str()));
+  } else {
+    text.Saved(length);
   }
 }
 
 std::string_view FStringArray::operator[](size_t i) const {
   const size_t start = i == 0 ? 0 : ends_[i - 1];
-  return std::string_view(text_).substr(start, ends_[i] - start);
+  return std::string_view(text_.data() + start, ends_[i] - start);
 }
 
 void FStringArray::push_back(std::string_view value) {
-  text_ += value;
+  text_.insert(text_.end(), value.begin(), value.end());
   ends_.push_back(text_.size());
   encodedSize_ += FString::kMinEncodedSize + value.size() + 1;
 }
@@ -145,14 +231,10 @@ template <typename Serializer>
 void FStringArray::SerializeOn(Serializer& serializer, SerializeContext* context) {
   auto count = static_cast<int32_t>(ends_.size());
   serializer.Serialize(&count, sizeof count, true);
-  // One element, made anew for each string but keeping its buffer.
-  FString element;
   if (context->isSaving) {
     for (size_t i = 0; i < ends_.size(); ++i) {
-      const std::string_view value = (*this)[i];
-      element.text.assign(value.begin(), value.end());
-      element.length = static_cast<uint32_t>(value.size());
-      element.SerializeOn(serializer, context);
+      ViewText text{(*this)[i]};
+      FString::Transfer(serializer, context, text);
     }
     return;
   }
@@ -162,13 +244,12 @@ void FStringArray::SerializeOn(Serializer& serializer, SerializeContext* context
   ends_.clear();
   encodedSize_ = 0;
   ends_.reserve(static_cast<size_t>(count));
+  // A string that fails to load is there all the same, empty.
   for (int32_t i = 0; i < count; ++i) {
-    element.text.clear();
-    element.length = 0;
-    element.SerializeOn(serializer, context);
-    text_ += element.Value();
+    EndText text{*this};
+    FString::Transfer(serializer, context, text);
     ends_.push_back(text_.size());
-    encodedSize_ += FString::kMinEncodedSize + element.length;
+    encodedSize_ += FString::kMinEncodedSize + text.length;
   }
 }
 

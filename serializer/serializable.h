@@ -69,6 +69,10 @@ class FString : public SerializableClass {
 
   void Serialize(SerializeContext* context) override;
 
+  // Saves `value` in this layout, as an FString holding it would, without
+  // copying it into one: for writers of many strings.
+  static void Save(SerializeContext* context, std::string_view value);
+
   // Bytes held in `text`, terminator included: the stored count of the
   // 8-bit form, the size of the UTF-8 text of the UTF-16 form.
   uint32_t length = 0;
@@ -76,11 +80,13 @@ class FString : public SerializableClass {
 
  private:
   friend class FStringArray;
-  // The layout, on a serializer of a known kind so that its calls are
-  // direct; Serialize finds the kind once per string, FStringArray once
-  // per array.
-  template <typename Serializer>
-  void SerializeOn(Serializer& serializer, SerializeContext* context);
+  // The layout, for either direction, on a serializer of a known kind so
+  // that its calls are direct, with the text kept wherever `Text` keeps it:
+  // in this record, at the end of an FStringArray's buffer, or (saving
+  // only) in a view. Serialize finds the kind once per string, FStringArray
+  // once per array.
+  template <typename Serializer, typename Text>
+  static void Transfer(Serializer& serializer, SerializeContext* context, Text& text);
 };
 
 // Layout: four uint32 words, word 0 first.
@@ -142,8 +148,9 @@ class FStringArray : public SerializableClass {
  private:
   template <typename Serializer>
   void SerializeOn(Serializer& serializer, SerializeContext* context);
+  struct EndText;
 
-  std::string text_;
+  std::vector<char> text_;
   std::vector<size_t> ends_;
   uint64_t encodedSize_ = 0;
 };
