@@ -183,8 +183,15 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
 void FIoStoreTocResource::LoadFromFile(std::string path) { LoadFromFile(std::move(path), nullptr); }
 
 void FIoStoreTocResource::LoadIndexFromFile(std::string path) {
+  Tessel::SerializeContext context;
+  context.Open(std::move(path), Tessel::OpenMode::Read);
+  ReadIndex(&context);
+  context.serializer->Close();
+}
+
+void FIoStoreTocResource::ReadIndex(SerializeContext* context) {
   passOverTables_ = true;
-  LoadFromFile(std::move(path), nullptr);
+  Serialize(context);
   passOverTables_ = false;
 }
 

@@ -133,6 +133,8 @@ class FIoStoreTocResource : public SerializableClass {
   // must be there all the same, so that a file cut short or stating counts
   // it cannot hold fails as it would in LoadFromFile.
   void LoadIndexFromFile(std::string path);
+  // The same on a context opened for reading.
+  void ReadIndex(SerializeContext* context);
 
   FIoStoreTocHeader Header;
   TArray<FIoChunkId> ChunkIds;

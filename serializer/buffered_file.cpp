@@ -4,7 +4,8 @@
 
 namespace Tessel {
 
-BufferedFile::BufferedFile() : buffer_(new uint8_t[kBufferSize]) {}
+BufferedFile::BufferedFile(uint64_t bufferSize)
+    : bufferSize_(bufferSize > 0 ? bufferSize : 1), buffer_(new uint8_t[bufferSize_]) {}
 
 void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   writing_ = mode != platform::FileMode::Read;
@@ -17,7 +18,7 @@ void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
     return;
   }
   if (writing_) {
-    limit_ = buffer_.get() + kBufferSize;
+    limit_ = buffer_.get() + bufferSize_;
   } else {
     size_ = file_.Size();
     if (size_ < 0) Fail(FailureKind::NotOpened);
@@ -51,7 +52,7 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
     }
     bufferStart_ += end_ - buffer_.get();
     cursor_ = end_ = buffer_.get();
-    const int64_t got = file_.Read(buffer_.get(), kBufferSize);
+    const int64_t got = file_.Read(buffer_.get(), bufferSize_);
     if (got <= 0) {
       Fail(FailureKind::EndOfFile);
       failure_.offset = start;
@@ -68,7 +69,7 @@ void BufferedFile::WriteSlow(const uint8_t* data, uint64_t size) {
     return;
   }
   if (!Flush()) return;
-  if (size >= kBufferSize) {
+  if (size >= bufferSize_) {
     if (!file_.Write(data, size)) {
       Fail(FailureKind::WriteFailed);
       return;

@@ -18,7 +18,10 @@ namespace Tessel {
 // writing, never both.
 class BufferedFile {
  public:
-  BufferedFile();
+  static constexpr uint64_t kDefaultBufferSize = 64 * 1024;
+
+  // A buffer of another size serves tests that want every edge of it met.
+  explicit BufferedFile(uint64_t bufferSize = kDefaultBufferSize);
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
@@ -84,8 +87,7 @@ class BufferedFile {
   void WriteSlow(const uint8_t* data, uint64_t size);
   bool Flush();
 
-  static constexpr uint64_t kBufferSize = 64 * 1024;
-
+  const uint64_t bufferSize_;
   platform::File file_;
   std::unique_ptr<uint8_t[]> buffer_;
   bool writing_ = false;

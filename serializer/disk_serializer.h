@@ -8,7 +8,7 @@ namespace Tessel {
 // The two disk kinds share one buffered stream and its position.
 class DiskSerializer : public BaseSerializer {
  public:
-  using BaseSerializer::BaseSerializer;
+  DiskSerializer(Kind kind, uint64_t bufferSize) : BaseSerializer(kind), file_(bufferSize) {}
   int64_t Tell() override { return file_.Tell(); }
   void Seek(int64_t position) override { file_.Seek(position); }
   bool IsFailed() const override { return file_.IsFailed(); }
@@ -22,7 +22,8 @@ class DiskSerializer : public BaseSerializer {
 
 class DiskReader final : public DiskSerializer {
  public:
-  DiskReader() : DiskSerializer(Kind::DiskReader) {}
+  explicit DiskReader(uint64_t bufferSize = BufferedFile::kDefaultBufferSize)
+      : DiskSerializer(Kind::DiskReader, bufferSize) {}
   int64_t GetSize() override { return file_.Size(); }
   // Inline, so that callers who know they hold a DiskReader get each
   // one-byte transfer down to a copy from the stream's buffer.
@@ -51,7 +52,7 @@ class DiskReader final : public DiskSerializer {
 
 class DiskWriter final : public DiskSerializer {
  public:
-  DiskWriter() : DiskSerializer(Kind::DiskWriter) {}
+  DiskWriter() : DiskSerializer(Kind::DiskWriter, BufferedFile::kDefaultBufferSize) {}
   int64_t GetSize() override { return 0; }
   void Serialize(void* data, uint64_t size, bool allowSwap) override {
     if (swapBytes && allowSwap) {

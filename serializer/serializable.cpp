@@ -136,6 +136,7 @@ struct FStringArray::EndText {
   }
   void Loaded(uint32_t count) {
     length = count;
+    if (count == 0) return;
     const void* zero = std::memchr(array.text_.data() + start, 0, count);
     if (zero) {
       array.text_.resize(static_cast<size_t>(static_cast<const char*>(zero) - array.text_.data()));
@@ -157,8 +158,8 @@ void FString::Serialize(SerializeContext* context) {
 
 void FString::Save(SerializeContext* context, std::string_view value) {
   Tessel::WithConcreteSerializer(*context->serializer, [&](auto& serializer) {
-    ViewText text{value};
-    Transfer(serializer, context, text);
+    ViewText view{value};
+    Transfer(serializer, context, view);
   });
 }
 

@@ -141,8 +141,8 @@ class FStringArray : public SerializableClass {
   std::string_view operator[](size_t i) const;
   void push_back(std::string_view value);
 
-  // The bytes the strings take on disk, counts included; for one loaded,
-  // as they stood in the file.
+  // 4 bytes and FString's length for each string: the stored count of the
+  // 8-bit form, or the size of the UTF-8 text of one stored as UTF-16.
   uint64_t EncodedSize() const { return encodedSize_; }
 
  private:

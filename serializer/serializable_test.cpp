@@ -100,6 +100,28 @@ TEST(TArray, StoresCountThenElements) {
   EXPECT_EQ(loaded.elements[1].Value(), "bc");
 }
 
+// The one-buffer array reads and writes exactly what a TArray of FString
+// does, empty and UTF-16 strings among them.
+TEST(FStringArray, HasTheLayoutOfATArrayOfFString) {
+  const Bytes bytes = SaveRecord(Strings({"", "a", "\xD0\xA9", "bc"}));
+  FStringArray loaded;
+  EXPECT_EQ(LoadRecord(bytes, loaded), 0);
+  ASSERT_EQ(loaded.size(), 4u);
+  EXPECT_EQ(loaded[0], "");
+  EXPECT_EQ(loaded[2], "\xD0\xA9");
+  EXPECT_EQ(loaded[3], "bc");
+  EXPECT_EQ(loaded.EncodedSize(), 4 + 1 + 4 + 2 + 4 + 3 + 4 + 3);  // UTF-16 counts as UTF-8
+  EXPECT_EQ(SaveRecord(loaded), bytes);
+  // Refused whole, or a string that runs past the end there, empty.
+  FStringArray cut;
+  EXPECT_EQ(LoadRecord(Hex("02 00 00 00 03 00 00 00 61 62"), cut), -1);
+  EXPECT_EQ(cut.size(), 0u) << "2 strings need at least 8 bytes";
+  EXPECT_EQ(LoadRecord(Hex("02 00 00 00 02 00 00 00 62 00 05 00 00 00 61"), cut), -1);
+  ASSERT_EQ(cut.size(), 2u);
+  EXPECT_EQ(cut[0], "b");
+  EXPECT_EQ(cut[1], "");
+}
+
 TEST(TArray, LoadingResizesToTheStoredCount) {
   TArray<FString> shrinking = Strings({"x", "y", "z"});
   EXPECT_EQ(LoadRecord(Hex("00 00 00 00"), shrinking), 0);
