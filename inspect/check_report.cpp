@@ -2,8 +2,8 @@
 // against the save on disk, and whatever stops modpaths.exe from writing it.
 
 #include <algorithm>
-#include <map>
 #include <string>
+#include <unordered_map>
 
 #include "app/discovery.h"
 #include "app/paths.h"
@@ -178,10 +178,10 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
 
   // Paths are compared as counted sets: a path two containers give is
   // written twice.
-  std::map<std::string, int64_t> inSave;
+  std::unordered_map<std::string, int64_t> inSave;
   for (const std::string& path : decoded.paths) ++inSave[path];
   Json added = Json::array();
-  std::map<std::string, int64_t> given;
+  std::unordered_map<std::string, int64_t> given;
   for (const MountedContainer& container : current.mods) {
     size_t missing = 0;
     for (const std::string& path : container.packagePaths) {
@@ -200,8 +200,11 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
     const auto found = given.find(path);
     const int64_t missing = count - std::min(count, found == given.end() ? 0 : found->second);
     removed += missing;
-    if (missing > 0 && gone.size() < kExamples) gone.push_back(path);
+    if (missing > 0) gone.push_back(path);
   }
+  // The first few by name, the same every time.
+  std::sort(gone.begin(), gone.end());
+  if (gone.size() > kExamples) gone.resize(kExamples);
   doc["containersNotInSave"] = added;
   doc["pathsNoLongerGiven"] = removed;
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 
 #include "app/paths.h"
 #include "inspect/mount_order.h"
@@ -26,7 +27,7 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
   Collisions found;
   // Package path, without case -> the containers that give it, and how
   // the first spells it.
-  std::map<std::string, std::pair<std::vector<size_t>, const std::string*>> byName;
+  std::unordered_map<std::string, std::pair<std::vector<size_t>, const std::string*>> byName;
   for (size_t c = 0; c < containers.size(); ++c) {
     for (const std::string& path : containers[c].packagePaths) {
       auto& [givers, spelled] = byName[modpaths::AsciiLower(path)];
@@ -34,10 +35,16 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
       if (givers.empty() || givers.back() != c) givers.push_back(c);
     }
   }
-  std::map<std::vector<size_t>, std::vector<std::string>> shared;
-  for (const auto& [name, giving] : byName) {
-    if (giving.first.size() > 1) shared[giving.first].push_back(*giving.second);
+  // The shared ones in the order of their names, so that a report reads
+  // the same every time.
+  std::vector<const decltype(byName)::value_type*> sharedNames;
+  for (const auto& entry : byName) {
+    if (entry.second.first.size() > 1) sharedNames.push_back(&entry);
   }
+  std::sort(sharedNames.begin(), sharedNames.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  std::map<std::vector<size_t>, std::vector<std::string>> shared;
+  for (const auto* entry : sharedNames) shared[entry->second.first].push_back(*entry->second.second);
   for (auto& [givers, paths] : shared) {
     Conflict conflict{givers, std::move(paths), false};
     for (const size_t c : givers) {
