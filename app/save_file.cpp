@@ -221,6 +221,8 @@ DecodedSave DecodeAt(const std::vector<uint8_t>& save, uint64_t start) {
 std::optional<uint64_t> FindListStart(const std::vector<uint8_t>& save) {
   if (save.size() < 4 + ClosingMarker::kEncodedSize) return std::nullopt;
   const auto marker = static_cast<int64_t>(save.size() - ClosingMarker::kEncodedSize);
+  ClosingMarker closing;
+  if (!WrittenAs(save, marker, static_cast<int64_t>(save.size()), closing)) return std::nullopt;
   auto word = [&](int64_t at) {
     int32_t value;
     std::memcpy(&value, save.data() + at, 4);

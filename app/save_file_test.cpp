@@ -148,9 +148,13 @@ TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
     EXPECT_EQ(decoded.problem, c.problem) << c.hex;
     EXPECT_EQ(decoded.problemOffset, c.offset) << c.hex;
   }
-  const DecodedSave nothing = DecodeModPathsSave(Hex("01 02 03 04 05 06 07 08"), std::nullopt);
-  EXPECT_FALSE(nothing.valid);
-  EXPECT_EQ(nothing.problemOffset, 0);
+  // Without a template, a file that does not end in the marker has no list.
+  for (const char* hex : {"01 02 03 04 05 06 07 08", "00 00 00 00 F8 00 00 00 4E 6F 6E 65 00 00 00 00 00"}) {
+    const DecodedSave nothing = DecodeModPathsSave(Hex(hex), std::nullopt);
+    EXPECT_FALSE(nothing.valid) << hex;
+    EXPECT_EQ(nothing.listOffset, -1) << hex;
+    EXPECT_EQ(nothing.problemOffset, 0) << hex;
+  }
 
   const DecodedSave good =
       DecodeModPathsSave(Hex("AA 01 00 00 00 02 00 00 00 61 00" + marker), std::nullopt);

@@ -68,10 +68,12 @@ Json ReadJson(const IoStore::TocReadReport& report, const IoStore::FIoStoreTocRe
   for (size_t i = 0; i < marks.size(); ++i) {
     if (marks[i].offset < 0 || marks[i].name == "end") continue;
     if (Encrypted(toc) && marks[i].name == "ChunkMetas") {
+      // As large as the header says, unless the file ends first.
       const int64_t start = marks[i].offset;
+      const int64_t end = start + int64_t{toc.Header.DirectoryIndexSize};
       sections.push_back(Fields({{"name", "DirectoryIndex"},
                                  {"start", start},
-                                 {"end", start + int64_t{toc.Header.DirectoryIndexSize}},
+                                 {"end", end <= report.fileSize ? Json(end) : Json(nullptr)},
                                  {"read", false}}));
       break;
     }
