@@ -1,7 +1,6 @@
 #include "inspect/collisions.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -70,23 +69,21 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
 }
 
 uint64_t ChunkDigest(const IoStore::FIoStoreTocResource& toc) {
-  // Each chunk as its id's 12 bytes and its hash's 32, sorted.
-  std::vector<std::array<uint8_t, 44>> chunks;
+  // Each chunk's id and hash, hashed (FNV-1a), then summed: a sum does not
+  // depend on the order of the chunks.
   const auto& ids = toc.ChunkIds.elements;
   const auto& metas = toc.ChunkMetas.elements;
+  uint64_t digest = 0;
   for (size_t i = 0; i < ids.size(); ++i) {
-    std::array<uint8_t, 44> chunk{};
-    std::memcpy(chunk.data(), &ids[i].ChunkId, 8);
-    std::memcpy(chunk.data() + 8, &ids[i].ChunkIndex, 2);
+    uint8_t chunk[44] = {};
+    std::memcpy(chunk, &ids[i].ChunkId, 8);
+    std::memcpy(chunk + 8, &ids[i].ChunkIndex, 2);
     chunk[10] = ids[i].ChunkReserved;
     chunk[11] = ids[i].ChunkType;
-    if (i < metas.size()) std::memcpy(chunk.data() + 12, metas[i].ChunkHash, 32);
-    chunks.push_back(chunk);
-  }
-  std::sort(chunks.begin(), chunks.end());
-  uint64_t digest = 0xcbf29ce484222325;  // FNV-1a
-  for (const auto& chunk : chunks) {
-    for (const uint8_t byte : chunk) digest = (digest ^ byte) * 0x100000001b3;
+    if (i < metas.size()) std::memcpy(chunk + 12, metas[i].ChunkHash, 32);
+    uint64_t hash = 0xcbf29ce484222325;
+    for (const uint8_t byte : chunk) hash = (hash ^ byte) * 0x100000001b3;
+    digest += hash;
   }
   return digest;
 }

@@ -76,8 +76,10 @@ void CheckCompanions(const std::string& path, bool givesPaths, FolderNames& fold
 // Content, "/<Plugin>/" for a plugin's, "/Engine/" for the engine's,
 // folder names compared without case. Empty for a file in no Content
 // folder, or not a package.
-std::string EnginePackagePath(std::string_view filePath) {
-  std::vector<std::string_view> parts;
+// `parts` and `package` are the caller's, kept from file to file.
+bool EnginePackagePath(std::string_view filePath, std::vector<std::string_view>& parts,
+                       std::string& package) {
+  parts.clear();
   for (size_t start = 0; start <= filePath.size();) {
     size_t end = filePath.find('/', start);
     if (end == std::string_view::npos) end = filePath.size();
@@ -86,14 +88,14 @@ std::string EnginePackagePath(std::string_view filePath) {
   }
   if (parts.empty() || parts.back().size() < 7 ||
       !SameLetters(parts.back().substr(parts.back().size() - 7), ".uasset")) {
-    return {};
+    return false;
   }
   size_t content = 0;
   while (content < parts.size() && !SameLetters(parts[content], "Content")) ++content;
-  if (content == 0 || content + 1 >= parts.size()) return {};
+  if (content == 0 || content + 1 >= parts.size()) return false;
   bool plugin = false;
   for (size_t i = 0; i + 1 < content; ++i) plugin = plugin || SameLetters(parts[i], "Plugins");
-  std::string package = "/";
+  package = "/";
   package += plugin                                       ? parts[content - 1]
              : SameLetters(parts[content - 1], "Engine") ? std::string_view("Engine")
                                                           : std::string_view("Game");
@@ -106,7 +108,7 @@ std::string EnginePackagePath(std::string_view filePath) {
   const size_t assetLength = package.size() - asset;
   package += '.';
   package.append(package, asset, assetLength);
-  return package;
+  return true;
 }
 
 // What CheckPackageNames found that other checks would explain wrongly.
@@ -120,17 +122,19 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
   NameFindings findings;
   std::vector<std::string> plugin, engine, inName, caseFolder, caseExtension;
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
-  std::string written;
+  // Scratch, kept from file to file.
+  std::string written, theirs, reduced;
+  std::vector<std::string_view> parts;
   modpaths::ForEachFilePath(
       index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
       [&](std::string_view file) {
         const bool ours = modpaths::MakePackagePath(file, written);
-        const std::string theirs = EnginePackagePath(file);
+        if (!EnginePackagePath(file, parts, theirs)) theirs.clear();
         if (!ours) {
           if (!theirs.empty()) caseExtension.push_back(std::string(file));
           return;
         }
-        std::string reduced(file);
+        reduced.assign(file);
         const modpaths::ContentCut cut = modpaths::ReduceAndFindContent(reduced);
         if (cut.content == std::string::npos) {
           if (theirs.empty()) return;

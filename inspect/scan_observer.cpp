@@ -189,7 +189,10 @@ MountedContainer ScanObserver::AsMounted(const std::string& path) {
 }
 
 void ScanObserver::Finish() {
-  std::vector<MountedContainer> all = mods;
+  // The base game's containers after the mods, for as long as it takes,
+  // rather than a copy of every mod's paths.
+  std::vector<MountedContainer>& all = mods;
+  const size_t modCount = mods.size();
   all.insert(all.end(), baseGame.begin(), baseGame.end());
   const Collisions collisions = FindCollisions(all);
   for (const Conflict& conflict : collisions.conflicts) {
@@ -257,6 +260,8 @@ void ScanObserver::Finish() {
     problems.Add("container-id-clash", names + " " + message,
                  Fields({{"containers", ContainersJson(clash.containers, all)}}));
   }
+
+  mods.resize(modCount);
 
   // The engine mounts a pak with the container of the same name beside it;
   // modpaths reads only the container.

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
     auto toc = testing_support::MakeToc(
         testing_support::MakeDirectoryIndex("../../../", ModTree(mod, files)), files, files / 10,
         IoStore::ContainerFlags::Compressed);
+    toc.Header.ContainerId = 0xB0000000u + static_cast<uint64_t>(c);  // one each, as packed
     const std::string folder = game + "/Content/Paks" + (c % 2 ? "/Mods/" : "/");
     if (!testing_support::WriteToc(std::move(toc), folder + mod + ".utoc")) {
       std::fprintf(stderr, "cannot write %s\n", (folder + mod + ".utoc").c_str());
