@@ -48,13 +48,14 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
-  // Each path goes straight into the save's bytes.
-  SaveEncoder save(templateBytes);
-  CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
-    save.Add(packagePath);
-    ++result.packagePaths;
+  // Each path goes straight into the save file.
+  const bool written = WriteModPathsSave(paths.output, templateBytes, [&](SaveEncoder& save) {
+    CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
+      save.Add(packagePath);
+      ++result.packagePaths;
+    });
   });
-  if (!WriteSaveBytes(paths.output, save.Finish())) {
+  if (!written) {
     result.outcome = Outcome::Failed;
     result.packagePaths = 0;
     return result;

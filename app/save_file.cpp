@@ -58,9 +58,9 @@ bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes) {
   return !reader.IsFailed();
 }
 
-SaveEncoder::SaveEncoder(const std::vector<uint8_t>& templateBytes) {
-  context_.OpenMemory(&bytes_);
-  bytes_.reserve(templateBytes.size() + 4 + ClosingMarker::kEncodedSize);
+SaveEncoder::SaveEncoder(Tessel::SerializeContext& context,
+                         const std::vector<uint8_t>& templateBytes)
+    : context_(context) {
   // Saving only reads the buffer it is given.
   IoStore::SerializeArray(&context_, const_cast<uint8_t*>(templateBytes.data()),
                           templateBytes.size(), 1);
@@ -73,14 +73,14 @@ void SaveEncoder::Add(std::string_view path) {
   ++count_;
 }
 
-std::vector<uint8_t> SaveEncoder::Finish() {
+void SaveEncoder::Finish() {
   ClosingMarker().Serialize(&context_);
   context_.serializer->Seek(countAt_);
   context_.serializer->Serialize(&count_, sizeof count_, true);
-  return std::move(bytes_);
 }
 
-bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& bytes) {
+bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                       const std::function<void(SaveEncoder&)>& collect) {
   std::string temporary;
   if (!CreateTemporaryFile(outputPath, temporary)) return false;
 
@@ -88,8 +88,9 @@ bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& b
   {
     Tessel::SerializeContext context;
     context.Open(temporary, Tessel::OpenMode::Write);
-    // Writing only reads the buffer it is given.
-    IoStore::SerializeArray(&context, const_cast<uint8_t*>(bytes.data()), bytes.size(), 1);
+    SaveEncoder save(context, templateBytes);
+    collect(save);
+    save.Finish();
     context.serializer->Close();
     written = !context.serializer->IsFailed();
   }
@@ -101,7 +102,9 @@ bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& b
 
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths) {
-  return WriteSaveBytes(outputPath, EncodeModPathsSave(templateBytes, paths));
+  return WriteModPathsSave(outputPath, templateBytes, [&](SaveEncoder& save) {
+    for (const std::string& path : paths) save.Add(path);
+  });
 }
 
 namespace {
@@ -293,9 +296,14 @@ std::optional<uint64_t> FirstDifferenceFromTemplate(const std::vector<uint8_t>& 
 
 std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
                                         const std::vector<std::string>& paths) {
-  SaveEncoder encoder(templateBytes);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(templateBytes.size() + 4 + ClosingMarker::kEncodedSize);
+  Tessel::SerializeContext context;
+  context.OpenMemory(&bytes);
+  SaveEncoder encoder(context, templateBytes);
   for (const std::string& path : paths) encoder.Add(path);
-  return encoder.Finish();
+  encoder.Finish();
+  return bytes;
 }
 
 DecodedSave DecodeModPathsSave(const std::vector<uint8_t>& save,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,22 +29,22 @@ namespace modpaths {
 // is 2 GiB or larger, or cannot be read to its end.
 bool ReadSaveTemplate(const std::string& path, std::vector<uint8_t>& bytes);
 
-// Makes a save's bytes in memory as its paths come, one at a time, so that
-// they are never held twice. The list is a TArray of FString, whose count
-// comes first: it is written last, over a placeholder.
+// Writes a save as its paths come, one at a time, so that they are never
+// held: the template, the list, the marker. The list is a TArray of
+// FString, whose count comes first: it is written last, over a placeholder,
+// so the context must be able to seek back (memory and disk writers can).
 class SaveEncoder {
  public:
-  explicit SaveEncoder(const std::vector<uint8_t>& templateBytes);
+  SaveEncoder(Tessel::SerializeContext& context, const std::vector<uint8_t>& templateBytes);
   SaveEncoder(const SaveEncoder&) = delete;
   SaveEncoder& operator=(const SaveEncoder&) = delete;
 
   void Add(std::string_view path);
-  // The whole save; the encoder is done with.
-  std::vector<uint8_t> Finish();
+  // Ends the save; the context is left open.
+  void Finish();
 
  private:
-  std::vector<uint8_t> bytes_;
-  Tessel::SerializeContext context_;
+  Tessel::SerializeContext& context_;
   int64_t countAt_ = 0;
   int32_t count_ = 0;
 };
@@ -52,13 +53,14 @@ class SaveEncoder {
 std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateBytes,
                                         const std::vector<std::string>& paths);
 
-// Writes `bytes` to a temporary file beside `outputPath`, makes them reach
-// the disk, then replaces the output with it in one rename. On any failure
-// the temporary file is removed and an existing output stays exactly as it
-// was. True when the output was replaced.
-bool WriteSaveBytes(const std::string& outputPath, const std::vector<uint8_t>& bytes);
-
-// WriteSaveBytes of EncodeModPathsSave.
+// Writes the save to a temporary file beside `outputPath` while `collect`
+// hands its paths to the encoder, makes it reach the disk, then replaces
+// the output with it in one rename. On any failure the temporary file is
+// removed and an existing output stays exactly as it was; when no
+// temporary file can be made, `collect` is not called. True when the
+// output was replaced.
+bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                       const std::function<void(SaveEncoder&)>& collect);
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths);
 
