@@ -75,15 +75,17 @@ bool IsModContainer(std::string_view path, const platform::PathStyle& style) {
 
 void CollectModPaths(const std::string& paksFolder, const PackagePathSink& sink,
                      DiscoveryObserver* observer) {
+  // One container at a time, each read over the last, so that the room its
+  // tables need is found once rather than once per container.
+  IoStore::FIoStoreTocResource index;
   for (const std::string& file : ListFiles(paksFolder, true, observer)) {
     if (!IsModContainer(file, platform::kNativePaths)) continue;
-    // One container at a time: its tables are gone before the next is read.
-    IoStore::FIoStoreTocResource toc;
     if (observer == nullptr) {
-      toc.LoadIndexFromFile(file);
-      ExtractPackagePaths(toc, sink);
+      index.LoadIndexFromFile(file);
+      ExtractPackagePaths(index, sink);
       continue;
     }
+    IoStore::FIoStoreTocResource toc;
     IoStore::TocReadReport report;
     WalkAnomalies walk;
     std::vector<std::string> own;

@@ -32,4 +32,11 @@ void FIoDirectoryIndexResource::Serialize(SerializeContext* context) {
   StringTable.Serialize(context);
 }
 
+void FIoDirectoryIndexResource::Clear() {
+  MountPoint = FString();
+  DirectoryEntries.elements.clear();
+  FileEntries.elements.clear();
+  StringTable.clear();
+}
+
 }  // namespace IoStore

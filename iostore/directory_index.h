@@ -44,6 +44,10 @@ struct FIoFileIndexEntry : public SerializableClass {
 struct FIoDirectoryIndexResource : public SerializableClass {
   void Serialize(SerializeContext* context) override;
 
+  // Empty as a new index is, but each table keeps the room it took, for
+  // the next container to be read into.
+  void Clear();
+
   FString MountPoint;
   TArray<FIoDirectoryIndexEntry> DirectoryEntries;
   TArray<FIoFileIndexEntry> FileEntries;

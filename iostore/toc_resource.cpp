@@ -183,6 +183,10 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
 void FIoStoreTocResource::LoadFromFile(std::string path) { LoadFromFile(std::move(path), nullptr); }
 
 void FIoStoreTocResource::LoadIndexFromFile(std::string path) {
+  FIoDirectoryIndexResource index = std::move(DirectoryIndex);
+  index.Clear();
+  *this = FIoStoreTocResource();
+  DirectoryIndex = std::move(index);
   Tessel::SerializeContext context;
   context.Open(std::move(path), Tessel::OpenMode::Read);
   ReadIndex(&context);

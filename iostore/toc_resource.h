@@ -131,7 +131,9 @@ class FIoStoreTocResource : public SerializableClass {
   // Reads only what the directory index needs, for the tool: the tables
   // around the index are passed over in the stream rather than built, and
   // must be there all the same, so that a file cut short or stating counts
-  // it cannot hold fails as it would in LoadFromFile.
+  // it cannot hold fails as it would in LoadFromFile. The resource starts
+  // as a new one would, except that the index's tables keep the room they
+  // took: the tool reads one container after another into one resource.
   void LoadIndexFromFile(std::string path);
   // The same on a context opened for reading.
   void ReadIndex(SerializeContext* context);

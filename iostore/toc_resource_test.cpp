@@ -189,10 +189,19 @@ TEST_F(TocResourceTest, EveryPrefixLoadsAndLeavesWhatIsPastTheCutAtZero) {
   const Bytes file = SaveRecord(full);
   const size_t indexStart = 144 + 22 * 3 + 12 * 2 + 32 + 4 + 20 + 20 + 40;
   const size_t metasStart = file.size() - 33 * 3;
+  const std::string whole = dir / "whole.utoc";
+  WriteFile(whole, file);
+  FIoStoreTocResource reused;
   for (size_t cut = 0; cut < file.size(); ++cut) {
     SCOPED_TRACE(cut);
     const FIoStoreTocResource toc =
         Load(Bytes(file.begin(), file.begin() + static_cast<long>(cut)));
+    // The index read over a whole container's is the index read afresh.
+    FIoStoreTocResource fresh;
+    fresh.LoadIndexFromFile(dir / "container.utoc");
+    reused.LoadIndexFromFile(whole);
+    reused.LoadIndexFromFile(dir / "container.utoc");
+    EXPECT_EQ(SaveRecord(reused), SaveRecord(fresh));
     // The last meta's flag byte is the last byte of the file.
     for (const FIoTocChunkMeta& meta : toc.ChunkMetas.elements) {
       EXPECT_EQ(&meta == &toc.ChunkMetas.elements.back() ? meta.Flags : 0, 0);

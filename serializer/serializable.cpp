@@ -223,6 +223,12 @@ void FStringArray::push_back(std::string_view value) {
   encodedSize_ += FString::kMinEncodedSize + value.size() + 1;
 }
 
+void FStringArray::clear() {
+  text_.clear();
+  ends_.clear();
+  encodedSize_ = 0;
+}
+
 void FStringArray::Serialize(SerializeContext* context) {
   Tessel::WithConcreteSerializer(*context->serializer,
                                  [&](auto& serializer) { SerializeOn(serializer, context); });
@@ -241,9 +247,7 @@ void FStringArray::SerializeOn(Serializer& serializer, SerializeContext* context
   }
   // As TArray does: checked before anything grows.
   if (!serializer.CanHold(count, FString::kMinEncodedSize, "count")) return;
-  text_.clear();
-  ends_.clear();
-  encodedSize_ = 0;
+  clear();
   ends_.reserve(static_cast<size_t>(count));
   // A string that fails to load is there all the same, empty.
   for (int32_t i = 0; i < count; ++i) {

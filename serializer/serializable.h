@@ -140,6 +140,8 @@ class FStringArray : public SerializableClass {
   bool empty() const { return ends_.empty(); }
   std::string_view operator[](size_t i) const;
   void push_back(std::string_view value);
+  // Holds no strings, but keeps the room they took.
+  void clear();
 
   // 4 bytes and FString's length for each string: the stored count of the
   // 8-bit form, or the size of the UTF-8 text of one stored as UTF-16.
