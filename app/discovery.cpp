@@ -27,6 +27,32 @@ const std::array<std::string_view, 18> BaseGameContainers = {
     "pakchunk25-WindowsNoEditor.utoc",
 };
 
+namespace {
+
+// The files of a folder already listed, and with `recurse` those of its
+// subfolders, each listed once.
+void AddFiles(const std::string& folder, const std::vector<platform::DirectoryEntry>& entries,
+              bool recurse, DiscoveryObserver* observer, std::vector<std::string>& files) {
+  const char separator = platform::kNativePaths.separator;
+  for (const platform::DirectoryEntry& entry : entries) {
+    std::string path = folder + separator + entry.name;
+    if (!entry.isFolder) {
+      if (observer) observer->Listed(path, DecideFile(path, platform::kNativePaths));
+      files.push_back(std::move(path));
+      continue;
+    }
+    if (!recurse) {
+      if (observer) observer->Listed(path, Decision::TooDeep);
+      continue;
+    }
+    const auto inner = platform::ListFolder(path);
+    if (observer) observer->Listed(path, inner ? Decision::Folder : Decision::Unreadable);
+    if (inner) AddFiles(path, *inner, false, observer, files);
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
                                    DiscoveryObserver* observer) {
   std::vector<std::string> files;
@@ -35,23 +61,7 @@ std::vector<std::string> ListFiles(const std::string& folder, bool recurse,
     if (observer) observer->Listed(folder, Decision::Unreadable);
     return files;
   }
-  const char separator = platform::kNativePaths.separator;
-  for (const platform::DirectoryEntry& entry : *entries) {
-    const std::string path = folder + separator + entry.name;
-    if (entry.isFolder) {
-      if (!recurse) {
-        if (observer) observer->Listed(path, Decision::TooDeep);
-        continue;
-      }
-      if (observer && platform::ListFolder(path)) observer->Listed(path, Decision::Folder);
-      std::vector<std::string> inner = ListFiles(path, false, observer);
-      files.insert(files.end(), std::make_move_iterator(inner.begin()),
-                   std::make_move_iterator(inner.end()));
-    } else {
-      if (observer) observer->Listed(path, DecideFile(path, platform::kNativePaths));
-      files.push_back(path);
-    }
-  }
+  AddFiles(folder, *entries, recurse, observer, files);
   return files;
 }
 

@@ -83,11 +83,15 @@ std::optional<std::string> LinuxPathOf(std::string_view windowsPath) {
   return path;
 }
 
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
+void MakeAsciiLower(std::string& text) {
+  for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  MakeAsciiLower(lower);
   return lower;
 }
 

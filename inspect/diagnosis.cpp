@@ -201,7 +201,7 @@ NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems
 std::optional<std::string> FolderNames::Find(const std::string& folder, const std::string& name) {
   auto listed = folders_.find(folder);
   if (listed == folders_.end()) {
-    std::map<std::string, std::string> names;
+    std::unordered_map<std::string, std::string> names;
     if (const auto entries = platform::ListFolder(folder)) {
       for (const platform::DirectoryEntry& entry : *entries) {
         if (!entry.isFolder) names.emplace(modpaths::AsciiLower(entry.name), entry.name);
@@ -209,7 +209,9 @@ std::optional<std::string> FolderNames::Find(const std::string& folder, const st
     }
     listed = folders_.emplace(folder, std::move(names)).first;
   }
-  const auto found = listed->second.find(modpaths::AsciiLower(name));
+  key_.assign(name);
+  modpaths::MakeAsciiLower(key_);
+  const auto found = listed->second.find(key_);
   if (found == listed->second.end()) return std::nullopt;
   return found->second;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "extract/directory_walk.h"
@@ -24,7 +25,8 @@ class FolderNames {
 
  private:
   // Per folder: lower-case name -> name as spelled.
-  std::map<std::string, std::map<std::string, std::string>> folders_;
+  std::map<std::string, std::unordered_map<std::string, std::string>> folders_;
+  std::string key_;  // scratch: the name looked for, in lower case
 };
 
 void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,

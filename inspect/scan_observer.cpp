@@ -77,10 +77,14 @@ Json ContainersJson(const std::vector<size_t>& indices, const std::vector<Mounte
 // in the paks folder itself, named like a base-game container or as the
 // engine names a chunk.
 bool IsBaseGamePak(std::string_view name) {
-  const std::string lower = modpaths::AsciiLower(name);
   for (std::string_view base : modpaths::BaseGameContainers) {
-    if (lower == modpaths::AsciiLower(base.substr(0, base.size() - 5)) + ".pak") return true;
+    const std::string_view stem = base.substr(0, base.size() - 5);
+    if (name.size() == stem.size() + 4 && modpaths::SameLetters(name.substr(0, stem.size()), stem) &&
+        modpaths::SameLetters(name.substr(stem.size()), ".pak")) {
+      return true;
+    }
   }
+  const std::string lower = modpaths::AsciiLower(name);
   size_t at = 8;
   if (lower.compare(0, at, "pakchunk") != 0) return false;
   while (at < lower.size() && lower[at] >= '0' && lower[at] <= '9') ++at;

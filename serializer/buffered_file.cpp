@@ -4,24 +4,32 @@
 
 namespace Tessel {
 
-BufferedFile::BufferedFile(uint64_t bufferSize)
-    : bufferSize_(bufferSize > 0 ? bufferSize : 1), buffer_(new uint8_t[bufferSize_]) {}
+BufferedFile::BufferedFile(uint64_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
 
 void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   writing_ = mode != platform::FileMode::Read;
   failed_ = !file_.Open(path, mode);
   failure_ = {};
   bufferStart_ = 0;
+  size_ = failed_ || writing_ ? -1 : file_.Size();
+  // A file read needs no more room than it holds: the inspector reads
+  // thousands of small containers, and a whole buffer made for each one
+  // cost more than reading it.
+  room_ = bufferSize_;
+  if (size_ >= 0 && static_cast<uint64_t>(size_) < room_) room_ = std::max<uint64_t>(static_cast<uint64_t>(size_), 1);
+  if (room_ > capacity_) {
+    buffer_.reset(new uint8_t[room_]);
+    capacity_ = room_;
+  }
   cursor_ = end_ = limit_ = buffer_.get();
   if (failed_) {
     failure_ = {FailureKind::NotOpened, 0, 0, {}};
     return;
   }
   if (writing_) {
-    limit_ = buffer_.get() + bufferSize_;
-  } else {
-    size_ = file_.Size();
-    if (size_ < 0) Fail(FailureKind::NotOpened);
+    limit_ = buffer_.get() + room_;
+  } else if (size_ < 0) {
+    Fail(FailureKind::NotOpened);
   }
 }
 
@@ -52,7 +60,7 @@ void BufferedFile::ReadSlow(uint8_t* data, uint64_t size) {
     }
     bufferStart_ += end_ - buffer_.get();
     cursor_ = end_ = buffer_.get();
-    const int64_t got = file_.Read(buffer_.get(), bufferSize_);
+    const int64_t got = file_.Read(buffer_.get(), room_);
     if (got <= 0) {
       Fail(FailureKind::EndOfFile);
       failure_.offset = start;
@@ -69,7 +77,7 @@ void BufferedFile::WriteSlow(const uint8_t* data, uint64_t size) {
     return;
   }
   if (!Flush()) return;
-  if (size >= bufferSize_) {
+  if (size >= room_) {
     if (!file_.Write(data, size)) {
       Fail(FailureKind::WriteFailed);
       return;

@@ -89,7 +89,10 @@ class BufferedFile {
 
   const uint64_t bufferSize_;
   platform::File file_;
+  // Made at the first open; room_ is what this open uses of it.
   std::unique_ptr<uint8_t[]> buffer_;
+  uint64_t capacity_ = 0;
+  uint64_t room_ = 0;
   bool writing_ = false;
   bool failed_ = true;  // until opened
   StreamFailure failure_{FailureKind::NotOpened, 0, 0, {}};
