@@ -49,7 +49,7 @@ RunResult RunTool(const ToolInputs& inputs) {
       return result;
   }
   // Each path goes straight into the save file.
-  const bool written = WriteModPathsSave(paths.output, templateBytes, [&](SaveEncoder& save) {
+  const bool written = StreamModPathsSave(paths.output, templateBytes, [&](SaveEncoder& save) {
     CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
       save.Add(packagePath);
       ++result.packagePaths;

@@ -79,8 +79,8 @@ void SaveEncoder::Finish() {
   context_.serializer->Serialize(&count_, sizeof count_, true);
 }
 
-bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
-                       const std::function<void(SaveEncoder&)>& collect) {
+bool StreamModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                        const std::function<void(SaveEncoder&)>& collect) {
   std::string temporary;
   if (!CreateTemporaryFile(outputPath, temporary)) return false;
 
@@ -102,7 +102,7 @@ bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>
 
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths) {
-  return WriteModPathsSave(outputPath, templateBytes, [&](SaveEncoder& save) {
+  return StreamModPathsSave(outputPath, templateBytes, [&](SaveEncoder& save) {
     for (const std::string& path : paths) save.Add(path);
   });
 }

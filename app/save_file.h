@@ -59,8 +59,10 @@ std::vector<uint8_t> EncodeModPathsSave(const std::vector<uint8_t>& templateByte
 // removed and an existing output stays exactly as it was; when no
 // temporary file can be made, `collect` is not called. True when the
 // output was replaced.
-bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
-                       const std::function<void(SaveEncoder&)>& collect);
+bool StreamModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
+                        const std::function<void(SaveEncoder&)>& collect);
+
+// StreamModPathsSave of a list.
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                        const std::vector<std::string>& paths);
 
