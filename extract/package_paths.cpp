@@ -78,8 +78,8 @@ bool MakePackagePath(std::string_view filePath, std::string& out) {
   if (extension == std::string::npos) return false;
   out.resize(extension);
 
-  const size_t slash = out.rfind('/');
-  const size_t asset = slash == std::string::npos ? 0 : slash + 1;
+  size_t asset = extension;  // just after the last "/", or 0
+  while (asset > 0 && out[asset - 1] != '/') --asset;
   const size_t assetLength = extension - asset;
   out.reserve(extension + 1 + assetLength);  // the append below reads from out itself
   out += '.';
