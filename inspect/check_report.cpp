@@ -47,8 +47,10 @@ Json LaunchOptions(const std::string& toolFolder) {
 // as problems: the tool itself, then what it meets when it runs.
 void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& paths,
                   modpaths::Obstacle obstacle, bool ownSave, Problems& problems) {
-  // The launch wrapper runs the tool's own code.
-  if (!Exists(game.toolFolder, kToolFile) && !Exists(game.toolFolder, modpaths::kWindowsLauncher) &&
+  // The launch wrappers run the tool's own code, and on Linux Wine or
+  // Proton runs modpaths.exe.
+  if (!Exists(game.toolFolder, kToolFile) && !Exists(game.toolFolder, kTool) &&
+      !Exists(game.toolFolder, modpaths::kWindowsLauncher) &&
       !Exists(game.toolFolder, modpaths::kLinuxLauncher)) {
     // A copy elsewhere finds no game: its rules start from its own folder.
     const std::string here = modpaths::GetExecutableDirectory();

@@ -357,6 +357,11 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
     EXPECT_TRUE(Says(check, reason.fix) && Says(check, reason.code)) << check.text;
     EXPECT_FALSE(Says(check, "out of date: run modpaths.exe again")) << check.text;
   }
+  // On Linux the tool in the game's folder is modpaths.exe, which Proton runs.
+  const auto tool = ReadFile(install.executable);
+  RemoveTree(install.executable);
+  WriteFile(install.binaries + "/modpaths.exe", tool);
+  EXPECT_FALSE(Says(Inspect({"check", install.game}, runner->Env()), "[tool-missing]"));
 }
 
 TEST_F(InspectTest, SaveChecksTemplateRecordsAndMarker) {
