@@ -28,6 +28,20 @@ inline void Store(unsigned char* at, __m128i value) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(at), value);
 }
 
+// Copies `size` bytes, from one to two words of type T, as a word at each
+// end (they overlap when size is less than two words), both loaded before
+// either is stored, so that overlap of source and destination does not
+// matter.
+template <typename T>
+inline void CopyEnds(unsigned char* to, const unsigned char* from, size_t size) {
+  T head;
+  T tail;
+  __builtin_memcpy(&head, from, sizeof head);
+  __builtin_memcpy(&tail, from + size - sizeof tail, sizeof tail);
+  __builtin_memcpy(to, &head, sizeof head);
+  __builtin_memcpy(to + size - sizeof tail, &tail, sizeof tail);
+}
+
 }  // namespace
 
 extern "C" {
@@ -35,23 +49,14 @@ extern "C" {
 void* memmove(void* destination, const void* source, size_t size) {
   auto* to = static_cast<unsigned char*>(destination);
   const auto* from = static_cast<const unsigned char*>(source);
-  // Up to 32 bytes: every byte is loaded before any is stored, so overlap
-  // does not matter; two loads that may overlap cover each length.
-  if (size <= 16) {
-    if (size >= 8) {
-      uint64_t head;
-      uint64_t tail;
-      __builtin_memcpy(&head, from, 8);
-      __builtin_memcpy(&tail, from + size - 8, 8);
-      __builtin_memcpy(to, &head, 8);
-      __builtin_memcpy(to + size - 8, &tail, 8);
+  // Up to 32 bytes: two words, or three single bytes.
+  if (size <= 32) {
+    if (size >= 16) {
+      CopyEnds<__m128i>(to, from, size);
+    } else if (size >= 8) {
+      CopyEnds<uint64_t>(to, from, size);
     } else if (size >= 4) {
-      uint32_t head;
-      uint32_t tail;
-      __builtin_memcpy(&head, from, 4);
-      __builtin_memcpy(&tail, from + size - 4, 4);
-      __builtin_memcpy(to, &head, 4);
-      __builtin_memcpy(to + size - 4, &tail, 4);
+      CopyEnds<uint32_t>(to, from, size);
     } else if (size > 0) {
       const unsigned char first = from[0];
       const unsigned char middle = from[size / 2];
@@ -60,13 +65,6 @@ void* memmove(void* destination, const void* source, size_t size) {
       to[size / 2] = middle;
       to[size - 1] = last;
     }
-    return destination;
-  }
-  if (size <= 32) {
-    const __m128i head = Load(from);
-    const __m128i tail = Load(from + size - 16);
-    Store(to, head);
-    Store(to + size - 16, tail);
     return destination;
   }
   // Longer: 16 bytes at a time, forwards unless the destination starts
