@@ -43,7 +43,9 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
   std::sort(sharedNames.begin(), sharedNames.end(),
             [](const auto* a, const auto* b) { return a->first < b->first; });
   std::map<std::vector<size_t>, std::vector<std::string>> shared;
-  for (const auto* entry : sharedNames) shared[entry->second.first].push_back(*entry->second.second);
+  for (const auto* entry : sharedNames) {
+    shared[entry->second.first].push_back(*entry->second.second);
+  }
   for (auto& [givers, paths] : shared) {
     Conflict conflict{givers, std::move(paths), false};
     for (const size_t c : givers) {

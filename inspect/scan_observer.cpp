@@ -79,7 +79,8 @@ Json ContainersJson(const std::vector<size_t>& indices, const std::vector<Mounte
 bool IsBaseGamePak(std::string_view name) {
   for (std::string_view base : modpaths::BaseGameContainers) {
     const std::string_view stem = base.substr(0, base.size() - 5);
-    if (name.size() == stem.size() + 4 && modpaths::SameLetters(name.substr(0, stem.size()), stem) &&
+    if (name.size() == stem.size() + 4 &&
+        modpaths::SameLetters(name.substr(0, stem.size()), stem) &&
         modpaths::SameLetters(name.substr(stem.size()), ".pak")) {
       return true;
     }

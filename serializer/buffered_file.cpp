@@ -16,7 +16,9 @@ void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   // thousands of small containers, and a whole buffer made for each one
   // cost more than reading it.
   room_ = bufferSize_;
-  if (size_ >= 0 && static_cast<uint64_t>(size_) < room_) room_ = std::max<uint64_t>(static_cast<uint64_t>(size_), 1);
+  if (size_ >= 0 && static_cast<uint64_t>(size_) < room_) {
+    room_ = std::max<uint64_t>(static_cast<uint64_t>(size_), 1);
+  }
   if (room_ > capacity_) {
     buffer_.reset(new uint8_t[room_]);
     capacity_ = room_;

@@ -28,6 +28,9 @@ void SerializeArrayOn(Serializer& serializer, void* destination, uint64_t count,
   }
 }
 
+// A string's value: its bytes up to the first zero, or all of them.
+std::string_view BeforeZero(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
 }  // namespace
 
 void SerializeArray(SerializeContext* context, void* destination, uint64_t count,
@@ -56,10 +59,7 @@ FString::FString(std::string_view value)
 
 std::string_view FString::Value() const {
   const size_t stored = text.size() < length ? text.size() : length;
-  if (stored == 0) return {};
-  const auto* bytes = reinterpret_cast<const char*>(text.data());
-  const void* zero = std::memchr(bytes, 0, stored);
-  return {bytes, zero ? static_cast<size_t>(static_cast<const char*>(zero) - bytes) : stored};
+  return BeforeZero({reinterpret_cast<const char*>(text.data()), stored});
 }
 
 bool FString::IsSevenBit(std::string_view value) {
@@ -113,7 +113,7 @@ struct ViewText {
   std::string_view value;
 
   uint32_t Length() const { return static_cast<uint32_t>(value.size() + 1); }
-  std::string_view Value() const { return value.substr(0, value.find('\0')); }
+  std::string_view Value() const { return BeforeZero(value); }
   uint8_t* Room(uint32_t) { return nullptr; }  // never loads
   void Loaded(uint32_t) {}
   void LoadedWide(const std::string&) {}
@@ -136,11 +136,7 @@ struct FStringArray::EndText {
   }
   void Loaded(uint32_t count) {
     length = count;
-    if (count == 0) return;
-    const void* zero = std::memchr(array.text_.data() + start, 0, count);
-    if (zero) {
-      array.text_.resize(static_cast<size_t>(static_cast<const char*>(zero) - array.text_.data()));
-    }
+    array.text_.resize(start + BeforeZero({array.text_.data() + start, count}).size());
   }
   void LoadedWide(const std::string& value) {
     array.text_.insert(array.text_.end(), value.begin(), value.end());
