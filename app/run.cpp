@@ -48,13 +48,17 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
+  result.leftoversRemoved = RemoveLeftoverTemporaryFiles(paths.output);
   // Each path goes straight into the save file.
-  const bool written = StreamModPathsSave(paths.output, templateBytes, [&](SaveEncoder& save) {
-    CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
-      save.Add(packagePath);
-      ++result.packagePaths;
-    });
-  });
+  const bool written = StreamModPathsSave(
+      paths.output, templateBytes,
+      [&](SaveEncoder& save) {
+        CollectModPaths(paths.paksFolder, [&](std::string_view packagePath) {
+          save.Add(packagePath);
+          ++result.packagePaths;
+        });
+      },
+      &result.save);
   if (!written) {
     result.outcome = Outcome::Failed;
     result.packagePaths = 0;

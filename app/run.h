@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/save_file.h"
 #include "platform/path_style.h"
 
 namespace modpaths {
@@ -59,10 +60,12 @@ struct RunResult {
   Obstacle obstacle = Obstacle::None;  // why nothing was written, if that is why
   RunPaths paths;                      // as found on disk
   uint64_t packagePaths = 0;           // in the save, when it was written
+  SaveFailure save;                    // why the save could not be written, if that failed
+  uint32_t leftoversRemoved = 0;       // temporary files of killed runs
 };
 
-// The whole run: find what stands in the way, collect the package paths of
-// the mod containers and write the save. Each path is found on disk in any
+// The whole run: find what stands in the way, remove what killed runs left,
+// collect the package paths of the mod containers and write the save. Each path is found on disk in any
 // case where the system compares names exactly, as Wine finds the game's
 // files for it. Silent: every outcome shows only in the save and in the
 // result.

@@ -12,6 +12,7 @@
 #include "inspect/game.h"
 #include "inspect/inspect.h"
 #include "inspect/save_report.h"
+#include "launch/record.h"
 #include "platform/platform.h"
 
 namespace inspect {
@@ -34,9 +35,11 @@ Json LaunchOptions(const std::string& toolFolder) {
   const bool windows = kNativePaths.separator == '\\';
   const std::optional<std::string> onLinux =
       windows ? modpaths::LinuxPathOf(toolFolder) : std::optional<std::string>(toolFolder);
+  // A game on Z: is one that Proton runs: no Windows launcher sees it.
   return Fields(
-      {{"windows",
-        windows ? Json(modpaths::LaunchOptionsLine(toolFolder, platform::kWindowsPaths)) : Json()},
+      {{"windows", windows && !onLinux
+                       ? Json(modpaths::LaunchOptionsLine(toolFolder, platform::kWindowsPaths))
+                       : Json()},
        {"steamDeck",
         onLinux ? Json(modpaths::LaunchOptionsLine(*onLinux, platform::kPosixPaths)) : Json()},
        {"wrapperInPlace",
@@ -97,6 +100,26 @@ void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& p
   }
 }
 
+// The launch wrapper's record beside the tool: its last run, and a problem
+// when that did not write the save.
+Json LastLaunch(const std::string& toolFolder, Problems& problems) {
+  const std::vector<launch::RecordEntry> record = launch::ReadRecord(toolFolder);
+  if (record.empty()) return nullptr;
+  const launch::RecordEntry& last = record.back();
+  if (last.Failed()) {
+    problems.Add("last-launch-failed",
+                 "the last run of modpaths-launch (" + last.time +
+                     (last.byHand ? ", by hand" : ", at the game's start") +
+                     ") did not update the save: " + last.words);
+  }
+  return Fields({{"time", last.time},
+                 {"version", last.version},
+                 {"byHand", last.byHand},
+                 {"code", last.code},
+                 {"words", last.words},
+                 {"failed", last.Failed()}});
+}
+
 }  // namespace
 
 Json InspectCheck(const std::optional<std::string>& gameFolder,
@@ -137,6 +160,18 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   const modpaths::Obstacle obstacle = modpaths::FindObstacle(paths, templ);
   AddObstacles(*game, paths, obstacle, ownSave, problems);
   const bool blocked = !problems.empty();
+  doc["lastLaunch"] = LastLaunch(game->toolFolder, problems);
+  // Litter, which stops nothing.
+  if (ownSave && obstacle != modpaths::Obstacle::NoSaveFolder) {
+    const std::vector<std::string> leftovers = modpaths::LeftoverTemporaryFiles(paths.output);
+    if (!leftovers.empty()) {
+      problems.Add("leftover-temporary",
+                   Count(leftovers.size(), "temporary file", "temporary files") +
+                       " of a run that was stopped while it wrote the save: " +
+                       Examples(leftovers, leftovers.size()) +
+                       "; the next run of modpaths removes such files, or delete them yourself");
+    }
+  }
   const std::string advice = !ownSave  ? ""
                              : blocked ? " (" + kTool + " cannot write it until the above is fixed)"
                                        : ": run " + kTool + " again";

@@ -200,6 +200,11 @@ std::string RenderCheck(const Json& report) {
         "the save is up to date (it lists the paths in another order: folder listings "
         "differ between systems)\n";
   }
+  if (const Json& last = report["lastLaunch"]; !last.is_null()) {
+    out += "last run of modpaths-launch: " + Str(last["time"]) +
+           (last["byHand"].get<bool>() ? " (by hand): " : " (at the game's start): ") +
+           Str(last["words"]) + "\n";
+  }
   RenderProblems(report, out);
   const Json& launch = report["launchOptions"];
   out += "\nTo have modpaths run before every start of the game, paste this line into Steam, "

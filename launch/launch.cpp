@@ -1,6 +1,21 @@
 #include "launch/launch.h"
 
+#include "app/paths.h"
+#include "platform/platform.h"
+
 namespace launch {
+namespace {
+
+// Launches shown to a person who starts the wrapper by hand.
+constexpr size_t kLaunchesShown = 5;
+
+}  // namespace
+
+bool HasGame(const std::string& toolFolder) {
+  if (toolFolder.empty()) return false;
+  return platform::IsFolder(
+      platform::FindCaseless(modpaths::PaksFolderFor(toolFolder, platform::kNativePaths)));
+}
 
 modpaths::RunResult UpdateSave(const std::optional<modpaths::ToolInputs>& inputs) noexcept {
   if (!inputs) return {};
@@ -14,41 +29,111 @@ modpaths::RunResult UpdateSave(const std::optional<modpaths::ToolInputs>& inputs
   }
 }
 
-std::string Summary(const modpaths::RunResult& result, std::string_view noInputs,
-                    const std::string& launchLine) {
+Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs) {
   const modpaths::RunPaths& paths = result.paths;
-  std::string text;
   if (paths.output.empty()) {
-    text = result.outcome == modpaths::Outcome::Failed
-               ? "modpaths failed while it read the mods; nothing was written."
-               : "modpaths wrote nothing: " + std::string(noInputs) + ".";
-  } else if (result.outcome == modpaths::Outcome::Written) {
-    text = "modpaths wrote " + std::to_string(result.packagePaths) +
-           (result.packagePaths == 1 ? " package path" : " package paths") + " into\n" +
-           paths.output;
-  } else {
-    switch (result.obstacle) {
-      case modpaths::Obstacle::NoTemplate:
-        text = "modpaths wrote nothing: there is no " + paths.templatePath +
-               ". It comes with the game's mod manager: install that again.";
-        break;
-      case modpaths::Obstacle::UnreadableTemplate:
-        text = "modpaths wrote nothing: it cannot read " + paths.templatePath +
-               " (a folder of that name, or another program holds it).";
-        break;
-      case modpaths::Obstacle::NoSaveFolder:
-        text = "modpaths wrote nothing: there is no " + paths.saveFolder +
-               " yet. Start the game once, so that it makes it.";
-        break;
-      case modpaths::Obstacle::None:
-        text = "modpaths could not write " + paths.output +
-               ": it is read-only, or another program holds it open.";
-        break;
+    if (result.outcome == modpaths::Outcome::Failed)
+      return {"read-failed", "modpaths failed while it read the mods; nothing was written"};
+    return {"no-saved-games", "modpaths wrote nothing: " + std::string(noInputs)};
+  }
+  if (result.outcome == modpaths::Outcome::Written) {
+    return {"written", "modpaths wrote " + std::to_string(result.packagePaths) +
+                           (result.packagePaths == 1 ? " package path" : " package paths") +
+                           " into " + paths.output};
+  }
+  switch (result.obstacle) {
+    case modpaths::Obstacle::NoTemplate:
+      return {"no-template", "modpaths wrote nothing: there is no " + paths.templatePath +
+                                 "; it comes with the game's mod manager: install that again"};
+    case modpaths::Obstacle::UnreadableTemplate:
+      return {"template-unreadable",
+              "modpaths wrote nothing: it cannot read " + paths.templatePath +
+                  " (a folder of that name, or another program holds it)"};
+    case modpaths::Obstacle::NoSaveFolder:
+      return {"no-saved-games", "modpaths wrote nothing: there is no " + paths.saveFolder +
+                                    " yet; start the game once, so that it makes it"};
+    case modpaths::Obstacle::None:
+      break;
+  }
+  const modpaths::SaveFailure& save = result.save;
+  const std::string said =
+      save.systemError != 0 ? " (the system says: " + platform::ErrorText(save.systemError) + ")"
+                            : std::string();
+  if (save.systemError != 0 && platform::IsNoSpace(save.systemError)) {
+    return {"disk-full", "modpaths could not write " + paths.output + ": the disk is full" + said +
+                             "; free some space on it"};
+  }
+  switch (save.step) {
+    case modpaths::SaveFailure::Step::Replace:
+      return {"save-locked", "modpaths could not replace " + paths.output +
+                                 ": it is read-only, or another program holds it open"};
+    case modpaths::SaveFailure::Step::CreateTemporary:
+      return {"write-failed", "modpaths could not create a file in " + paths.saveFolder + said};
+    case modpaths::SaveFailure::Step::Write:
+      return {"write-failed", "modpaths could not write " + paths.output + said};
+    case modpaths::SaveFailure::Step::None:
+      break;
+  }
+  return {"read-failed", "modpaths failed while it read the mods; nothing was written"};
+}
+
+WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
+                      const std::function<SavedGamesLookup()>& lookup,
+                      const platform::PathStyle& lineStyle) {
+  WrapperRun run;
+  run.entry.time = platform::LocalTimeIso8601();
+  run.entry.version = MODPATHS_VERSION;
+  run.entry.byHand = byHand;
+  run.hasGame = HasGame(toolFolder);
+  const std::string where = toolFolder.empty() ? "this folder" : toolFolder;
+  if (!run.hasGame) {
+    run.entry.code = "no-game";
+    run.entry.words = "there is no game around " + where + ": nothing was written";
+    run.failed = true;
+    run.text = "There is no game here: " + where +
+               " lies in no game's Binaries folder, so modpaths has nothing to write.\n\n"
+               "Copy modpaths.exe, modpaths-launch.exe, modpaths-launch and "
+               "modpaths-inspect.exe into the game's folder\n\n" +
+               platform::InStyle(".../Hollow Voyage/HollowVoyage/Binaries/Win64",
+                                 platform::kNativePaths) +
+               "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
+    if (!toolFolder.empty()) WriteRecord(toolFolder, run.entry);
+    return run;
+  }
+
+  const SavedGamesLookup savedGames = lookup();
+  std::optional<modpaths::ToolInputs> inputs;
+  if (savedGames.folder) inputs = modpaths::ToolInputs{toolFolder, *savedGames.folder};
+  const modpaths::RunResult result = UpdateSave(inputs);
+  Outcome outcome = Describe(result, savedGames.why);
+  if (!savedGames.source.empty()) outcome.words += " (the prefix from " + savedGames.source + ")";
+  run.entry.code = outcome.code;
+  run.entry.words = outcome.words;
+  run.failed = result.outcome == modpaths::Outcome::Failed;
+  const std::vector<RecordEntry> earlier = byHand ? ReadRecord(toolFolder) : std::vector<RecordEntry>();
+  WriteRecord(toolFolder, run.entry);
+  if (!byHand) return run;
+
+  run.launchLine = modpaths::LaunchOptionsLine(toolFolder, lineStyle);
+  run.text = outcome.words + ".\n";
+  std::vector<const RecordEntry*> launches;
+  for (const RecordEntry& entry : earlier) {
+    if (!entry.byHand) launches.push_back(&entry);
+  }
+  if (!launches.empty()) {
+    run.text += "\nThe last launches (" + std::string(kRecordName) + "):\n";
+    for (size_t i = launches.size() > kLaunchesShown ? launches.size() - kLaunchesShown : 0;
+         i < launches.size(); ++i) {
+      run.text += "  " + launches[i]->time + ": " + launches[i]->words + "\n";
     }
   }
-  return text +
-         "\n\nTo update it before every start of the game, paste this line into Steam, in the "
-         "game's Properties, General, Launch Options:\n\n" +
+  return run;
+}
+
+std::string LaunchLineText(const std::string& launchLine, bool onClipboard) {
+  return std::string("\nTo update it before every start of the game, paste this line into Steam, "
+                     "in the game's Properties, General, Launch Options") +
+         (onClipboard ? " (it is on the clipboard now: Ctrl+V pastes it)" : "") + ":\n\n" +
          launchLine + "\n";
 }
 

@@ -1,15 +1,14 @@
-// modpaths-launch for Linux, Proton and the Steam Deck: Steam's launch
-// options run it with the game's whole command (Proton's) after it. It
-// writes the save into the game's Proton prefix as modpaths.exe would
-// there, then puts that command in its own place, so that Steam follows the
-// game as before.
+// modpaths-launch for Linux: Proton and the Steam Deck, Heroic, Lutris and
+// any launcher that runs a command before the game's. It writes the save
+// into the game's Wine prefix as modpaths.exe would there, records what it
+// did beside itself (modpaths-launch.log), then puts the game's command in
+// its own place, so that the launcher follows the game as before.
 //   modpaths-launch COMMAND...   update the save, then run COMMAND
-//   modpaths-launch              update the save, and say what to paste
-//                                into Steam
+//   modpaths-launch              update the save, and say what was done and
+//                                what to paste into Steam
 
 #include <csignal>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,18 +21,20 @@ int main(int argc, char** argv) {
   // A write beyond the file-size limit fails like any other failed write.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::string toolFolder = modpaths::GetExecutableDirectory();
-  std::string why = "the folder this program lies in cannot be found";
-  std::optional<modpaths::ToolInputs> inputs;
-  if (!toolFolder.empty()) {
-    if (auto savedGames = launch::ProtonSavedGames(toolFolder, why))
-      inputs = modpaths::ToolInputs{toolFolder, std::move(*savedGames)};
-  }
-  const modpaths::RunResult result = launch::UpdateSave(inputs);
-  if (argc < 2) {
-    const std::string text = launch::Summary(
-        result, why, modpaths::LaunchOptionsLine(toolFolder, platform::kNativePaths));
+  const bool byHand = argc < 2;
+  const launch::WrapperRun run = launch::RunWrapper(
+      toolFolder, byHand,
+      [&] {
+        return launch::PrefixSavedGames(toolFolder, [](const std::string& name) {
+          return platform::EnvironmentVariable(name);
+        });
+      },
+      platform::kNativePaths);
+  if (byHand) {
+    std::string text = run.text;
+    if (run.hasGame) text += launch::LaunchLineText(run.launchLine, false);
     std::fputs(text.c_str(), stdout);
-    return result.outcome == modpaths::Outcome::Failed ? 1 : 0;
+    return run.failed ? 1 : 0;
   }
   // The game gets the signal handling this process was given.
   std::signal(SIGXFSZ, SIG_DFL);

@@ -1,8 +1,10 @@
-// modpaths-launch.exe: Steam's launch options run it with the game's whole
-// command line after its own name. It writes the save as modpaths.exe does,
-// then starts that command exactly as Steam gave it, waits for the game and
-// exits with the game's exit code. A GUI-subsystem program: no console
-// window flashes up before the game.
+// modpaths-launch.exe: a launcher (Steam's launch options, a non-Steam
+// shortcut, Vortex, Mod Organizer 2) runs it with the game's whole command
+// line after its own name. It writes the save as modpaths.exe does, records
+// what it did beside itself (modpaths-launch.log), then starts that command
+// exactly as given, waits for the game and exits with the game's exit
+// code. A GUI-subsystem program: no console window flashes up before the
+// game.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -17,18 +19,25 @@
 #include "platform/platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const modpaths::RunResult result = launch::UpdateSave(modpaths::InputsOfThisProcess());
   const std::string line = platform::OwnCommandLine();
   const std::string command(platform::CommandTail(line));
-  if (command.empty()) {
+  const bool byHand = command.empty();
+  const launch::WrapperRun run = launch::RunWrapper(
+      modpaths::GetExecutableDirectory(), byHand,
+      [] {
+        launch::SavedGamesLookup lookup;
+        lookup.folder = platform::SavedGamesFolder();
+        if (!lookup.folder) lookup.why = "the Saved Games folder cannot be found";
+        return lookup;
+      },
+      platform::kNativePaths);
+  if (byHand) {
     // Double-clicked: say what was done, and how to have it done by Steam.
-    const std::string text =
-        launch::Summary(result, "the Saved Games folder cannot be found",
-                        modpaths::LaunchOptionsLine(modpaths::GetExecutableDirectory(),
-                                                    platform::kNativePaths)) +
-        "\n(Ctrl+C copies this message.)";
-    platform::ShowMessage("modpaths", text, result.outcome == modpaths::Outcome::Failed);
-    return result.outcome == modpaths::Outcome::Failed ? 1 : 0;
+    std::string text = run.text;
+    if (run.hasGame)
+      text += launch::LaunchLineText(run.launchLine, platform::CopyToClipboard(run.launchLine));
+    platform::ShowMessage("modpaths", text, run.failed);
+    return run.failed ? 1 : 0;
   }
   std::string why;
   const platform::Process game = platform::StartCommandLine(command, &why);

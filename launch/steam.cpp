@@ -10,7 +10,9 @@ namespace {
 
 using modpaths::SameLetters;
 
-constexpr std::string_view kPrefixSavedGames = "/drive_c/users/steamuser/Saved Games";
+// Below a user's folder in a prefix: the game's own folder, which tells
+// the user who plays it.
+constexpr std::string_view kGameSaves = "/Saved Games/Corvane/HollowVoyage";
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -123,25 +125,92 @@ std::optional<std::string> ManifestValue(std::string_view manifest, std::string_
   return std::nullopt;
 }
 
-std::optional<std::string> ProtonSavedGames(const std::string& toolFolder, std::string& why) {
-  if (const auto data = platform::EnvironmentVariable("STEAM_COMPAT_DATA_PATH");
-      data && !data->empty()) {
-    return *data + "/pfx" + std::string(kPrefixSavedGames);
+namespace {
+
+bool FolderIn(const std::string& path) { return platform::IsFolder(platform::FindCaseless(path)); }
+
+// The user's folder in the prefix that holds the game's saves, by the
+// rule above; nothing when none does.
+std::optional<std::string> UserHoldingSaves(const std::string& users, const EnvironmentLookup& env) {
+  if (FolderIn(users + "/steamuser" + std::string(kGameSaves))) return users + "/steamuser";
+  for (const char* variable : {"USER", "LOGNAME"}) {
+    const std::optional<std::string> name = env(variable);
+    if (name && !name->empty() && name->find('/') == std::string::npos && FolderIn(users + "/" + *name))
+      return users + "/" + *name;
+  }
+  std::optional<std::string> only;
+  if (const auto entries = platform::ListFolder(platform::FindCaseless(users))) {
+    for (const platform::DirectoryEntry& entry : *entries) {
+      if (!entry.isFolder || SameLetters(entry.name, "Public") ||
+          !FolderIn(users + "/" + entry.name + std::string(kGameSaves))) {
+        continue;
+      }
+      if (only) return std::nullopt;  // two players: no one's is the only one
+      only = users + "/" + entry.name;
+    }
+  }
+  return only;
+}
+
+bool HoldsSaves(const std::string& users, const EnvironmentLookup& env) {
+  const auto user = UserHoldingSaves(users, env);
+  return user && FolderIn(*user + std::string(kGameSaves));
+}
+
+std::string SavedGamesIn(const std::string& prefix, const EnvironmentLookup& env) {
+  const std::string users = prefix + "/drive_c/users";
+  return UserHoldingSaves(users, env).value_or(users + "/steamuser") + "/Saved Games";
+}
+
+}  // namespace
+
+SavedGamesLookup PrefixSavedGames(const std::string& toolFolder, const EnvironmentLookup& env) {
+  std::vector<std::pair<std::string, std::string>> prefixes;  // folder, its source
+  auto given = [&](const char* name) {
+    std::optional<std::string> value = env(name);
+    if (value) {
+      while (value->size() > 1 && value->back() == '/') value->pop_back();
+    }
+    return value && !value->empty() ? value : std::nullopt;
+  };
+  if (const auto data = given("STEAM_COMPAT_DATA_PATH")) {
+    prefixes.emplace_back(*data + "/pfx", "STEAM_COMPAT_DATA_PATH");
+    prefixes.emplace_back(*data, "STEAM_COMPAT_DATA_PATH");
+  }
+  if (const auto wine = given("WINEPREFIX")) prefixes.emplace_back(*wine, "WINEPREFIX");
+  for (const auto& [prefix, source] : prefixes) {
+    if (HoldsSaves(prefix + "/drive_c/users", env)) return {SavedGamesIn(prefix, env), {}, source};
+  }
+  for (const auto& [prefix, source] : prefixes) {
+    if (FolderIn(prefix + "/drive_c")) return {SavedGamesIn(prefix, env), {}, source};
+  }
+  SavedGamesLookup lookup;
+  if (!prefixes.empty()) {
+    lookup.why = "neither STEAM_COMPAT_DATA_PATH nor WINEPREFIX names a Wine prefix (a folder with "
+                 "drive_c in it)";
   }
   const std::optional<SteamGame> game = SteamGameOf(toolFolder);
   if (!game) {
-    why = toolFolder + " lies in no Steam library (steamapps/common/...), and "
-          "STEAM_COMPAT_DATA_PATH, which Steam sets for the game, is not set";
-    return std::nullopt;
+    if (lookup.why.empty()) {
+      lookup.why = toolFolder + " lies in no Steam library (steamapps/common/...), and neither "
+                   "STEAM_COMPAT_DATA_PATH nor WINEPREFIX, which launchers set for the game, is set";
+    }
+    return lookup;
   }
-  std::optional<std::string> appId = platform::EnvironmentVariable("SteamAppId");
+  std::optional<std::string> appId = env("SteamAppId");
   if (!appId || appId->empty()) appId = AppIdOf(*game);
   if (!appId) {
-    why = "no app manifest in " + game->steamapps + " names the folder \"" + game->installDir +
-          "\", and SteamAppId is not set";
-    return std::nullopt;
+    lookup.why = "no app manifest in " + game->steamapps + " names the folder \"" +
+                 game->installDir + "\", and SteamAppId is not set";
+    return lookup;
   }
-  return game->steamapps + "/compatdata/" + *appId + "/pfx" + std::string(kPrefixSavedGames);
+  const std::string prefix = game->steamapps + "/compatdata/" + *appId + "/pfx";
+  if (!FolderIn(prefix + "/drive_c")) {
+    lookup.why = "there is no Proton prefix at " + prefix +
+                 " yet: start the game once from Steam, so that Proton makes it";
+    return lookup;
+  }
+  return {SavedGamesIn(prefix, env), {}, "the Steam library"};
 }
 
 }  // namespace launch

@@ -70,17 +70,37 @@ class File {
   // Hands everything written so far to the disk.
   bool Sync();
   bool Close();
+  // The system's code for the last Open, Write, Sync or Close that failed
+  // (errno, GetLastError), for ErrorText and IsNoSpace; 0 when none has.
+  int Error() const { return error_; }
 
  private:
   // A file descriptor or a Windows HANDLE; -1 when closed on both.
   intptr_t handle_ = -1;
+  int error_ = 0;
 };
+
+// The system's own words for an error code of File::Error.
+std::string ErrorText(int error);
+
+// Whether the code says that the disk is full (or a quota or the file-size
+// limit is reached), rather than that the file is refused.
+bool IsNoSpace(int error);
 
 // Replaces `to` by `from` in one step. Fails, leaving both as they were, when
 // `to` is read-only or held by another process.
 bool RenameOver(const std::string& from, const std::string& to);
 
 bool RemoveFile(const std::string& path);
+
+// Removes the file only when no process holds it open: on Windows an open
+// that shares nothing and deletes on close; on POSIX no process's open
+// files (/proc) are it. False when it is held, or could not be removed.
+bool RemoveIfUnused(const std::string& path);
+
+// Makes the creations and renames in a folder reach the disk (POSIX);
+// Windows does so with the rename itself.
+bool SyncFolder(const std::string& folder);
 
 uint32_t ProcessId();
 
@@ -176,6 +196,14 @@ std::string OwnCommandLine();
 // for this process waits for it. Returns only when that failed, with the
 // system's reason; on Windows, where a process cannot be replaced, always.
 std::string ReplaceProcess(const std::vector<std::string>& argv);
+
+// Puts the text on the clipboard as Unicode text (Windows); false where
+// there is none to put it on.
+bool CopyToClipboard(const std::string& text);
+
+// The local time now, as ISO 8601 with its offset from UTC:
+// "2026-12-08T23:58:14+01:00".
+std::string LocalTimeIso8601();
 
 // Tells a person something where there may be no console: a message box on
 // Windows (its text can be copied with Ctrl+C), standard error on POSIX.

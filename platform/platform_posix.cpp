@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "platform/platform.h"
@@ -133,9 +134,11 @@ bool File::Open(const std::string& path, FileMode mode) {
   do {
     fd = open(path.c_str(), flags, 0666);
   } while (fd < 0 && errno == EINTR);
+  error_ = fd < 0 ? errno : 0;
   if (fd < 0) return false;
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error_ = EISDIR;
     close(fd);
     return false;
   }
@@ -161,6 +164,7 @@ bool File::Write(const void* data, uint64_t size) {
     const ssize_t put = write(static_cast<int>(handle_), bytes, static_cast<size_t>(size));
     if (put < 0) {
       if (errno == EINTR) continue;
+      error_ = errno;
       return false;
     }
     bytes += put;
@@ -179,14 +183,25 @@ int64_t File::Size() const {
   return static_cast<int64_t>(info.st_size);
 }
 
-bool File::Sync() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
+bool File::Sync() {
+  if (!IsOpen()) return false;
+  if (fsync(static_cast<int>(handle_)) == 0) return true;
+  error_ = errno;
+  return false;
+}
 
 bool File::Close() {
   if (!IsOpen()) return false;
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
-  return close(fd) == 0;
+  if (close(fd) == 0) return true;
+  error_ = errno;
+  return false;
 }
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+bool IsNoSpace(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 bool RenameOver(const std::string& from, const std::string& to) {
   // rename() would replace a read-only file too; Windows refuses, and a
@@ -200,6 +215,43 @@ bool RenameOver(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool RemoveIfUnused(const std::string& path) {
+  struct stat target {};
+  if (stat(path.c_str(), &target) != 0) return false;
+  // A writer of any kind, a Wine process too, holds the file through a
+  // descriptor that /proc shows; a process we may not look into is not
+  // ours, and not a writer of our saves.
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return false;
+  bool held = false;
+  while (const dirent* process = readdir(processes)) {
+    if (held) break;
+    if (process->d_name[0] < '0' || process->d_name[0] > '9') continue;
+    const std::string fds = std::string("/proc/") + process->d_name + "/fd";
+    DIR* descriptors = opendir(fds.c_str());
+    if (descriptors == nullptr) continue;
+    while (const dirent* fd = readdir(descriptors)) {
+      struct stat open {};
+      if (fd->d_name[0] != '.' && stat((fds + "/" + fd->d_name).c_str(), &open) == 0 &&
+          open.st_dev == target.st_dev && open.st_ino == target.st_ino) {
+        held = true;
+        break;
+      }
+    }
+    closedir(descriptors);
+  }
+  closedir(processes);
+  return !held && unlink(path.c_str()) == 0;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0;
+  close(fd);
+  return synced;
+}
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
 
@@ -412,6 +464,22 @@ std::string ReplaceProcess(const std::vector<std::string>& argv) {
   std::vector<char*> argp = Pointers(args);
   execvp(argp[0], argp.data());
   return std::strerror(errno);
+}
+
+bool CopyToClipboard(const std::string&) { return false; }
+
+std::string LocalTimeIso8601() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  char text[64];
+  const long offset = local.tm_gmtoff / 60;
+  const long magnitude = offset < 0 ? -offset : offset;
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', magnitude / 60,
+                magnitude % 60);
+  return text;
 }
 
 void ShowMessage(const std::string& title, const std::string& text, bool) {

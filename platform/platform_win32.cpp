@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -176,11 +177,16 @@ bool File::Open(const std::string& path, FileMode mode) {
   HANDLE file = CreateFileW(ForApi(path).c_str(), access,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    error_ = static_cast<int>(GetLastError());
+    return false;
+  }
   if (GetFileType(file) != FILE_TYPE_DISK) {
+    error_ = ERROR_ACCESS_DENIED;
     CloseHandle(file);
     return false;
   }
+  error_ = 0;
   handle_ = reinterpret_cast<intptr_t>(file);
   return true;
 }
@@ -201,7 +207,10 @@ bool File::Write(const void* data, uint64_t size) {
   while (size > 0) {
     const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
     DWORD put = 0;
-    if (!WriteFile(AsHandle(handle_), bytes, chunk, &put, nullptr) || put == 0) return false;
+    if (!WriteFile(AsHandle(handle_), bytes, chunk, &put, nullptr) || put == 0) {
+      error_ = static_cast<int>(GetLastError());
+      return false;
+    }
     bytes += put;
     size -= put;
   }
@@ -220,14 +229,25 @@ int64_t File::Size() const {
   return size.QuadPart;
 }
 
-bool File::Sync() { return IsOpen() && FlushFileBuffers(AsHandle(handle_)) != 0; }
+bool File::Sync() {
+  if (!IsOpen()) return false;
+  if (FlushFileBuffers(AsHandle(handle_))) return true;
+  error_ = static_cast<int>(GetLastError());
+  return false;
+}
 
 bool File::Close() {
   if (!IsOpen()) return false;
   HANDLE file = AsHandle(handle_);
   handle_ = -1;
-  return CloseHandle(file) != 0;
+  if (CloseHandle(file)) return true;
+  error_ = static_cast<int>(GetLastError());
+  return false;
 }
+
+std::string ErrorText(int error) { return Reason(static_cast<DWORD>(error)); }
+
+bool IsNoSpace(int error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
 bool RenameOver(const std::string& from, const std::string& to) {
   // MoveFileExW refuses a read-only target on Windows, but not every
@@ -240,6 +260,16 @@ bool RenameOver(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(ForApi(path).c_str()) != 0; }
+
+bool RemoveIfUnused(const std::string& path) {
+  // Sharing nothing, this open fails while any process holds the file.
+  HANDLE file = CreateFileW(ForApi(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  return CloseHandle(file) != 0;
+}
+
+bool SyncFolder(const std::string&) { return true; }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
@@ -387,6 +417,51 @@ std::string OwnCommandLine() { return ToNarrow(GetCommandLineW()); }
 
 std::string ReplaceProcess(const std::vector<std::string>&) {
   return "a Windows process cannot be replaced by another";
+}
+
+bool CopyToClipboard(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return false;
+  void* target = GlobalLock(memory);
+  if (target == nullptr) {
+    GlobalFree(memory);
+    return false;
+  }
+  std::memcpy(target, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it has taken it.
+  const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!taken) GlobalFree(memory);
+  return taken;
+}
+
+std::string LocalTimeIso8601() {
+  SYSTEMTIME utc, local;
+  GetSystemTime(&utc);
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return {};
+  FILETIME utcTime, localTime;
+  SystemTimeToFileTime(&utc, &utcTime);
+  SystemTimeToFileTime(&local, &localTime);
+  auto ticks = [](const FILETIME& time) {
+    return static_cast<int64_t>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+  };
+  // 100-nanosecond ticks, to whole minutes.
+  const int64_t offset = (ticks(localTime) - ticks(utcTime)) / 600000000;
+  const int64_t magnitude = offset < 0 ? -offset : offset;
+  char text[40];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02lld:%02lld", local.wYear,
+                local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
+                offset < 0 ? '-' : '+', static_cast<long long>(magnitude / 60),
+                static_cast<long long>(magnitude % 60));
+  return text;
 }
 
 void ShowMessage(const std::string& title, const std::string& text, bool warning) {

@@ -26,6 +26,7 @@ void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
   cursor_ = end_ = limit_ = buffer_.get();
   if (failed_) {
     failure_ = {FailureKind::NotOpened, 0, 0, {}};
+    failure_.systemError = file_.Error();
     return;
   }
   if (writing_) {
@@ -36,7 +37,7 @@ void BufferedFile::Open(const std::string& path, platform::FileMode mode) {
 }
 
 void BufferedFile::Fail(FailureKind kind, int64_t value, std::string_view what, int64_t needed) {
-  if (!failed_) failure_ = {kind, Tell(), value, what, needed};
+  if (!failed_) failure_ = {kind, Tell(), value, what, needed, file_.Error()};
   failed_ = true;
   // Empty windows make every later transfer take the slow path, which sees
   // the failed state and moves nothing.

@@ -53,7 +53,8 @@ void SerializeContext::Open(std::string path, OpenMode mode) {
     made->Open(path, platform::FileMode::Read);
   } else {
     made = std::make_unique<DiskWriter>();
-    made->Open(path, platform::FileMode::Write);
+    made->Open(path, mode == OpenMode::CreateNew ? platform::FileMode::CreateNew
+                                                 : platform::FileMode::Write);
   }
   serializer = std::move(made);
   name = std::move(path);

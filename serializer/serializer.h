@@ -25,6 +25,9 @@ struct StreamFailure {
   // The file size the failed read, or the refused count, would have needed;
   // -1 when not known.
   int64_t needed = -1;
+  // NotOpened, WriteFailed, CloseFailed on a disk: the system's error code
+  // (platform::ErrorText tells it), 0 when there is none.
+  int systemError = 0;
 };
 
 // Where `count` items of `itemSize` bytes from `position` would end, or
@@ -84,7 +87,9 @@ class BaseSerializer {
   const Kind kind_;
 };
 
-enum class OpenMode { Read = 0, Write = 1 };
+// CreateNew writes as Write does, into a file that must not exist yet: the
+// open claims it, so that no one else writes through the same name.
+enum class OpenMode { Read = 0, Write = 1, CreateNew = 2 };
 
 // Told where the named parts of a layout begin, for tools that show a file's
 // structure. The tool itself passes none.
