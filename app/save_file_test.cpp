@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "testing/process.h"
 #include "fixtures/test_files.h"
 
@@ -80,6 +81,24 @@ TEST_F(SaveFileTest, AWriteThatFailsMidwayKeepsThePreviousOutput) {
   EXPECT_EQ(*status, 0) << "the save was reported as written";
   EXPECT_EQ(ReadFile(output), previous);
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
+}
+
+// A killed run's temporary file is removed by the next; one a writer still
+// holds is not; a collection that throws leaves none.
+TEST_F(SaveFileTest, RemovesTheTemporaryFilesThatNoWriterHolds) {
+  for (const char* name : {".77.tmp", ".78-1.tmp", ".held.tmp", ".79.tmp.bak"})
+    WriteFile(output + name, Hex("01"));
+  {
+    platform::File writer;
+    ASSERT_TRUE(writer.Open(output + ".79.tmp", platform::FileMode::Write));
+    EXPECT_EQ(LeftoverTemporaryFiles(output).size(), 3u);
+    EXPECT_EQ(RemoveLeftoverTemporaryFiles(output), 2u);
+  }
+  EXPECT_EQ(RemoveLeftoverTemporaryFiles(output), 1u);
+  EXPECT_EQ(ListNames(dir.path()).size(), 2u) << "names of other shapes are not ours";
+  EXPECT_THROW(StreamModPathsSave(output, Hex("01"), [](SaveEncoder&) { throw std::bad_alloc(); }),
+               std::bad_alloc);
+  EXPECT_EQ(ListNames(dir.path()).size(), 2u);
 }
 
 TEST_F(SaveFileTest, ReadsTheTemplateVerbatim) {

@@ -87,6 +87,31 @@ TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
     EXPECT_EQ(ReadFile(steam.save), expected);
   }
 
+  // Each run is recorded beside the wrapper, with where the prefix came from.
+  const std::string record = steam.tools + "/modpaths-launch.log";
+  auto lastRun = [&] {
+    const Bytes bytes = ReadFile(record);
+    const std::string text(bytes.begin(), bytes.end());
+    return text.substr(text.rfind('\n', text.size() - 2) + 1);
+  };
+  EXPECT_NE(lastRun().find("\tcommand\twritten\tmodpaths wrote 2 package paths"), std::string::npos)
+      << lastRun();
+  EXPECT_NE(lastRun().find("(the prefix from the Steam library)"), std::string::npos) << lastRun();
+
+  // What a run killed while it wrote left is removed by the next; a full
+  // disk is told as such (a file-size limit stands for it), and the game
+  // starts all the same.
+  const std::string leftover = steam.saveFolder + "/ModManager_ModPaths.sav.4242.tmp";
+  WriteFile(leftover, Bytes(100, 0));
+  WriteFile(steam.tools + "/SourceSave.sav", Bytes(64 * 1024, 1));
+  RunOptions limited;
+  limited.fileSizeLimit = 16 * 1024;
+  EXPECT_EQ(RunMeasured(command, env, limited).exitStatus, 7);
+  EXPECT_FALSE(FileExists(leftover));
+  EXPECT_NE(lastRun().find("\tdisk-full\t"), std::string::npos) << lastRun();
+  EXPECT_EQ(ReadFile(steam.save), expected) << "the save was replaced by a part of one";
+  WriteFile(steam.tools + "/SourceSave.sav", Hex("47 56 41 53"));
+
   // Nothing that stops the save stops the game.
   RemoveTree(steam.root / "record");
   RemoveTree(steam.compat + "/pfx/drive_c/users/steamuser/saved games/corvane");
@@ -104,6 +129,18 @@ TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
             127);
   const Bytes error = ReadFile(options.errorFile);
   EXPECT_NE(std::string(error.begin(), error.end()).find("cannot start"), std::string::npos);
+
+  // Unzipped in Downloads and started by hand: no game, so no launch line.
+  MakeFolders(steam.root / "Downloads");
+  WriteFile(steam.root / "Downloads/modpaths-launch", ReadFile(wrapper));
+  MakeExecutable(steam.root / "Downloads/modpaths-launch");
+  options.outputFile = steam.root / "output.txt";
+  EXPECT_EQ(RunMeasured({steam.root / "Downloads/modpaths-launch"}, env, options).exitStatus, 1);
+  const Bytes told = ReadFile(options.outputFile);
+  const std::string text(told.begin(), told.end());
+  EXPECT_NE(text.find("There is no game here"), std::string::npos) << text;
+  EXPECT_NE(text.find("Hollow Voyage/HollowVoyage/Binaries/Win64"), std::string::npos) << text;
+  EXPECT_EQ(text.find("%command%"), std::string::npos) << text;
 }
 
 TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
