@@ -173,6 +173,8 @@ TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
   EXPECT_EQ(std::vector<std::string>(recorded.begin() + 1, recorded.end()), kArguments)
       << "command line: " << recorded[0];
   EXPECT_EQ(ReadFile(install.output), expected);
+  const Bytes record = ReadFile(install.binaries + "/modpaths-launch.log");
+  EXPECT_NE(std::string(record.begin(), record.end()).find("\tcommand\twritten\t"), std::string::npos);
 
   // A command that cannot start: a message box that no one can see (the
   // tests run Wine without a display), and no exit status of 0.
