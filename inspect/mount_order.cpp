@@ -69,6 +69,43 @@ std::optional<std::string> EnginePakPathOf(std::string_view containerPath) {
   return EnginePakPath(below + ".pak");
 }
 
+namespace {
+
+// The "_P.pak" ending's part of a pak's order: its v, and where the ending
+// that gave it starts; v is 0 without one.
+struct Patch {
+  uint32_t version = 0;
+  size_t start = std::string_view::npos;
+};
+
+Patch PatchOf(std::string_view path) {
+  const std::string_view patch = "_P.pak";
+  Patch found;
+  if (path.size() < patch.size() ||
+      !modpaths::SameLetters(path.substr(path.size() - patch.size()), patch)) {
+    return found;
+  }
+  found.version = 1;
+  found.start = path.size() - patch.size();
+  const size_t last = path.rfind('_');
+  if (last != std::string_view::npos && last >= 2) {
+    const size_t before = path.rfind('_', last - 2);
+    if (before != std::string_view::npos) {
+      const std::string_view text = path.substr(before + 1, last - before - 1);
+      if (IsNumeric(text)) {
+        const int64_t number = Atoi(text);
+        if (number >= 1) {
+          found.version = static_cast<uint32_t>(number) + 1;
+          found.start = before;
+        }
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
 int32_t PakOrder(std::string_view path) {
   uint32_t order = 0;
   if (StartsWithCaseless(path, "../../../HollowVoyage/Content/Paks/HollowVoyage-")) {
@@ -76,26 +113,16 @@ int32_t PakOrder(std::string_view path) {
   } else if (StartsWithCaseless(path, "../../../HollowVoyage/Content/")) {
     order = 3;
   }
-  const std::string_view patch = "_P.pak";
-  if (path.size() >= patch.size() &&
-      modpaths::SameLetters(path.substr(path.size() - patch.size()), patch)) {
-    uint32_t version = 1;
-    const size_t last = path.rfind('_');
-    if (last != std::string_view::npos && last >= 2) {
-      const size_t before = path.rfind('_', last - 2);
-      if (before != std::string_view::npos) {
-        const std::string_view text = path.substr(before + 1, last - before - 1);
-        if (IsNumeric(text)) {
-          const int64_t number = Atoi(text);
-          if (number >= 1) version = static_cast<uint32_t>(number) + 1;
-        }
-      }
-    }
-    order += 100u * version;
-  }
+  order += 100u * PatchOf(path).version;
   // As int32, two's complement, whatever the compiler's own conversion.
   return order <= INT32_MAX ? static_cast<int32_t>(order)
                             : -static_cast<int32_t>(~order) - 1;
+}
+
+std::string PatchEnding(std::string_view enginePath) {
+  const Patch patch = PatchOf(enginePath);
+  if (patch.version == 0) return {};
+  return std::string(enginePath.substr(patch.start, enginePath.size() - 4 - patch.start));
 }
 
 int ComparePaths(std::string_view a, std::string_view b) {

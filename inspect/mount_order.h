@@ -36,6 +36,11 @@ std::optional<std::string> EnginePakPathOf(std::string_view containerPath);
 // Mod_P gives 103, Mod_5_P 603, Mod_0_P and 03_Mod_P 103.
 int32_t PakOrder(std::string_view enginePath);
 
+// The ending that raised a pak's order, as its name spells it: "_2_P" for
+// Mod_2_P.pak, "_P" for Mod_P.pak (and Mod_0_P.pak, whose number counts for
+// nothing), empty when there is none.
+std::string PatchEnding(std::string_view enginePath);
+
 // The engine's comparison of paths, negative, zero or positive as for
 // strcmp: UTF-16 unit by unit, ASCII letters folded to lower case, as
 // Windows' _wcsicmp does.

@@ -40,6 +40,11 @@ TEST(PakOrder, FollowsTheEnginesRule) {
   for (const Case& c : cases) {
     EXPECT_EQ(PakOrder(EnginePakPath(c.belowPaks)), c.order) << c.belowPaks;
   }
+  // The ending each raised order came from, as spelled.
+  EXPECT_EQ(PatchEnding(EnginePakPath("~mods/Mod_2_p.PAK")), "_2_p");
+  EXPECT_EQ(PatchEnding(EnginePakPath("Mod_0_P.pak")), "_P");
+  EXPECT_EQ(PatchEnding(EnginePakPath("Mod_9__P.pak")), "_P");
+  EXPECT_EQ(PatchEnding(EnginePakPath("Mod.pak")), "");
   // A container's order is its pak's, from its place below Content/Paks.
   EXPECT_EQ(EnginePakPathOf("D:\\Hollow Voyage\\HollowVoyage\\content\\Paks\\~mods/X_2_P.utoc"),
             EnginePakPath("~mods/X_2_P.pak"));

@@ -1,6 +1,8 @@
 #include "inspect/scan_observer.h"
 
+#include <iterator>
 #include <map>
+#include <set>
 #include <string>
 
 #include "app/paths.h"
@@ -56,12 +58,10 @@ std::optional<uint64_t> ContainerIdOf(const std::string& path) {
 // its order, and the mark that raised the order.
 std::string Described(const MountedContainer& container, std::string_view paks) {
   const std::string_view below = std::string_view(container.path).substr(paks.size() + 1);
-  const bool patch = container.order >= 100 && container.enginePath.size() >= 6 &&
-                     modpaths::SameLetters(
-                         std::string_view(container.enginePath).substr(container.enginePath.size() - 6),
-                         "_P.pak");
+  const std::string ending = PatchEnding(container.enginePath);
   return std::string(below) + " (order " + std::to_string(container.order) +
-         (patch ? ", _P" : "") + (container.mounted ? "" : ", not mounted: no .pak") + ")";
+         (ending.empty() ? "" : ", " + ending) + (container.mounted ? "" : ", not mounted: no .pak") +
+         ")";
 }
 
 Json ContainersJson(const std::vector<size_t>& indices, const std::vector<MountedContainer>& all) {
@@ -94,11 +94,50 @@ bool IsBaseGamePak(std::string_view name) {
   return lower.compare(at, std::string::npos, "-windowsnoeditor.pak") == 0;
 }
 
+// Folders below a paks subfolder that a too-deep search goes into at most:
+// the engine mounts paks at any depth, but a folder met again (through a
+// link) or a chain this deep is no mod's.
+constexpr size_t kDeepestFolder = 32;
+
+std::string Levels(size_t n) {
+  static const char* const kWords[] = {"no", "one", "two", "three", "four", "five"};
+  return n < std::size(kWords) ? kWords[n] : std::to_string(n);
+}
+
 }  // namespace
+
+void ScanObserver::AddTooDeep(const std::string& folder) {
+  const char separator = platform::kNativePaths.separator;
+  // Depth first, with a stack of our own: each folder with its depth
+  // below the paks folder (the one given lies two down).
+  std::vector<std::pair<std::string, size_t>> stack{{folder, 2}};
+  std::set<std::string> seen;
+  while (!stack.empty()) {
+    auto [current, depth] = std::move(stack.back());
+    stack.pop_back();
+    const std::optional<std::string> identity = platform::FileIdentity(current);
+    if (!identity || !seen.insert(*identity).second) continue;
+    const auto listed = platform::ListFolder(current);
+    if (!listed) continue;
+    for (const platform::DirectoryEntry& entry : *listed) {
+      const std::string path = current + separator + entry.name;
+      if (entry.isFolder) {
+        if (depth < kDeepestFolder) stack.emplace_back(path, depth + 1);
+        continue;
+      }
+      if (modpaths::GetExtension(entry.name) != ".utoc") continue;
+      problems.Add("too-deep", path + ": lies " + Levels(depth) + " folders below Content" +
+                                   separator +
+                                   "Paks, where modpaths never looks; the engine mounts it all "
+                                   "the same, so its assets load, but the game's mod manager "
+                                   "does not see them: move it up " +
+                                   (depth == 2 ? "one level" : Levels(depth - 1) + " levels"));
+    }
+  }
+}
 
 void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
   if (describe_) entries.push_back(Fields({{"path", path}, {"decision", DecisionName(decision)}}));
-  const char separator = platform::kNativePaths.separator;
   const std::string_view folder = platform::ParentFolder(path, platform::kNativePaths);
   const std::string_view name = platform::BaseName(path, platform::kNativePaths);
   const bool inSubfolder = folder != paks_;
@@ -107,16 +146,7 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
       problems.Add("unreadable-folder", path + ": cannot be listed");
       break;
     case modpaths::Decision::TooDeep:
-      if (const auto inner = platform::ListFolder(path)) {
-        for (const platform::DirectoryEntry& entry : *inner) {
-          if (entry.isFolder || modpaths::GetExtension(entry.name) != ".utoc") continue;
-          problems.Add("too-deep", path + separator + entry.name +
-                                       ": lies two folders below Content" + separator +
-                                       "Paks, where modpaths never looks; the engine mounts it "
-                                       "all the same, so its assets load, but the game's mod "
-                                       "manager does not see them: move it up one level");
-        }
-      }
+      AddTooDeep(path);
       break;
     case modpaths::Decision::BaseGameContainer:
       // The game's own containers lie in the paks folder itself; one in a

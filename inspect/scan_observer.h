@@ -52,6 +52,10 @@ class ScanObserver : public modpaths::DiscoveryObserver {
   MountedContainer AsMounted(const std::string& path);
 
  private:
+  // The .utoc files at any depth below a folder that modpaths never looks
+  // into, each a problem.
+  void AddTooDeep(const std::string& folder);
+
   std::string paks_;
   Progress progress_;
   bool describe_;

@@ -109,7 +109,9 @@ void Signature::Serialize(SerializeContext* context, int32_t blockCount) {
   SerializeArray(context, ChunkBlockSignatures, 20 * static_cast<int64_t>(blockCount));
 }
 
-void FIoStoreTocResource::Serialize(SerializeContext* context) {
+void FIoStoreTocResource::Serialize(SerializeContext* context) { Transfer(context, false); }
+
+void FIoStoreTocResource::Transfer(SerializeContext* context, bool passOverTables) {
   Tessel::MarkSection(context, "header");
   Header.Serialize(context);
   const int32_t chunks = Header.TocEntryCount;
@@ -122,8 +124,7 @@ void FIoStoreTocResource::Serialize(SerializeContext* context) {
   // many records.
   const int64_t bodyBytes =
       chunks < 0 || blocks < 0 ? -1 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  // Only loading can pass over the tables: saving writes what it holds.
-  const bool passOver = passOverTables_ && context->isLoading;
+  const bool passOver = passOverTables && context->isLoading;
   const bool fit =
       !context->isLoading || context->serializer->CanHold(bodyBytes, 1, kTableCounts);
   if (fit && !passOver) {
@@ -193,11 +194,7 @@ void FIoStoreTocResource::LoadIndexFromFile(std::string path) {
   context.serializer->Close();
 }
 
-void FIoStoreTocResource::ReadIndex(SerializeContext* context) {
-  passOverTables_ = true;
-  Serialize(context);
-  passOverTables_ = false;
-}
+void FIoStoreTocResource::ReadIndex(SerializeContext* context) { Transfer(context, true); }
 
 void FIoStoreTocResource::LoadFromFile(std::string path, TocReadReport* report) {
   Tessel::SerializeContext context;

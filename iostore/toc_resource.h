@@ -155,7 +155,10 @@ class FIoStoreTocResource : public SerializableClass {
   TArray<FIoTocChunkMeta> ChunkMetas;
 
  private:
-  bool passOverTables_ = false;
+  // One statement of the layout for every read and write: with
+  // `passOverTables`, loading passes over the tables around the index
+  // instead of building them (saving always writes what it holds).
+  void Transfer(SerializeContext* context, bool passOverTables);
 };
 
 }  // namespace IoStore

@@ -107,6 +107,11 @@ uint32_t ProcessId();
 // True when a folder exists at the path.
 bool IsFolder(const std::string& path);
 
+// What tells a file or folder apart from every other on the machine,
+// whatever path reaches it (a link, a junction): the device and inode, or
+// the volume and file index. Nothing when it cannot be opened.
+std::optional<std::string> FileIdentity(const std::string& path);
+
 // The process's current folder.
 std::optional<std::string> CurrentFolder();
 

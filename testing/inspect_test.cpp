@@ -474,6 +474,7 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   bare.Header.DirectoryIndexSize = 0;
   ASSERT_TRUE(WriteToc(bare, place("Bare.utoc", Folder{})));
   place("Mods/Nested/Deep.utoc", ModTree("Deep", {"D.uasset"}));
+  place("Mods/Deep/Inner/Deep.utoc", ModTree("Deeper", {"D.uasset"}));
   place("Mods/global.utoc", ModTree("Named", {"G.uasset"}));
   place("Mods/Twin.utoc", ModTree("good", {"g.uasset"}));               // Good's path in other case
   place("Mods/Repeat.utoc", ModTree("Rep", {"R.uasset", "R.uasset"}));  // itself twice
@@ -486,7 +487,7 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   // Packed from one chunk and renamed: one ContainerId for two mods, and
   // for a mod and the base game.
   place("pakchunk0-WindowsNoEditor.utoc", ModTree("Base", {"B.uasset"}));
-  for (const char* clone : {"Mods/CloneA.utoc", "~mods/CloneB_P.utoc"}) {
+  for (const char* clone : {"Mods/CloneA.utoc", "~mods/CloneB_2_P.utoc"}) {
     const std::string path = place(clone, ModTree("Clone", {std::string(clone + 5)}));
     Patch(path, 56, 0xC105E);  // ContainerId, low word ...
     Patch(path, 60, 0);        // ... and high word
@@ -537,7 +538,9 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   EXPECT_FALSE(Says(scan, "Double.utoc.utoc: looks like")) << "modpaths reads it";
   EXPECT_FALSE(Says(scan, "pakchunk1-WindowsNoEditor.pak:")) << "the base game's own pak";
   for (const char* words :
-       {"move it up one level", "rename it", "version 5, newer than the 2 or 3",
+       {"move it up one level", "Mods/Deep/Inner/Deep.utoc: lies three folders below",
+        "move it up two levels", "~mods/CloneB_2_P.utoc (order 303, _2_P)",
+        "rename it", "version 5, newer than the 2 or 3",
         "rename it to Shouty_P.utoc", "/Game/Hull.Hull (the engine: /ShipKit/Hull.Hull)",
         "give the same package path (compared without case, as the engine does)",
         "the file is cut short (300 bytes; its tables need 10563, and it runs out in ChunkIds)"}) {
@@ -555,7 +558,7 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   }
   EXPECT_EQ(winners, (std::vector<std::vector<std::string>>{
                          {paks + "Good.utoc", paks + "Mods/Twin.utoc"},
-                         {paks + "~mods/CloneB_P.utoc", paks + "Mods/CloneA.utoc"},
+                         {paks + "~mods/CloneB_2_P.utoc", paks + "Mods/CloneA.utoc"},
                          {paks + "~mods/Chunk0_P.utoc", paks + "pakchunk0-WindowsNoEditor.utoc"}}));
   EXPECT_TRUE(Says(scan, "same order its path sorts lower")) << scan.text;
   EXPECT_TRUE(Says(scan, "will likely fail to start")) << scan.text;

@@ -175,6 +175,11 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
                   runner_->Env(), options);
   const Bytes checked = ReadFile(options.outputFile);
   EXPECT_EQ(check.exitStatus, 0) << std::string(checked.begin(), checked.end());
+  // A game on Z: is a Proton player's: the Deck's line alone.
+  const std::string checkText(checked.begin(), checked.end());
+  EXPECT_TRUE(checkText.find("Steam Deck:") != std::string::npos &&
+              checkText.find("Windows:") == std::string::npos)
+      << checkText;
 
   // Double-clicked beside modpaths.exe: it checks that game, and with no
   // console to read from, it does not wait.
