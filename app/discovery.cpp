@@ -98,11 +98,15 @@ void CollectModPaths(const std::string& paksFolder, const PackagePathSink& sink,
     IoStore::FIoStoreTocResource toc;
     IoStore::TocReadReport report;
     WalkAnomalies walk;
-    std::vector<std::string> own;
-    toc.LoadFromFile(file, &report);
-    ExtractPackagePaths(toc, own, &walk);
-    observer->Read(file, toc, report, walk, own);
-    for (const std::string& path : own) sink(path);
+    toc.LoadFromFile(file, &report, observer->TablesWanted());
+    ExtractPackagePaths(
+        toc,
+        [&](std::string_view filePath, const std::string* packagePath) {
+          observer->File(filePath, packagePath);
+          if (packagePath) sink(*packagePath);
+        },
+        &walk);
+    observer->Read(file, toc, report, walk);
   }
 }
 

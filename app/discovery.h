@@ -29,10 +29,14 @@ class DiscoveryObserver {
   virtual ~DiscoveryObserver() = default;
   // Every entry, in listing order, with the decision taken on it.
   virtual void Listed(const std::string& path, Decision decision) = 0;
-  // A mod container once it has been read, with the package paths it gave.
+  // What the observer needs of each mod container's tables.
+  virtual IoStore::Tables TablesWanted() const { return IoStore::Tables::Build; }
+  // Each file path of a mod container, as the one walk of its index meets
+  // it, with its package path when it gives one (else nullptr) ...
+  virtual void File(std::string_view filePath, const std::string* packagePath) = 0;
+  // ... and then the container, read and walked.
   virtual void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
-                    const IoStore::TocReadReport& report, const WalkAnomalies& walk,
-                    const std::vector<std::string>& packagePaths) = 0;
+                    const IoStore::TocReadReport& report, const WalkAnomalies& walk) = 0;
 };
 
 // File names of the base game's own containers, wherever they lie below the

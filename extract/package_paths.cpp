@@ -99,6 +99,18 @@ void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackageP
       anomalies);
 }
 
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const FileSink& sink,
+                         WalkAnomalies* anomalies) {
+  const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
+  std::string packagePath;
+  ForEachFilePath(
+      index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
+      [&](std::string_view filePath) {
+        sink(filePath, MakePackagePath(filePath, packagePath) ? &packagePath : nullptr);
+      },
+      anomalies);
+}
+
 void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc,
                          std::vector<std::string>& packagePaths, WalkAnomalies* anomalies) {
   ExtractPackagePaths(

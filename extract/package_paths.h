@@ -52,4 +52,11 @@ void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc,
 void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackagePathSink& sink,
                          WalkAnomalies* anomalies = nullptr);
 
+// Told each file path the walk meets and, when it names a package, its
+// package path (else nullptr), for tools that explain the rewriting; both
+// are gone after the call.
+using FileSink = std::function<void(std::string_view filePath, const std::string* packagePath)>;
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const FileSink& sink,
+                         WalkAnomalies* anomalies = nullptr);
+
 }  // namespace modpaths

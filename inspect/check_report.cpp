@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 
 #include "app/discovery.h"
 #include "app/paths.h"
@@ -120,6 +119,78 @@ Json LastLaunch(const std::string& toolFolder, Problems& problems) {
                  {"failed", last.Failed()}});
 }
 
+// The save's paths against the paths given now, compared as counted sets
+// (a path two containers give is written twice): each side's paths sorted
+// by hash, then met. Of a path given n times and saved m times, the first
+// m given are in the save, the rest missing; of one saved more often than
+// given, the rest are no longer given.
+struct Comparison {
+  std::vector<uint64_t> missing;  // per container
+  int64_t removed = 0;            // saved paths no container gives any more
+  std::vector<std::string> gone;  // those paths, each once
+};
+
+Comparison Compare(const std::vector<std::string>& saved,
+                   const std::vector<MountedContainer>& containers) {
+  struct Keyed {
+    uint64_t hash;
+    uint32_t container, index;  // the save: container 0, index in the save
+  };
+  std::vector<Keyed> given, save;
+  for (size_t c = 0; c < containers.size(); ++c) {
+    const PathList& paths = containers[c].packagePaths;
+    for (size_t i = 0; i < paths.size(); ++i)
+      given.push_back({PathHash(paths[i], false), static_cast<uint32_t>(c), static_cast<uint32_t>(i)});
+  }
+  for (size_t i = 0; i < saved.size(); ++i)
+    save.push_back({PathHash(saved[i], false), 0, static_cast<uint32_t>(i)});
+  SortByHash(given);
+  SortByHash(save);
+  auto pathGiven = [&](const Keyed& k) { return containers[k.container].packagePaths[k.index]; };
+  auto pathSaved = [&](const Keyed& k) { return std::string_view(saved[k.index]); };
+
+  Comparison result;
+  result.missing.assign(containers.size(), 0);
+  // One hash at a time; where two paths share it, each path apart.
+  std::vector<bool> doneGiven, doneSaved;
+  for (size_t g = 0, s = 0; g < given.size() || s < save.size();) {
+    const uint64_t hash = g == given.size()  ? save[s].hash
+                          : s == save.size() ? given[g].hash
+                                             : std::min(given[g].hash, save[s].hash);
+    size_t gEnd = g, sEnd = s;
+    while (gEnd < given.size() && given[gEnd].hash == hash) ++gEnd;
+    while (sEnd < save.size() && save[sEnd].hash == hash) ++sEnd;
+    doneGiven.assign(gEnd - g, false);
+    doneSaved.assign(sEnd - s, false);
+    for (size_t first = 0; first < (gEnd - g) + (sEnd - s); ++first) {
+      const bool isGiven = first < gEnd - g;
+      const size_t at = isGiven ? first : first - (gEnd - g);
+      if (isGiven ? doneGiven[at] : doneSaved[at]) continue;
+      const std::string_view path = isGiven ? pathGiven(given[g + at]) : pathSaved(save[s + at]);
+      int64_t inSave = 0;
+      for (size_t i = 0; i < sEnd - s; ++i) {
+        if (!doneSaved[i] && pathSaved(save[s + i]) == path) {
+          doneSaved[i] = true;
+          ++inSave;
+        }
+      }
+      int64_t givenSoFar = 0;
+      for (size_t i = 0; i < gEnd - g; ++i) {
+        if (doneGiven[i] || pathGiven(given[g + i]) != path) continue;
+        doneGiven[i] = true;
+        if (++givenSoFar > inSave) ++result.missing[given[g + i].container];
+      }
+      if (inSave > givenSoFar) {
+        result.removed += inSave - givenSoFar;
+        result.gone.emplace_back(path);
+      }
+    }
+    g = gEnd;
+    s = sEnd;
+  }
+  return result;
+}
+
 }  // namespace
 
 Json InspectCheck(const std::optional<std::string>& gameFolder,
@@ -149,9 +220,10 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   // The mods' own mistakes count as well: a mod that cannot load does not
   // show up, however fresh the save.
   ScanObserver current(paks, progress, false);
-  const std::vector<std::string> now = modpaths::CollectModPaths(paks, &current);
+  uint64_t currentPaths = 0;
+  modpaths::CollectModPaths(paks, [&](std::string_view) { ++currentPaths; }, &current);
   current.Finish();
-  doc["currentPaths"] = now.size();
+  doc["currentPaths"] = currentPaths;
 
   // What stops modpaths.exe from writing the save at all: then running it
   // again changes nothing, and the fix is named instead.
@@ -213,32 +285,29 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   }
   doc["savedPaths"] = decoded.paths.size();
 
-  // Paths are compared as counted sets: a path two containers give is
-  // written twice.
-  std::unordered_map<std::string, int64_t> inSave;
-  for (const std::string& path : decoded.paths) ++inSave[path];
-  Json added = Json::array();
-  std::unordered_map<std::string, int64_t> given;
+  // The save as this system writes it, path for path, is the usual case,
+  // and the quick one to tell.
+  bool sameOrder = decoded.paths.size() == currentPaths;
+  size_t next = 0;
   for (const MountedContainer& container : current.mods) {
-    size_t missing = 0;
-    for (const std::string& path : container.packagePaths) {
-      ++given[path];
-      if (given[path] > inSave[path]) ++missing;
-    }
-    if (missing > 0) {
-      added.push_back(Fields({{"path", container.path},
-                              {"packagePaths", container.packagePaths.size()},
-                              {"missing", missing}}));
-    }
+    for (size_t i = 0; sameOrder && i < container.packagePaths.size(); ++i)
+      sameOrder = decoded.paths[next++] == container.packagePaths[i];
   }
-  int64_t removed = 0;
-  std::vector<std::string> gone;
-  for (const auto& [path, count] : inSave) {
-    const auto found = given.find(path);
-    const int64_t missing = count - std::min(count, found == given.end() ? 0 : found->second);
-    removed += missing;
-    if (missing > 0) gone.push_back(path);
+  Comparison compared;
+  if (sameOrder) {
+    compared.missing.assign(current.mods.size(), 0);
+  } else {
+    compared = Compare(decoded.paths, current.mods);
   }
+  Json added = Json::array();
+  for (size_t c = 0; c < current.mods.size(); ++c) {
+    if (compared.missing[c] == 0) continue;
+    added.push_back(Fields({{"path", current.mods[c].path},
+                            {"packagePaths", current.mods[c].packagePaths.size()},
+                            {"missing", compared.missing[c]}}));
+  }
+  const int64_t removed = compared.removed;
+  std::vector<std::string>& gone = compared.gone;
   // The first few by name, the same every time.
   std::sort(gone.begin(), gone.end());
   if (gone.size() > kExamples) gone.resize(kExamples);
@@ -248,7 +317,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   // The order follows the system's folder listing, which differs between
   // systems (Wine's is not Linux's): the same paths in another order are
   // the same save to the mod manager, and only noted.
-  doc["sameOrder"] = decoded.paths == now;
+  doc["sameOrder"] = sameOrder;
   const bool upToDate = added.empty() && removed == 0 && decoded.eightBitPaths == 0;
   for (const Json& container : added) {
     const auto missing = container["missing"].get<uint64_t>();

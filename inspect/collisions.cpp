@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <unordered_map>
 
 #include "app/paths.h"
 #include "inspect/mount_order.h"
@@ -22,31 +21,86 @@ void SortByPreference(std::vector<size_t>& indices, const std::vector<MountedCon
 
 }  // namespace
 
+uint64_t PathHash(std::string_view path, bool caseless) {
+  // Eight bytes at a time; with `caseless`, each byte from A to Z gains
+  // its 0x20 bit (a byte with its top bit set is left alone).
+  constexpr uint64_t kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
+  uint64_t hash = path.size() * 0x9E3779B97F4A7C15;
+  auto mix = [&](uint64_t word) {
+    if (caseless) {
+      const uint64_t low = word & ~kTops;
+      const uint64_t upper = (low + (0x80 - 'A') * kOnes) & ~(low + (0x80 - 'Z' - 1) * kOnes) &
+                             ~word & kTops;
+      word |= upper >> 2;
+    }
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCD;
+    hash ^= hash >> 32;
+  };
+  size_t at = 0;
+  for (; at + 8 <= path.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, path.data() + at, 8);
+    mix(word);
+  }
+  if (at < path.size()) {
+    uint64_t word = 0;
+    std::memcpy(&word, path.data() + at, path.size() - at);
+    mix(word);
+  }
+  return hash;
+}
+
 Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
   Collisions found;
-  // Package path, without case -> the containers that give it, and how
-  // the first spells it.
-  std::unordered_map<std::string, std::pair<std::vector<size_t>, const std::string*>> byName;
+  // Every package path by its hash without case, then its container and
+  // place: equal paths stand together, in the order the containers give
+  // them.
+  struct Given {
+    uint64_t hash;
+    uint32_t container, index;
+  };
+  std::vector<Given> given;
   for (size_t c = 0; c < containers.size(); ++c) {
-    for (const std::string& path : containers[c].packagePaths) {
-      auto& [givers, spelled] = byName[modpaths::AsciiLower(path)];
-      if (givers.empty()) spelled = &path;
-      if (givers.empty() || givers.back() != c) givers.push_back(c);
+    const PathList& paths = containers[c].packagePaths;
+    for (size_t i = 0; i < paths.size(); ++i)
+      given.push_back({PathHash(paths[i], true), static_cast<uint32_t>(c), static_cast<uint32_t>(i)});
+  }
+  SortByHash(given);
+  auto pathOf = [&](const Given& g) { return containers[g.container].packagePaths[g.index]; };
+  // Each path two or more containers give: its name without case, who
+  // gives it and how the first spells it.
+  struct Shared {
+    std::string key;
+    std::vector<size_t> givers;
+    std::string_view spelled;
+  };
+  std::vector<Shared> shared;
+  std::vector<bool> grouped;
+  for (size_t run = 0, end; run < given.size(); run = end) {
+    for (end = run + 1; end < given.size() && given[end].hash == given[run].hash;) ++end;
+    if (given[run].container == given[end - 1].container) continue;  // one container's alone
+    // A run of one hash is one path but where two paths share a hash.
+    grouped.assign(end - run, false);
+    for (size_t first = run; first < end; ++first) {
+      if (grouped[first - run]) continue;
+      Shared path{modpaths::AsciiLower(pathOf(given[first])), {}, pathOf(given[first])};
+      for (size_t other = first; other < end; ++other) {
+        if (grouped[other - run] || !modpaths::SameLetters(pathOf(given[other]), path.spelled))
+          continue;
+        grouped[other - run] = true;
+        if (path.givers.empty() || path.givers.back() != given[other].container)
+          path.givers.push_back(given[other].container);
+      }
+      if (path.givers.size() > 1) shared.push_back(std::move(path));
     }
   }
-  // The shared ones in the order of their names, so that a report reads
-  // the same every time.
-  std::vector<const decltype(byName)::value_type*> sharedNames;
-  for (const auto& entry : byName) {
-    if (entry.second.first.size() > 1) sharedNames.push_back(&entry);
-  }
-  std::sort(sharedNames.begin(), sharedNames.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  std::map<std::vector<size_t>, std::vector<std::string>> shared;
-  for (const auto* entry : sharedNames) {
-    shared[entry->second.first].push_back(*entry->second.second);
-  }
-  for (auto& [givers, paths] : shared) {
+  // In the order of their names, so that a report reads the same every
+  // time; the paths of one group of containers together.
+  std::sort(shared.begin(), shared.end(),
+            [](const Shared& a, const Shared& b) { return a.key < b.key; });
+  std::map<std::vector<size_t>, std::vector<std::string>> byGivers;
+  for (const Shared& path : shared) byGivers[path.givers].emplace_back(path.spelled);
+  for (auto& [givers, paths] : byGivers) {
     Conflict conflict{givers, std::move(paths), false};
     for (const size_t c : givers) {
       conflict.mayDiffer = conflict.mayDiffer ||
@@ -71,21 +125,23 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
 }
 
 uint64_t ChunkDigest(const IoStore::FIoStoreTocResource& toc) {
-  // Each chunk's id and hash, hashed (FNV-1a), then summed: a sum does not
-  // depend on the order of the chunks.
+  // Each chunk's id and hash, hashed, then summed: a sum does not depend on
+  // the order of the chunks.
   const auto& ids = toc.ChunkIds.elements;
   const auto& metas = toc.ChunkMetas.elements;
   uint64_t digest = 0;
+  char chunk[44] = {};
   for (size_t i = 0; i < ids.size(); ++i) {
-    uint8_t chunk[44] = {};
     std::memcpy(chunk, &ids[i].ChunkId, 8);
     std::memcpy(chunk + 8, &ids[i].ChunkIndex, 2);
-    chunk[10] = ids[i].ChunkReserved;
-    chunk[11] = ids[i].ChunkType;
-    if (i < metas.size()) std::memcpy(chunk + 12, metas[i].ChunkHash, 32);
-    uint64_t hash = 0xcbf29ce484222325;
-    for (const uint8_t byte : chunk) hash = (hash ^ byte) * 0x100000001b3;
-    digest += hash;
+    chunk[10] = static_cast<char>(ids[i].ChunkReserved);
+    chunk[11] = static_cast<char>(ids[i].ChunkType);
+    if (i < metas.size()) {
+      std::memcpy(chunk + 12, metas[i].ChunkHash, 32);
+    } else {
+      std::memset(chunk + 12, 0, 32);
+    }
+    digest += PathHash(std::string_view(chunk, sizeof chunk), false);
   }
   return digest;
 }

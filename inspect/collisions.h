@@ -6,11 +6,51 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "iostore/toc_resource.h"
 
 namespace inspect {
+
+// Package paths in one buffer: a container gives tens of thousands, and a
+// string each cost more to make and to free than the rest of their use.
+class PathList {
+ public:
+  void Add(std::string_view path) {
+    text_.append(path);
+    ends_.push_back(text_.size());
+  }
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t i) const {
+    const size_t start = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(text_).substr(start, ends_[i] - start);
+  }
+
+ private:
+  std::string text_;
+  std::vector<size_t> ends_;
+};
+
+// A hash of a path, its ASCII letters taken in one case when `caseless`.
+uint64_t PathHash(std::string_view path, bool caseless);
+
+// Sorts items by their `hash` field, equal ones kept in the order they
+// came: a byte of the hash a pass, from the lowest, each pass stable.
+template <typename Item>
+void SortByHash(std::vector<Item>& items) {
+  std::vector<Item> other(items.size());
+  for (unsigned shift = 0; shift < 64; shift += 8) {
+    size_t starts[257] = {};
+    for (const Item& item : items) ++starts[((item.hash >> shift) & 0xFF) + 1];
+    if (starts[((items.empty() ? 0 : items[0].hash >> shift) & 0xFF) + 1] == items.size())
+      continue;  // one value in this byte: nothing moves
+    for (size_t b = 1; b < 257; ++b) starts[b] += starts[b - 1];
+    for (const Item& item : items) other[starts[(item.hash >> shift) & 0xFF]++] = item;
+    items.swap(other);
+  }
+}
 
 // One container as the engine sees it.
 struct MountedContainer {
@@ -21,7 +61,7 @@ struct MountedContainer {
   bool baseGame = false;   // one of the game's own, which gives no package paths here
   uint64_t containerId = 0;
   uint64_t chunkDigest = 0;  // of its chunk ids and hashes: equal for the same data
-  std::vector<std::string> packagePaths;
+  PathList packagePaths;
 };
 
 // The indices of the containers involved, the one whose data the game

@@ -74,34 +74,50 @@ void CheckCompanions(const std::string& path, bool givesPaths, FolderNames& fold
 
 // What the engine names a file of the container: "/Game/" for the game's
 // Content, "/<Plugin>/" for a plugin's, "/Engine/" for the engine's,
-// folder names compared without case. Empty for a file in no Content
-// folder, or not a package.
-// `parts` and `package` are the caller's, kept from file to file.
-bool EnginePackagePath(std::string_view filePath, std::vector<std::string_view>& parts,
-                       std::string& package) {
-  parts.clear();
-  for (size_t start = 0; start <= filePath.size();) {
-    size_t end = filePath.find('/', start);
-    if (end == std::string_view::npos) end = filePath.size();
-    if (end > start) parts.push_back(filePath.substr(start, end - start));
-    start = end + 1;
+// folder names compared without case. False for a file in no Content
+// folder, or not a package. `package` is the caller's, kept from file to
+// file.
+bool EnginePackagePath(std::string_view filePath, std::string& package) {
+  while (!filePath.empty() && filePath.back() == '/') filePath.remove_suffix(1);
+  if (filePath.size() < 7 || !SameLetters(filePath.substr(filePath.size() - 7), ".uasset"))
+    return false;
+  // The names between separators, met in order: the first "Content" in any
+  // case, the name before it, and whether "Plugins" came earlier still.
+  // The path is scanned in place: this runs for every file of every
+  // container.
+  std::string_view before, previous;
+  bool plugin = false, pluginsSeen = false;
+  size_t rest = std::string_view::npos;
+  for (size_t start = 0, end; start < filePath.size(); start = end + 1) {
+    for (end = start; end < filePath.size() && filePath[end] != '/';) ++end;
+    if (end == start) continue;
+    const std::string_view name = filePath.substr(start, end - start);
+    if (name.size() == 7 && SameLetters(name, "Content")) {
+      if (!previous.empty()) {
+        before = previous;
+        plugin = pluginsSeen;
+        rest = end;
+      }
+      break;
+    }
+    if (!previous.empty()) pluginsSeen = pluginsSeen || SameLetters(previous, "Plugins");
+    previous = name;
   }
-  if (parts.empty() || parts.back().size() < 7 ||
-      !SameLetters(parts.back().substr(parts.back().size() - 7), ".uasset")) {
+  // Nothing after Content but separators: no package.
+  if (rest == std::string_view::npos ||
+      filePath.find_first_not_of('/', rest) == std::string_view::npos) {
     return false;
   }
-  size_t content = 0;
-  while (content < parts.size() && !SameLetters(parts[content], "Content")) ++content;
-  if (content == 0 || content + 1 >= parts.size()) return false;
-  bool plugin = false;
-  for (size_t i = 0; i + 1 < content; ++i) plugin = plugin || SameLetters(parts[i], "Plugins");
   package = "/";
-  package += plugin                                       ? parts[content - 1]
-             : SameLetters(parts[content - 1], "Engine") ? std::string_view("Engine")
-                                                          : std::string_view("Game");
-  for (size_t i = content + 1; i < parts.size(); ++i) {
+  package += plugin                          ? before
+             : SameLetters(before, "Engine") ? std::string_view("Engine")
+                                             : std::string_view("Game");
+  // The names after Content, each after one "/".
+  for (size_t start = rest, end; start < filePath.size(); start = end + 1) {
+    for (end = start; end < filePath.size() && filePath[end] != '/';) ++end;
+    if (end == start) continue;
     package += '/';
-    package += parts[i];
+    package.append(filePath, start, end - start);
   }
   package.resize(package.size() - 7);
   const size_t asset = package.rfind('/') + 1;
@@ -109,91 +125,6 @@ bool EnginePackagePath(std::string_view filePath, std::vector<std::string_view>&
   package += '.';
   package.append(package, asset, assetLength);
   return true;
-}
-
-// What CheckPackageNames found that other checks would explain wrongly.
-struct NameFindings {
-  bool uassetInOtherCase = false;     // files the engine takes as packages
-  std::set<std::string> caseFolders;  // written paths kept raw for "content"
-};
-
-// Where modpaths and the engine part ways on the container's file paths.
-NameFindings CheckPackageNames(const IoStore::FIoStoreTocResource& toc, Problems& problems) {
-  NameFindings findings;
-  std::vector<std::string> plugin, engine, inName, caseFolder, caseExtension;
-  const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
-  // Scratch, kept from file to file.
-  std::string written, theirs, reduced;
-  std::vector<std::string_view> parts;
-  modpaths::ForEachFilePath(
-      index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
-      [&](std::string_view file) {
-        const bool ours = modpaths::MakePackagePath(file, written);
-        if (!EnginePackagePath(file, parts, theirs)) theirs.clear();
-        if (!ours) {
-          if (!theirs.empty()) caseExtension.push_back(std::string(file));
-          return;
-        }
-        reduced.assign(file);
-        const modpaths::ContentCut cut = modpaths::ReduceAndFindContent(reduced);
-        if (cut.content == std::string::npos) {
-          if (theirs.empty()) return;
-          caseFolder.push_back(written + " (the engine: " + theirs + ")");
-          findings.caseFolders.insert(written);
-          return;
-        }
-        const bool whole = (cut.content == 0 || reduced[cut.content - 1] == '/') &&
-                           (cut.end == cut.content + 7 || reduced[cut.content + 7] == '/');
-        if (!whole) {
-          inName.push_back(written);
-        } else if (theirs.rfind("/Engine/", 0) == 0 && theirs != written) {
-          engine.push_back(written + " (the engine: " + theirs + ")");
-        } else if (!theirs.empty() && theirs.rfind("/Game/", 0) != 0 && theirs != written) {
-          plugin.push_back(written + " (the engine: " + theirs + ")");
-        }
-      });
-  const std::string move =
-      ": the game's mod manager looks for them where the engine does not put them; move the "
-      "assets into the game's own Content folder when packing";
-  if (!plugin.empty()) {
-    problems.Add("plugin-content",
-                 Count(plugin.size(), "package path lies", "package paths lie") +
-                     " in a plugin's Content folder, which the engine names after the plugin, "
-                     "but modpaths writes under /Game/" +
-                     move + ": " + Examples(plugin, plugin.size()));
-  }
-  if (!engine.empty()) {
-    problems.Add("engine-content",
-                 Count(engine.size(), "package path lies", "package paths lie") +
-                     " in the engine's Content folder, which the engine names /Engine/, but "
-                     "modpaths writes under /Game/" +
-                     move + ": " + Examples(engine, engine.size()));
-  }
-  if (!inName.empty()) {
-    problems.Add("content-in-name",
-                 Count(inName.size(), "package path comes", "package paths come") +
-                     " from a folder or file whose name holds \"Content\" (such as "
-                     "ContentPack): modpaths cuts its path there and writes a name the game "
-                     "does not know; rename the folder: " +
-                     Examples(inName, inName.size()));
-  }
-  if (!caseFolder.empty()) {
-    problems.Add("case-mismatch",
-                 Count(caseFolder.size(), "package path keeps", "package paths keep") +
-                     " its raw folders because the folder is spelled \"content\": modpaths "
-                     "looks for \"Content\" exactly, the engine in any case; rename the folder "
-                     "to Content: " +
-                     Examples(caseFolder, caseFolder.size()));
-  }
-  if (!caseExtension.empty()) {
-    problems.Add("case-mismatch",
-                 Count(caseExtension.size(), "file is", "files are") +
-                     " left out because the extension is not spelled .uasset (the engine "
-                     "takes any case, modpaths only .uasset); rename them: " +
-                     Examples(caseExtension, caseExtension.size()));
-  }
-  findings.uassetInOtherCase = !caseExtension.empty();
-  return findings;
 }
 
 }  // namespace
@@ -216,10 +147,94 @@ std::optional<std::string> FolderNames::Find(const std::string& folder, const st
   return found->second;
 }
 
+void PackageNames::File(std::string_view file, const std::string* written) {
+  if (!EnginePackagePath(file, theirs_)) theirs_.clear();
+  if (written == nullptr) {
+    if (!theirs_.empty()) caseExtension_.push_back(std::string(file));
+    return;
+  }
+  ++packagePaths_;
+  reduced_.assign(file);
+  const modpaths::ContentCut cut = modpaths::ReduceAndFindContent(reduced_);
+  if (cut.content == std::string::npos) {
+    // Kept raw because the folder is spelled "content": said as that, not
+    // as a path outside any Content folder.
+    if (!theirs_.empty()) {
+      caseFolder_.push_back(*written + " (the engine: " + theirs_ + ")");
+      return;
+    }
+  } else {
+    const bool whole = (cut.content == 0 || reduced_[cut.content - 1] == '/') &&
+                       (cut.end == cut.content + 7 || reduced_[cut.content + 7] == '/');
+    if (!whole) {
+      inName_.push_back(*written);
+    } else if (theirs_.rfind("/Engine/", 0) == 0 && theirs_ != *written) {
+      engine_.push_back(*written + " (the engine: " + theirs_ + ")");
+    } else if (!theirs_.empty() && theirs_.rfind("/Game/", 0) != 0 && theirs_ != *written) {
+      plugin_.push_back(*written + " (the engine: " + theirs_ + ")");
+    }
+  }
+  if (written->rfind("/Game/", 0) != 0) {
+    if (outside_ == 0) firstOutside_ = *written;
+    ++outside_;
+  }
+}
+
+void PackageNames::AddProblems(Problems& problems) const {
+  const std::string move =
+      ": the game's mod manager looks for them where the engine does not put them; move the "
+      "assets into the game's own Content folder when packing";
+  if (!plugin_.empty()) {
+    problems.Add("plugin-content",
+                 Count(plugin_.size(), "package path lies", "package paths lie") +
+                     " in a plugin's Content folder, which the engine names after the plugin, "
+                     "but modpaths writes under /Game/" +
+                     move + ": " + Examples(plugin_, plugin_.size()));
+  }
+  if (!engine_.empty()) {
+    problems.Add("engine-content",
+                 Count(engine_.size(), "package path lies", "package paths lie") +
+                     " in the engine's Content folder, which the engine names /Engine/, but "
+                     "modpaths writes under /Game/" +
+                     move + ": " + Examples(engine_, engine_.size()));
+  }
+  if (!inName_.empty()) {
+    problems.Add("content-in-name",
+                 Count(inName_.size(), "package path comes", "package paths come") +
+                     " from a folder or file whose name holds \"Content\" (such as "
+                     "ContentPack): modpaths cuts its path there and writes a name the game "
+                     "does not know; rename the folder: " +
+                     Examples(inName_, inName_.size()));
+  }
+  if (!caseFolder_.empty()) {
+    problems.Add("case-mismatch",
+                 Count(caseFolder_.size(), "package path keeps", "package paths keep") +
+                     " its raw folders because the folder is spelled \"content\": modpaths "
+                     "looks for \"Content\" exactly, the engine in any case; rename the folder "
+                     "to Content: " +
+                     Examples(caseFolder_, caseFolder_.size()));
+  }
+  if (!caseExtension_.empty()) {
+    problems.Add("case-mismatch",
+                 Count(caseExtension_.size(), "file is", "files are") +
+                     " left out because the extension is not spelled .uasset (the engine "
+                     "takes any case, modpaths only .uasset); rename them: " +
+                     Examples(caseExtension_, caseExtension_.size()));
+  }
+}
+
+void PackageNames::Clear() {
+  for (std::vector<std::string>* list : {&plugin_, &engine_, &inName_, &caseFolder_, &caseExtension_})
+    list->clear();
+  packagePaths_ = 0;
+  outside_ = 0;
+  firstOutside_.clear();
+}
+
 void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,
                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                       const std::vector<std::string>& packagePaths, FolderNames& folders,
-                       Problems& problems) {
+                       const PackageNames& names, FolderNames& folders, Problems& problems) {
+  const bool givesPaths = names.PackagePaths() > 0;
   const bool opened = report.fileSize >= 0;
   const bool headerRead = opened && report.fileSize >= int64_t{IoStore::FIoStoreTocHeader::kSize};
   const std::string name(platform::BaseName(path, kNativePaths));
@@ -249,9 +264,8 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
                                   " file belongs to a container; its .utoc is "
                                   "the table of contents)"
                             : ", so the game refuses it") +
-                       (packagePaths.empty() ? ""
-                                             : "; modpaths still writes the package paths "
-                                               "it finds in it"));
+                       (givesPaths ? "; modpaths still writes the package paths it finds in it"
+                                   : ""));
       return;
     }
   }
@@ -294,34 +308,29 @@ void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResour
   if (walk.noRoot && indexRead && complete) {
     problems.Add("no-root", "the directory index has no root directory");
   }
-  const NameFindings names = indexRead ? CheckPackageNames(toc, problems) : NameFindings();
+  if (indexRead) names.AddProblems(problems);
   const size_t files = toc.DirectoryIndex.FileEntries.elements.size();
-  if (packagePaths.empty() && names.uassetInOtherCase) {
+  if (!givesPaths && indexRead && names.UassetInOtherCase()) {
     // Said above: the assets are there, spelled otherwise.
-  } else if (packagePaths.empty() && complete && indexRead && files > 0 && !walk.noRoot) {
+  } else if (!givesPaths && complete && indexRead && files > 0 && !walk.noRoot) {
     problems.Add("no-uasset-files",
                  "the directory index lists " + Count(files, "file", "files") +
                      " but no .uasset file (only .uexp, .ubulk and the like): usually a "
                      "packing filter that left the assets out; pack the mod again with its "
                      ".uasset files");
-  } else if (packagePaths.empty() && opened && indexRead && complete) {
+  } else if (!givesPaths && opened && indexRead && complete) {
     problems.Add("no-package-paths", "the container gives no package paths");
   }
 
-  std::vector<std::string> outside;
-  for (const std::string& packagePath : packagePaths) {
-    if (packagePath.rfind("/Game/", 0) != 0 && names.caseFolders.count(packagePath) == 0)
-      outside.push_back(packagePath);
-  }
-  if (!outside.empty()) {
+  if (names.Outside() > 0) {
     problems.Add("outside-content",
-                 Count(outside.size(), "package path does not", "package paths do not") +
+                 Count(names.Outside(), "package path does not", "package paths do not") +
                      " begin with /Game/ (their files lie outside any Content folder, such as "
                      "plugin content); they are written as they are, and the game may not "
                      "resolve them; the first: " +
-                     outside.front());
+                     names.FirstOutside());
   }
-  if (opened) CheckCompanions(path, !packagePaths.empty(), folders, problems);
+  if (opened) CheckCompanions(path, givesPaths, folders, problems);
 }
 
 }  // namespace inspect

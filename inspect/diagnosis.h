@@ -29,9 +29,40 @@ class FolderNames {
   std::string key_;  // scratch: the name looked for, in lower case
 };
 
+// Where modpaths and the engine part ways on a container's file paths,
+// gathered as the one walk of its index meets them (File), then said as
+// problems. Where modpaths and the engine name a package differently,
+// modpaths' rules stand (they are what the save holds); the problem says
+// what the engine will look for instead.
+class PackageNames {
+ public:
+  // A file path of the walk, and the package path modpaths writes for it
+  // (nullptr: none).
+  void File(std::string_view filePath, const std::string* packagePath);
+  void AddProblems(Problems& problems) const;
+  // For the next container.
+  void Clear();
+
+  uint64_t PackagePaths() const { return packagePaths_; }
+  // Files the engine takes as packages that modpaths leaves out.
+  bool UassetInOtherCase() const { return !caseExtension_.empty(); }
+  // Package paths outside /Game/ for no reason said above, and the first.
+  uint64_t Outside() const { return outside_; }
+  const std::string& FirstOutside() const { return firstOutside_; }
+
+ private:
+  std::vector<std::string> plugin_, engine_, inName_, caseFolder_, caseExtension_;
+  uint64_t packagePaths_ = 0;
+  uint64_t outside_ = 0;
+  std::string firstOutside_;
+  // Scratch, kept from file to file.
+  std::string theirs_, reduced_;
+};
+
+// Everything wrong with one container read and walked, `names` holding
+// what its walk met.
 void DiagnoseContainer(const std::string& path, const IoStore::FIoStoreTocResource& toc,
                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                       const std::vector<std::string>& packagePaths, FolderNames& folders,
-                       Problems& problems);
+                       const PackageNames& names, FolderNames& folders, Problems& problems);
 
 }  // namespace inspect

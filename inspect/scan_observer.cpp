@@ -184,15 +184,20 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
   }
 }
 
+void ScanObserver::File(std::string_view filePath, const std::string* packagePath) {
+  names_.File(filePath, packagePath);
+  if (packagePath) paths_.Add(*packagePath);
+}
+
 void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
-                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-                        const std::vector<std::string>& packagePaths) {
+                        const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk) {
   Problems own;
-  DiagnoseContainer(path, toc, report, walk, packagePaths, folders_, own);
+  DiagnoseContainer(path, toc, report, walk, names_, folders_, own);
+  names_.Clear();
   MountedContainer mod = AsMounted(path);
   if (describe_) {
     Json& container = containers.emplace_back(Fields({{"path", path},
-                                                      {"packagePaths", packagePaths.size()},
+                                                      {"packagePaths", paths_.size()},
                                                       {"order", mod.order},
                                                       {"mounted", mod.mounted},
                                                       {"containerId", toc.Header.ContainerId},
@@ -205,7 +210,8 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
   }
   mod.containerId = toc.Header.ContainerId;
   mod.chunkDigest = ChunkDigest(toc);
-  mod.packagePaths = packagePaths;
+  mod.packagePaths = std::move(paths_);
+  paths_ = PathList();
   mods.push_back(std::move(mod));
   problems.Add(own, path + ": ");
   if (progress_) progress_(mods.size(), toRead_);

@@ -31,9 +31,12 @@ class ScanObserver : public modpaths::DiscoveryObserver {
       : paks_(std::move(paksFolder)), progress_(std::move(progress)), describe_(describe) {}
 
   void Listed(const std::string& path, modpaths::Decision decision) override;
+  // The chunk ids and metas tell containers' data apart; nothing else of
+  // the tables around the index is needed.
+  IoStore::Tables TablesWanted() const override { return IoStore::Tables::IdsAndMetas; }
+  void File(std::string_view filePath, const std::string* packagePath) override;
   void Read(const std::string& path, const IoStore::FIoStoreTocResource& toc,
-            const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk,
-            const std::vector<std::string>& packagePaths) override;
+            const IoStore::TocReadReport& report, const modpaths::WalkAnomalies& walk) override;
   // Once every container is read: the package paths two or more of them
   // give and the ContainerIds they share, with whose the game takes, and
   // the .pak files that come without a table of contents.
@@ -60,6 +63,9 @@ class ScanObserver : public modpaths::DiscoveryObserver {
   Progress progress_;
   bool describe_;
   FolderNames folders_;
+  // The container being walked: what its names say, and its paths.
+  PackageNames names_;
+  PathList paths_;
   std::vector<std::string> pakFiles_;
   uint64_t toRead_ = 0;
 };

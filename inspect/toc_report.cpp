@@ -65,21 +65,25 @@ Json InspectToc(const std::string& path, bool listFiles) {
                                {"files", index.FileEntries.elements.size()},
                                {"strings", index.StringTable.size()}};
 
+  // One walk: the package paths, the files and what the names say.
   modpaths::WalkAnomalies walk;
-  std::vector<std::string> packagePaths;
-  modpaths::ExtractPackagePaths(toc, packagePaths, &walk);
+  Json packagePaths = Json::array();
+  Json files = Json::array();
+  PackageNames names;
+  modpaths::ExtractPackagePaths(
+      toc,
+      [&](std::string_view file, const std::string* packagePath) {
+        names.File(file, packagePath);
+        if (packagePath) packagePaths.push_back(*packagePath);
+        if (listFiles) files.push_back(std::string(file));
+      },
+      &walk);
   doc["walk"] = WalkJson(walk, toc, report);
-  doc["packagePaths"] = packagePaths;
-  if (listFiles) {
-    Json files = Json::array();
-    modpaths::ForEachFilePath(index.MountPoint.Value(), 0, index.StringTable,
-                              index.DirectoryEntries, index.FileEntries,
-                              [&](std::string_view file) { files.push_back(std::string(file)); });
-    doc["files"] = files;
-  }
+  doc["packagePaths"] = std::move(packagePaths);
+  if (listFiles) doc["files"] = std::move(files);
   Problems problems;
   FolderNames folders;
-  DiagnoseContainer(path, toc, report, walk, packagePaths, folders, problems);
+  DiagnoseContainer(path, toc, report, walk, names, folders, problems);
   problems.Put(doc);
   return doc;
 }

@@ -109,9 +109,9 @@ void Signature::Serialize(SerializeContext* context, int32_t blockCount) {
   SerializeArray(context, ChunkBlockSignatures, 20 * static_cast<int64_t>(blockCount));
 }
 
-void FIoStoreTocResource::Serialize(SerializeContext* context) { Transfer(context, false); }
+void FIoStoreTocResource::Serialize(SerializeContext* context) { Transfer(context, Tables::Build); }
 
-void FIoStoreTocResource::Transfer(SerializeContext* context, bool passOverTables) {
+void FIoStoreTocResource::Transfer(SerializeContext* context, Tables tables) {
   Tessel::MarkSection(context, "header");
   Header.Serialize(context);
   const int32_t chunks = Header.TocEntryCount;
@@ -124,30 +124,25 @@ void FIoStoreTocResource::Transfer(SerializeContext* context, bool passOverTable
   // many records.
   const int64_t bodyBytes =
       chunks < 0 || blocks < 0 ? -1 : kBytesPerChunk * chunks + kBytesPerBlock * blocks;
-  const bool passOver = passOverTables && context->isLoading;
+  if (!context->isLoading) tables = Tables::Build;
   const bool fit =
       !context->isLoading || context->serializer->CanHold(bodyBytes, 1, kTableCounts);
-  if (fit && !passOver) {
-    ChunkIds.Resize(chunks);
-    ChunkOffsetLengths.Resize(chunks);
-    CompressionBlocks.Resize(blocks);
-    ChunkMetas.Resize(chunks);
-  }
-
-  if (passOver && fit) {
-    PassOver<FIoChunkId>(context, chunks);
-    Tessel::MarkSection(context, "ChunkOffsetLengths");
-    PassOver<FIoOffsetAndLength>(context, chunks);
-    Tessel::MarkSection(context, "CompressionBlocks");
-    PassOver<FIoStoreTocCompressedBlockEntry>(context, blocks);
-  } else {
-    for (FIoChunkId& id : ChunkIds.elements) id.Serialize(context);
-    Tessel::MarkSection(context, "ChunkOffsetLengths");
-    for (FIoOffsetAndLength& entry : ChunkOffsetLengths.elements) entry.Serialize(context);
-    Tessel::MarkSection(context, "CompressionBlocks");
-    for (FIoStoreTocCompressedBlockEntry& block : CompressionBlocks.elements)
-      block.Serialize(context);
-  }
+  const bool ids = tables != Tables::PassOver, all = tables == Tables::Build;
+  // A table that does not fit stays empty, and reading it moves nothing.
+  auto table = [&](auto& array, int32_t count, bool build) {
+    using Element = typename std::decay_t<decltype(array.elements)>::value_type;
+    if (fit && !build) {
+      PassOver<Element>(context, count);
+      return;
+    }
+    if (fit) array.Resize(count);
+    for (Element& element : array.elements) element.Serialize(context);
+  };
+  table(ChunkIds, chunks, ids);
+  Tessel::MarkSection(context, "ChunkOffsetLengths");
+  table(ChunkOffsetLengths, chunks, all);
+  Tessel::MarkSection(context, "CompressionBlocks");
+  table(CompressionBlocks, blocks, all);
 
   if (Header.ContainerFlags & ContainerFlags::Compressed) {
     Tessel::MarkSection(context, "CompressionMethodNames");
@@ -173,11 +168,7 @@ void FIoStoreTocResource::Transfer(SerializeContext* context, bool passOverTable
     if (!NoDirectoryIndex) DirectoryIndex.Serialize(context);
   }
   Tessel::MarkSection(context, "ChunkMetas");
-  if (passOver && fit) {
-    PassOver<FIoTocChunkMeta>(context, chunks);
-  } else {
-    for (FIoTocChunkMeta& meta : ChunkMetas.elements) meta.Serialize(context);
-  }
+  table(ChunkMetas, chunks, ids);
   Tessel::MarkSection(context, "end");
 }
 
@@ -194,14 +185,14 @@ void FIoStoreTocResource::LoadIndexFromFile(std::string path) {
   context.serializer->Close();
 }
 
-void FIoStoreTocResource::ReadIndex(SerializeContext* context) { Transfer(context, true); }
+void FIoStoreTocResource::ReadIndex(SerializeContext* context) { Transfer(context, Tables::PassOver); }
 
-void FIoStoreTocResource::LoadFromFile(std::string path, TocReadReport* report) {
+void FIoStoreTocResource::LoadFromFile(std::string path, TocReadReport* report, Tables tables) {
   Tessel::SerializeContext context;
   context.Open(std::move(path), Tessel::OpenMode::Read);
   context.observer = report;
   if (report) report->fileSize = context.serializer->GetSize();
-  Serialize(&context);
+  Transfer(&context, tables);
   if (report) report->failure = context.serializer->Failure();
   context.serializer->Close();
 }

@@ -114,6 +114,15 @@ struct TocReadReport : public Tessel::SerializeObserver {
 // whatever bytes follow; nothing reads them. A container packed without a
 // directory index (DirectoryIndexSize 0, and exactly N chunk metas left
 // after the optional sections) has none to read or write.
+// What a read makes of the tables around the directory index. Tables that
+// are passed over must be there all the same, so that a file cut short or
+// stating counts it cannot hold fails as it would when they are built.
+enum class Tables : uint8_t {
+  Build,        // every table
+  IdsAndMetas,  // ChunkIds and ChunkMetas, which tell two containers' data apart
+  PassOver,     // none: the directory index alone, as the tool reads it
+};
+
 class FIoStoreTocResource : public SerializableClass {
  public:
   using MethodName = std::array<uint32_t, 8>;
@@ -126,7 +135,7 @@ class FIoStoreTocResource : public SerializableClass {
   // that cannot be opened leaves the resource as it was, and one that ends
   // early or states counts it cannot hold leaves the rest at its defaults.
   void LoadFromFile(std::string path);
-  void LoadFromFile(std::string path, TocReadReport* report);
+  void LoadFromFile(std::string path, TocReadReport* report, Tables tables = Tables::Build);
 
   // Reads only what the directory index needs, for the tool: the tables
   // around the index are passed over in the stream rather than built, and
@@ -155,10 +164,10 @@ class FIoStoreTocResource : public SerializableClass {
   TArray<FIoTocChunkMeta> ChunkMetas;
 
  private:
-  // One statement of the layout for every read and write: with
-  // `passOverTables`, loading passes over the tables around the index
-  // instead of building them (saving always writes what it holds).
-  void Transfer(SerializeContext* context, bool passOverTables);
+  // One statement of the layout for every read and write: loading builds
+  // the tables `tables` asks for and passes over the others; saving writes
+  // every table it holds.
+  void Transfer(SerializeContext* context, Tables tables);
 };
 
 }  // namespace IoStore
