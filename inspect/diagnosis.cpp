@@ -132,7 +132,7 @@ bool EnginePackagePath(std::string_view filePath, std::string& package) {
 std::optional<std::string> FolderNames::Find(const std::string& folder, const std::string& name) {
   auto listed = folders_.find(folder);
   if (listed == folders_.end()) {
-    std::unordered_map<std::string, std::string> names;
+    Names names;
     if (const auto entries = platform::ListFolder(folder)) {
       for (const platform::DirectoryEntry& entry : *entries) {
         if (!entry.isFolder) names.emplace(modpaths::AsciiLower(entry.name), entry.name);
@@ -145,6 +145,12 @@ std::optional<std::string> FolderNames::Find(const std::string& folder, const st
   const auto found = listed->second.find(key_);
   if (found == listed->second.end()) return std::nullopt;
   return found->second;
+}
+
+void FolderNames::Note(std::string_view folder, std::string_view name) {
+  auto listed = folders_.find(std::string(folder));
+  if (listed == folders_.end()) listed = folders_.emplace(std::string(folder), Names()).first;
+  listed->second.emplace(modpaths::AsciiLower(name), std::string(name));
 }
 
 void PackageNames::File(std::string_view file, const std::string* written) {

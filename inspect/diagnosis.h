@@ -22,10 +22,14 @@ class FolderNames {
  public:
   // The name as spelled on disk of the file `name` in `folder`, in any case.
   std::optional<std::string> Find(const std::string& folder, const std::string& name);
+  // A file of a folder that someone else lists whole (discovery): the
+  // folder is then not listed again.
+  void Note(std::string_view folder, std::string_view name);
 
  private:
   // Per folder: lower-case name -> name as spelled.
-  std::map<std::string, std::unordered_map<std::string, std::string>> folders_;
+  using Names = std::unordered_map<std::string, std::string>;
+  std::map<std::string, Names, std::less<>> folders_;
   std::string key_;  // scratch: the name looked for, in lower case
 };
 

@@ -141,6 +141,10 @@ void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) 
   const std::string_view folder = platform::ParentFolder(path, platform::kNativePaths);
   const std::string_view name = platform::BaseName(path, platform::kNativePaths);
   const bool inSubfolder = folder != paks_;
+  const bool file = decision != modpaths::Decision::Folder &&
+                    decision != modpaths::Decision::TooDeep &&
+                    decision != modpaths::Decision::Unreadable;
+  if (file) folders_.Note(folder, name);
   switch (decision) {
     case modpaths::Decision::Unreadable:
       problems.Add("unreadable-folder", path + ": cannot be listed");
