@@ -62,9 +62,8 @@ int main(int argc, char** argv) {
   }
   platform::WriteText(out);
   platform::WriteText(err, true);
-  // Started from Explorer, its window would close before anyone could read
-  // it.
-  if (platform::OwnsConsoleWindow()) {
+  // Double-clicked, its window would close before anyone could read it.
+  if (platform::WaitsForEnter(platform::DescribeConsole())) {
     platform::WriteText("\nPress Enter to close\n");
     for (int c = 0; c != '\n' && c != EOF;) c = std::getchar();
   }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/path_style.h"
 
 namespace platform {
@@ -136,10 +137,9 @@ void WriteText(std::string_view text, bool toError = false);
 // person watches, rather than a file or a pipe.
 bool IsConsole(bool error = false);
 
-// Whether this process has a console window of its own that closes when it
-// ends (started from Explorer, not from a terminal) and can read a key
-// press from it. Never on POSIX.
-bool OwnsConsoleWindow();
+// What the system says of this process's console (see console.h); nothing
+// on POSIX.
+ConsoleFacts DescribeConsole();
 
 // POSIX: the path with each component that does not exist as spelled found
 // without regard to the case of ASCII letters, as Wine finds the files of a

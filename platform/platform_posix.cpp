@@ -299,7 +299,7 @@ void WriteText(std::string_view text, bool toError) {
 
 bool IsConsole(bool error) { return isatty(error ? STDERR_FILENO : STDOUT_FILENO) == 1; }
 
-bool OwnsConsoleWindow() { return false; }
+ConsoleFacts DescribeConsole() { return {}; }
 
 std::string FindCaseless(const std::string& path) {
   struct stat info {};

@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -344,6 +345,25 @@ void WriteText(std::string_view text, bool toError) {
   DWORD mode = 0;
   if (handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
     const std::u16string wide = NarrowToWide(text);
+    static const bool wineTerminal = IsWineTerminal(DescribeConsole());
+    if (wineTerminal) {
+      // A line as wide as the console would be cut in two where the
+      // terminal only wraps it: the console is made wide enough first.
+      size_t longest = 0;
+      for (size_t start = 0; start < wide.size();) {
+        size_t end = wide.find(u'\n', start);
+        if (end == std::u16string::npos) end = wide.size();
+        longest = std::max(longest, end - start);
+        start = end + 1;
+      }
+      CONSOLE_SCREEN_BUFFER_INFO info;
+      if (GetConsoleScreenBufferInfo(handle, &info) && longest >= static_cast<size_t>(info.dwSize.X) &&
+          longest < 32000) {
+        COORD size = info.dwSize;
+        size.X = static_cast<SHORT>(longest + 1);
+        SetConsoleScreenBufferSize(handle, size);
+      }
+    }
     DWORD written = 0;
     WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
@@ -489,11 +509,17 @@ bool IsConsole(bool error) {
   return GetConsoleMode(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
-bool OwnsConsoleWindow() {
+ConsoleFacts DescribeConsole() {
+  ConsoleFacts console;
   DWORD processes[2];
   DWORD mode = 0;
-  return GetConsoleProcessList(processes, 2) == 1 &&
-         GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+  console.processes = GetConsoleProcessList(processes, 2);
+  console.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  const HWND window = GetConsoleWindow();
+  console.windowVisible = window != nullptr && IsWindowVisible(window);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  console.wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  return console;
 }
 
 }  // namespace platform
