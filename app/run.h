@@ -65,10 +65,9 @@ struct RunResult {
 };
 
 // The whole run: find what stands in the way, remove what killed runs left,
-// collect the package paths of the mod containers and write the save. Each path is found on disk in any
-// case where the system compares names exactly, as Wine finds the game's
-// files for it. Silent: every outcome shows only in the save and in the
-// result.
+// collect the package paths of the mod containers and write the save. Each path is found on disk in
+// any case where the system compares names exactly, as Wine finds the game's files for it. Silent:
+// every outcome shows only in the save and in the result.
 RunResult RunTool(const ToolInputs& inputs);
 
 }  // namespace modpaths

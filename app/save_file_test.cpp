@@ -99,6 +99,13 @@ TEST_F(SaveFileTest, RemovesTheTemporaryFilesThatNoWriterHolds) {
   EXPECT_THROW(StreamModPathsSave(output, Hex("01"), [](SaveEncoder&) { throw std::bad_alloc(); }),
                std::bad_alloc);
   EXPECT_EQ(ListNames(dir.path()).size(), 2u);
+  // A name this process would take, already there, is passed by; a folder
+  // of that shape, and a folder that cannot be listed, are no leftovers.
+  const std::string taken = output + "." + std::to_string(platform::ProcessId()) + ".tmp";
+  testing_support::MakeFolders(taken);
+  EXPECT_TRUE(WriteModPathsSave(output, Hex("01"), {}));
+  EXPECT_TRUE(LeftoverTemporaryFiles(output).empty());
+  EXPECT_TRUE(LeftoverTemporaryFiles(dir / "Gone/ModManager_ModPaths.sav").empty());
 }
 
 TEST_F(SaveFileTest, ReadsTheTemplateVerbatim) {
@@ -188,11 +195,15 @@ TEST(DecodeModPathsSave, NamesTheFirstDamageAndWhereItIs) {
   for (int i = 0; i < 66; ++i) {
     paths.push_back("/Game/\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/" + std::to_string(i) + "A");
   }
-  const DecodedSave inferred =
-      DecodeModPathsSave(EncodeModPathsSave(Hex("47 56 41 53 00"), paths), std::nullopt);
-  ASSERT_TRUE(inferred.valid);
-  EXPECT_EQ(inferred.listOffset, 5);
-  EXPECT_EQ(inferred.paths, paths);
+  // And behind a template that holds a count of -2^31 and surrogates
+  // alone, with an emoji's surrogate pair in the list.
+  for (const Bytes& templ : {Hex("47 56 41 53 00"), Hex("47 56 41 53 00 00 00 80 3D D8 41 00 00 DC")}) {
+    if (templ.size() > 5) paths.push_back("/Game/\xF0\x9F\x98\x80.\xF0\x9F\x98\x80");
+    const DecodedSave inferred = DecodeModPathsSave(EncodeModPathsSave(templ, paths), std::nullopt);
+    ASSERT_TRUE(inferred.valid);
+    EXPECT_EQ(inferred.listOffset, static_cast<int64_t>(templ.size()));
+    EXPECT_EQ(inferred.paths, paths);
+  }
 
   // "Щ" as 1.0.0 wrote it, in UTF-8 bytes the game reads as "??", and as
   // modpaths writes it now.

@@ -44,6 +44,13 @@ TEST(MakePackagePath, FollowsTheRewritingRules) {
       // ... one whole character: "ContentМоды" loses "М", not half of it.
       {"../../../HollowVoyage/Content\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x8B/A.uasset",
        "/Game/\xD0\xBE\xD0\xB4\xD1\x8B/A.A"},
+      // ... of three or four bytes too; a lead byte cut short counts as far
+      // as its continuation bytes go, a stray continuation byte alone.
+      {"Content\xE5\x9C\xB0\xE5\x9B\xBE/A.uasset", "/Game/\xE5\x9B\xBE/A.A"},
+      {"Content\xF0\x9F\x98\x80x/A.uasset", "/Game/x/A.A"},
+      {"Content\xE5\x9C/A.uasset", "/Game//A.A"},
+      {"Content\xF8x/A.uasset", "/Game/x/A.A"},
+      {"Content\x80x/A.uasset", "/Game/x/A.A"},
       {"../../../HollowVoyage/Content/Content/X.uasset", "/Game/Content/X.X"},
       // The last ".uasset" decides, and need not end the path.
       {"../../../HollowVoyage/Content/Old/A.uasset.bak", "/Game/Old/A.A"},

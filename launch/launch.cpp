@@ -46,9 +46,9 @@ Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs) {
       return {"no-template", "modpaths wrote nothing: there is no " + paths.templatePath +
                                  "; it comes with the game's mod manager: install that again"};
     case modpaths::Obstacle::UnreadableTemplate:
-      return {"template-unreadable",
-              "modpaths wrote nothing: it cannot read " + paths.templatePath +
-                  " (a folder of that name, or another program holds it)"};
+      return {"template-unreadable", "modpaths wrote nothing: it cannot read " +
+                                         paths.templatePath +
+                                         " (a folder of that name, or another program holds it)"};
     case modpaths::Obstacle::NoSaveFolder:
       return {"no-saved-games", "modpaths wrote nothing: there is no " + paths.saveFolder +
                                     " yet; start the game once, so that it makes it"};
@@ -56,9 +56,9 @@ Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs) {
       break;
   }
   const modpaths::SaveFailure& save = result.save;
-  const std::string said =
-      save.systemError != 0 ? " (the system says: " + platform::ErrorText(save.systemError) + ")"
-                            : std::string();
+  const std::string said = save.systemError != 0
+                               ? " (the system says: " + platform::ErrorText(save.systemError) + ")"
+                               : std::string();
   if (save.systemError != 0 && platform::IsNoSpace(save.systemError)) {
     return {"disk-full", "modpaths could not write " + paths.output + ": the disk is full" + said +
                              "; free some space on it"};
@@ -90,13 +90,13 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
     run.entry.code = "no-game";
     run.entry.words = "there is no game around " + where + ": nothing was written";
     run.failed = true;
-    run.text = "There is no game here: " + where +
-               " lies in no game's Binaries folder, so modpaths has nothing to write.\n\n"
-               "Copy modpaths.exe, modpaths-launch.exe, modpaths-launch and "
-               "modpaths-inspect.exe into the game's folder\n\n" +
-               platform::InStyle(".../Hollow Voyage/HollowVoyage/Binaries/Win64",
-                                 platform::kNativePaths) +
-               "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
+    run.text =
+        "There is no game here: " + where +
+        " lies in no game's Binaries folder, so modpaths has nothing to write.\n\n"
+        "Copy modpaths.exe, modpaths-launch.exe, modpaths-launch and "
+        "modpaths-inspect.exe into the game's folder\n\n" +
+        platform::InStyle(".../Hollow Voyage/HollowVoyage/Binaries/Win64", platform::kNativePaths) +
+        "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
     if (!toolFolder.empty()) WriteRecord(toolFolder, run.entry);
     return run;
   }
@@ -110,7 +110,8 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
   run.entry.code = outcome.code;
   run.entry.words = outcome.words;
   run.failed = result.outcome == modpaths::Outcome::Failed;
-  const std::vector<RecordEntry> earlier = byHand ? ReadRecord(toolFolder) : std::vector<RecordEntry>();
+  const std::vector<RecordEntry> earlier =
+      byHand ? ReadRecord(toolFolder) : std::vector<RecordEntry>();
   WriteRecord(toolFolder, run.entry);
   if (!byHand) return run;
 
@@ -131,8 +132,9 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
 }
 
 std::string LaunchLineText(const std::string& launchLine, bool onClipboard) {
-  return std::string("\nTo update it before every start of the game, paste this line into Steam, "
-                     "in the game's Properties, General, Launch Options") +
+  return std::string(
+             "\nTo update it before every start of the game, paste this line into Steam, "
+             "in the game's Properties, General, Launch Options") +
          (onClipboard ? " (it is on the clipboard now: Ctrl+V pastes it)" : "") + ":\n\n" +
          launchLine + "\n";
 }

@@ -45,10 +45,10 @@ struct SavedGamesLookup {
 
 // One run of a wrapper up to the start of the game.
 struct WrapperRun {
-  RecordEntry entry;     // what it did, as recorded
-  bool hasGame = false;  // whether there was a game around it
-  bool failed = false;   // the save could not be written: exit status 1 by hand
-  std::string text;      // by hand: what to tell the person
+  RecordEntry entry;       // what it did, as recorded
+  bool hasGame = false;    // whether there was a game around it
+  bool failed = false;     // the save could not be written: exit status 1 by hand
+  std::string text;        // by hand: what to tell the person
   std::string launchLine;  // by hand, in a game: the line to paste into Steam
 };
 

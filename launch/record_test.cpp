@@ -25,14 +25,49 @@ TEST(LaunchRecord, NamesEachOutcomeByItsCode) {
     const char* code;
     std::string words;
   } const rows[] = {
-      {modpaths::Outcome::Written, Obstacle::None, {}, false, "written", "wrote 3 package paths into S/"},
-      {modpaths::Outcome::NothingToDo, Obstacle::NoTemplate, {}, false, "no-template", "T/SourceSave.sav"},
-      {modpaths::Outcome::Failed, Obstacle::UnreadableTemplate, {}, false, "template-unreadable", "cannot read"},
-      {modpaths::Outcome::NothingToDo, Obstacle::NoSaveFolder, {}, false, "no-saved-games", "start the game once"},
+      {modpaths::Outcome::Written,
+       Obstacle::None,
+       {},
+       false,
+       "written",
+       "wrote 3 package paths into S/"},
+      {modpaths::Outcome::NothingToDo,
+       Obstacle::NoTemplate,
+       {},
+       false,
+       "no-template",
+       "T/SourceSave.sav"},
+      {modpaths::Outcome::Failed,
+       Obstacle::UnreadableTemplate,
+       {},
+       false,
+       "template-unreadable",
+       "cannot read"},
+      {modpaths::Outcome::NothingToDo,
+       Obstacle::NoSaveFolder,
+       {},
+       false,
+       "no-saved-games",
+       "start the game once"},
       {modpaths::Outcome::NothingToDo, Obstacle::None, {}, true, "no-saved-games", "no prefix"},
-      {modpaths::Outcome::Failed, Obstacle::None, {Step::Replace, 0}, false, "save-locked", "read-only"},
-      {modpaths::Outcome::Failed, Obstacle::None, {Step::Write, 0}, false, "write-failed", "could not write"},
-      {modpaths::Outcome::Failed, Obstacle::None, {}, true, "read-failed", "while it read the mods"},
+      {modpaths::Outcome::Failed,
+       Obstacle::None,
+       {Step::Replace, 0},
+       false,
+       "save-locked",
+       "read-only"},
+      {modpaths::Outcome::Failed,
+       Obstacle::None,
+       {Step::Write, 0},
+       false,
+       "write-failed",
+       "could not write"},
+      {modpaths::Outcome::Failed,
+       Obstacle::None,
+       {},
+       true,
+       "read-failed",
+       "while it read the mods"},
   };
   for (const Row& row : rows) {
     modpaths::RunResult result = row.noPaths ? modpaths::RunResult() : base;
@@ -43,7 +78,8 @@ TEST(LaunchRecord, NamesEachOutcomeByItsCode) {
     const Outcome outcome = Describe(result, "no prefix");
     EXPECT_EQ(outcome.code, row.code);
     EXPECT_NE(outcome.words.find(row.words), std::string::npos) << outcome.words;
-    EXPECT_EQ(outcome.words.find("read-only") != std::string::npos, row.code == std::string("save-locked"))
+    EXPECT_EQ(outcome.words.find("read-only") != std::string::npos,
+              row.code == std::string("save-locked"))
         << "only a refused replacement is said to be read-only: " << outcome.words;
   }
 }

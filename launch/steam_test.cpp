@@ -29,8 +29,8 @@ TEST(SteamManifest, GivesTheTopBlocksValueOfAKeyInAnyCase) {
 }
 
 TEST(SteamLibrary, IsFoundFromTheLastSteamappsCommonOfAPath) {
-  const auto game =
-      SteamGameOf("/run/media/mmcblk0p1/SteamApps/common/Hollow Voyage/HollowVoyage/Binaries/Win64");
+  const auto game = SteamGameOf(
+      "/run/media/mmcblk0p1/SteamApps/common/Hollow Voyage/HollowVoyage/Binaries/Win64");
   ASSERT_TRUE(game);
   EXPECT_EQ(game->steamapps, "/run/media/mmcblk0p1/SteamApps");
   EXPECT_EQ(game->installDir, "Hollow Voyage");
@@ -49,22 +49,48 @@ TEST(WinePrefix, IsTakenFromTheLaunchersVariablesWithTheUserWhoPlays) {
     std::vector<std::string> plays, others;  // "<prefix>/<user>"
     std::string savedGames, source;          // "<prefix>/<user>", or empty for none
   } const rows[] = {
-      {"Steam's Proton", {{"STEAM_COMPAT_DATA_PATH", "compat"}}, {"compat/pfx/steamuser"}, {},
-       "compat/pfx/steamuser", "STEAM_COMPAT_DATA_PATH"},
+      {"Steam's Proton",
+       {{"STEAM_COMPAT_DATA_PATH", "compat"}},
+       {"compat/pfx/steamuser"},
+       {},
+       "compat/pfx/steamuser",
+       "STEAM_COMPAT_DATA_PATH"},
       {"umu-run: both name the prefix itself",
-       {{"STEAM_COMPAT_DATA_PATH", "umu"}, {"WINEPREFIX", "umu"}}, {"umu/steamuser"}, {},
-       "umu/steamuser", "STEAM_COMPAT_DATA_PATH"},
-      {"Lutris: the Linux user's folder", {{"WINEPREFIX", "wine"}, {"USER", "alice"}}, {"wine/alice"},
-       {"wine/Public"}, "wine/alice", "WINEPREFIX"},
-      {"steamuser first", {{"WINEPREFIX", "wine"}, {"USER", "alice"}},
-       {"wine/alice", "wine/steamuser"}, {}, "wine/steamuser", "WINEPREFIX"},
-      {"LOGNAME, before the game made its folder", {{"WINEPREFIX", "wine"}, {"LOGNAME", "bob"}}, {},
-       {"wine/bob", "wine/Public"}, "wine/bob", "WINEPREFIX"},
-      {"the only player, Public skipped", {{"WINEPREFIX", "wine"}, {"USER", "deck"}},
-       {"wine/Public", "wine/carol"}, {}, "wine/carol", "WINEPREFIX"},
+       {{"STEAM_COMPAT_DATA_PATH", "umu"}, {"WINEPREFIX", "umu"}},
+       {"umu/steamuser"},
+       {},
+       "umu/steamuser",
+       "STEAM_COMPAT_DATA_PATH"},
+      {"Lutris: the Linux user's folder",
+       {{"WINEPREFIX", "wine"}, {"USER", "alice"}},
+       {"wine/alice"},
+       {"wine/Public"},
+       "wine/alice",
+       "WINEPREFIX"},
+      {"steamuser first",
+       {{"WINEPREFIX", "wine"}, {"USER", "alice"}},
+       {"wine/alice", "wine/steamuser"},
+       {},
+       "wine/steamuser",
+       "WINEPREFIX"},
+      {"LOGNAME, before the game made its folder",
+       {{"WINEPREFIX", "wine"}, {"LOGNAME", "bob"}},
+       {},
+       {"wine/bob", "wine/Public"},
+       "wine/bob",
+       "WINEPREFIX"},
+      {"the only player, Public skipped",
+       {{"WINEPREFIX", "wine"}, {"USER", "deck"}},
+       {"wine/Public", "wine/carol"},
+       {},
+       "wine/carol",
+       "WINEPREFIX"},
       {"the prefix that holds the saves, not the first named",
        {{"STEAM_COMPAT_DATA_PATH", "compat"}, {"WINEPREFIX", "wine"}, {"USER", "alice"}},
-       {"wine/alice"}, {"compat/pfx/steamuser"}, "wine/alice", "WINEPREFIX"},
+       {"wine/alice"},
+       {"compat/pfx/steamuser"},
+       "wine/alice",
+       "WINEPREFIX"},
       {"no prefix there", {{"WINEPREFIX", "nowhere"}}, {}, {}, "", ""},
   };
   for (const Row& row : rows) {
@@ -74,14 +100,15 @@ TEST(WinePrefix, IsTakenFromTheLaunchersVariablesWithTheUserWhoPlays) {
       const size_t slash = user.rfind('/');
       return root / (user.substr(0, slash) + "/drive_c/users" + user.substr(slash));
     };
-    for (const std::string& user : row.plays) MakeFolders(users(user) + "/Saved Games/Corvane/HollowVoyage");
+    for (const std::string& user : row.plays)
+      MakeFolders(users(user) + "/Saved Games/Corvane/HollowVoyage");
     for (const std::string& user : row.others) MakeFolders(users(user));
     const SavedGamesLookup found =
         PrefixSavedGames(root / "Game/Binaries/Win64", [&](const std::string& name) {
           const auto value = row.env.find(name);
           if (value == row.env.end()) return std::optional<std::string>();
-          return std::optional<std::string>(name == "USER" || name == "LOGNAME" ? value->second
-                                                                                : root / value->second);
+          return std::optional<std::string>(
+              name == "USER" || name == "LOGNAME" ? value->second : root / value->second);
         });
     if (row.savedGames.empty()) {
       EXPECT_FALSE(found.folder);

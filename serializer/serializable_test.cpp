@@ -70,18 +70,21 @@ TEST(FString, StoresAnythingBeyondSevenBitAsUtf16WithANegativeCount) {
       {"FD FF FF FF  61 00 00 00", nullptr, false},  // 3 units need 6 bytes
       {"00 00 00 80  00 00", nullptr, false},        // -2^31
   };
-  for (const Case& c : cases) {
-    FString loaded;
-    const int64_t left = LoadRecord(Hex(c.hex), loaded);
-    if (c.value == nullptr) {
-      EXPECT_EQ(left, -1) << c.hex;
-      EXPECT_EQ(loaded.text.capacity(), 0u) << c.hex;
-      continue;
-    }
-    EXPECT_EQ(left, 0) << c.hex;
-    EXPECT_EQ(loaded.Value(), c.value) << c.hex;
-    if (c.writtenBack) {
-      EXPECT_EQ(SaveRecord(FString(c.value)), Hex(c.hex)) << c.hex;
+  for (const bool unknown : {false, true}) {
+    const testing_support::ThroughUnknownKind kind(unknown);
+    for (const Case& c : cases) {
+      FString loaded;
+      const int64_t left = LoadRecord(Hex(c.hex), loaded);
+      if (c.value == nullptr) {
+        EXPECT_EQ(left, -1) << c.hex;
+        EXPECT_EQ(loaded.text.capacity(), 0u) << c.hex;
+        continue;
+      }
+      EXPECT_EQ(left, 0) << c.hex;
+      EXPECT_EQ(loaded.Value(), c.value) << c.hex;
+      if (c.writtenBack) {
+        EXPECT_EQ(SaveRecord(FString(c.value)), Hex(c.hex)) << c.hex;
+      }
     }
   }
   // Invalid UTF-8 is written as U+FFFD; 7-bit text stays in the 8-bit form.
@@ -103,23 +106,26 @@ TEST(TArray, StoresCountThenElements) {
 // The one-buffer array reads and writes exactly what a TArray of FString
 // does, empty and UTF-16 strings among them.
 TEST(FStringArray, HasTheLayoutOfATArrayOfFString) {
-  const Bytes bytes = SaveRecord(Strings({"", "a", "\xD0\xA9", "bc"}));
-  FStringArray loaded;
-  EXPECT_EQ(LoadRecord(bytes, loaded), 0);
-  ASSERT_EQ(loaded.size(), 4u);
-  EXPECT_EQ(loaded[0], "");
-  EXPECT_EQ(loaded[2], "\xD0\xA9");
-  EXPECT_EQ(loaded[3], "bc");
-  EXPECT_EQ(loaded.EncodedSize(), 4 + 1 + 4 + 2 + 4 + 3 + 4 + 3);  // UTF-16 counts as UTF-8
-  EXPECT_EQ(SaveRecord(loaded), bytes);
-  // Refused whole, or a string that runs past the end there, empty.
-  FStringArray cut;
-  EXPECT_EQ(LoadRecord(Hex("02 00 00 00 03 00 00 00 61 62"), cut), -1);
-  EXPECT_EQ(cut.size(), 0u) << "2 strings need at least 8 bytes";
-  EXPECT_EQ(LoadRecord(Hex("02 00 00 00 02 00 00 00 62 00 05 00 00 00 61"), cut), -1);
-  ASSERT_EQ(cut.size(), 2u);
-  EXPECT_EQ(cut[0], "b");
-  EXPECT_EQ(cut[1], "");
+  for (const bool unknown : {false, true}) {
+    const testing_support::ThroughUnknownKind kind(unknown);
+    const Bytes bytes = SaveRecord(Strings({"", "a", "\xD0\xA9", "bc"}));
+    FStringArray loaded;
+    EXPECT_EQ(LoadRecord(bytes, loaded), 0);
+    ASSERT_EQ(loaded.size(), 4u);
+    EXPECT_EQ(loaded[0], "");
+    EXPECT_EQ(loaded[2], "\xD0\xA9");
+    EXPECT_EQ(loaded[3], "bc");
+    EXPECT_EQ(loaded.EncodedSize(), 4 + 1 + 4 + 2 + 4 + 3 + 4 + 3);  // UTF-16 counts as UTF-8
+    EXPECT_EQ(SaveRecord(loaded), bytes);
+    // Refused whole, or a string that runs past the end there, empty.
+    FStringArray cut;
+    EXPECT_EQ(LoadRecord(Hex("02 00 00 00 03 00 00 00 61 62"), cut), -1);
+    EXPECT_EQ(cut.size(), 0u) << "2 strings need at least 8 bytes";
+    EXPECT_EQ(LoadRecord(Hex("02 00 00 00 02 00 00 00 62 00 05 00 00 00 61"), cut), -1);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[0], "b");
+    EXPECT_EQ(cut[1], "");
+  }
 }
 
 TEST(TArray, LoadingResizesToTheStoredCount) {
@@ -179,24 +185,27 @@ TEST(SerializeArray, MovesWhatOneCallPerElementWould) {
       {"01 02 03", 3, 1, true, "01 02 03", -1},  // single bytes are never reversed
       {"01 02 03 04 05", 3, 2, false, "01 02 03 04 05 EE", 4},
   };
-  for (const Case& c : cases) {
-    Bytes loaded(c.count * c.elementSize, 0xEE);
-    int64_t failsAt = -1;
-    testing_support::LoadWith(Hex(c.bytes), [&](Tessel::SerializeContext* context) {
-      context->serializer->swapBytes = c.swap;
-      SerializeArray(context, loaded.data(), c.count, c.elementSize);
-      if (context->serializer->IsFailed()) failsAt = context->serializer->Failure().offset;
-    });
-    EXPECT_EQ(loaded, Hex(c.loaded)) << c.bytes;
-    EXPECT_EQ(failsAt, c.failsAt) << c.bytes;
-    if (c.failsAt >= 0) continue;
-    // Written back, the same bytes.
-    EXPECT_EQ(testing_support::SaveWith([&](Tessel::SerializeContext* context) {
-                context->serializer->swapBytes = c.swap;
-                SerializeArray(context, loaded.data(), c.count, c.elementSize);
-              }),
-              Hex(c.bytes))
-        << c.bytes;
+  for (const bool unknown : {false, true}) {
+    const testing_support::ThroughUnknownKind kind(unknown);
+    for (const Case& c : cases) {
+      Bytes loaded(c.count * c.elementSize, 0xEE);
+      int64_t failsAt = -1;
+      testing_support::LoadWith(Hex(c.bytes), [&](Tessel::SerializeContext* context) {
+        context->serializer->swapBytes = c.swap;
+        SerializeArray(context, loaded.data(), c.count, c.elementSize);
+        if (context->serializer->IsFailed()) failsAt = context->serializer->Failure().offset;
+      });
+      EXPECT_EQ(loaded, Hex(c.loaded)) << c.bytes;
+      EXPECT_EQ(failsAt, c.failsAt) << c.bytes;
+      if (c.failsAt >= 0) continue;
+      // Written back, the same bytes.
+      EXPECT_EQ(testing_support::SaveWith([&](Tessel::SerializeContext* context) {
+                  context->serializer->swapBytes = c.swap;
+                  SerializeArray(context, loaded.data(), c.count, c.elementSize);
+                }),
+                Hex(c.bytes))
+          << c.bytes;
+    }
   }
 }
 
