@@ -72,15 +72,20 @@ void CheckCompanions(const std::string& path, bool givesPaths, FolderNames& fold
   }
 }
 
-// What the engine names a file of the container: "/Game/" for the game's
-// Content, "/<Plugin>/" for a plugin's, "/Engine/" for the engine's,
-// folder names compared without case. False for a file in no Content
-// folder, or not a package. `package` is the caller's, kept from file to
-// file.
-bool EnginePackagePath(std::string_view filePath, std::string& package) {
+// Where the engine roots a file of the container: "Game" for the game's
+// Content, the plugin's name for a plugin's, "Engine" for the engine's,
+// folder names compared without case; and where the names after Content
+// start. Nothing for a file in no Content folder, or not a package.
+struct EngineRoot {
+  std::string_view path;  // the file's path without trailing separators
+  std::string_view root;
+  size_t rest = 0;
+};
+
+std::optional<EngineRoot> FindEngineRoot(std::string_view filePath) {
   while (!filePath.empty() && filePath.back() == '/') filePath.remove_suffix(1);
   if (filePath.size() < 7 || !SameLetters(filePath.substr(filePath.size() - 7), ".uasset"))
-    return false;
+    return std::nullopt;
   // The names between separators, met in order: the first "Content" in any
   // case, the name before it, and whether "Plugins" came earlier still.
   // The path is scanned in place: this runs for every file of every
@@ -106,25 +111,33 @@ bool EnginePackagePath(std::string_view filePath, std::string& package) {
   // Nothing after Content but separators: no package.
   if (rest == std::string_view::npos ||
       filePath.find_first_not_of('/', rest) == std::string_view::npos) {
-    return false;
+    return std::nullopt;
   }
+  return EngineRoot{filePath,
+                    plugin                          ? before
+                    : SameLetters(before, "Engine") ? std::string_view("Engine")
+                                                    : std::string_view("Game"),
+                    rest};
+}
+
+// The engine's package path of a file it roots so: "/<root>", then each
+// name after Content after one "/", then "." and the asset's name.
+// `package` is the caller's, kept from file to file.
+const std::string& EnginePackagePath(const EngineRoot& file, std::string& package) {
   package = "/";
-  package += plugin                          ? before
-             : SameLetters(before, "Engine") ? std::string_view("Engine")
-                                             : std::string_view("Game");
-  // The names after Content, each after one "/".
-  for (size_t start = rest, end; start < filePath.size(); start = end + 1) {
-    for (end = start; end < filePath.size() && filePath[end] != '/';) ++end;
+  package += file.root;
+  for (size_t start = file.rest, end; start < file.path.size(); start = end + 1) {
+    for (end = start; end < file.path.size() && file.path[end] != '/';) ++end;
     if (end == start) continue;
     package += '/';
-    package.append(filePath, start, end - start);
+    package.append(file.path, start, end - start);
   }
   package.resize(package.size() - 7);
   const size_t asset = package.rfind('/') + 1;
   const size_t assetLength = package.size() - asset;
   package += '.';
   package.append(package, asset, assetLength);
-  return true;
+  return package;
 }
 
 }  // namespace
@@ -154,9 +167,9 @@ void FolderNames::Note(std::string_view folder, std::string_view name) {
 }
 
 void PackageNames::File(std::string_view file, const std::string* written) {
-  if (!EnginePackagePath(file, theirs_)) theirs_.clear();
+  const std::optional<EngineRoot> engine = FindEngineRoot(file);
   if (written == nullptr) {
-    if (!theirs_.empty()) caseExtension_.push_back(std::string(file));
+    if (engine) caseExtension_.push_back(std::string(file));
     return;
   }
   ++packagePaths_;
@@ -165,19 +178,21 @@ void PackageNames::File(std::string_view file, const std::string* written) {
   if (cut.content == std::string::npos) {
     // Kept raw because the folder is spelled "content": said as that, not
     // as a path outside any Content folder.
-    if (!theirs_.empty()) {
-      caseFolder_.push_back(*written + " (the engine: " + theirs_ + ")");
+    if (engine) {
+      caseFolder_.push_back(*written + " (the engine: " + EnginePackagePath(*engine, theirs_) + ")");
       return;
     }
   } else {
     const bool whole = (cut.content == 0 || reduced_[cut.content - 1] == '/') &&
                        (cut.end == cut.content + 7 || reduced_[cut.content + 7] == '/');
+    // Under /Game/ the engine agrees, whatever it makes of doubled
+    // separators: its name is built only where it may not.
     if (!whole) {
       inName_.push_back(*written);
-    } else if (theirs_.rfind("/Engine/", 0) == 0 && theirs_ != *written) {
-      engine_.push_back(*written + " (the engine: " + theirs_ + ")");
-    } else if (!theirs_.empty() && theirs_.rfind("/Game/", 0) != 0 && theirs_ != *written) {
-      plugin_.push_back(*written + " (the engine: " + theirs_ + ")");
+    } else if (engine && engine->root != "Game" &&
+               EnginePackagePath(*engine, theirs_) != *written) {
+      (engine->root == "Engine" ? engine_ : plugin_)
+          .push_back(*written + " (the engine: " + theirs_ + ")");
     }
   }
   if (written->rfind("/Game/", 0) != 0) {
