@@ -204,8 +204,13 @@ PathRecord ReadPathRecord(const std::vector<uint8_t>& save, Tessel::SerializeCon
     return record;
   }
   record.value = std::string(path.Value());
-  FString canonical(record.value);
-  if (!WrittenAs(save, at, reader.Tell(), canonical)) {
+  // The writer's 7-bit form is the count, the text and one zero, which the
+  // record is exactly when its text holds no other zero: told without
+  // writing it again, as it is for nearly every path.
+  const bool sevenBitForm = stored > 0 && record.value.size() + 1 == static_cast<size_t>(stored) &&
+                            FString::IsSevenBit(record.value);
+  FString canonical;
+  if (!sevenBitForm && !WrittenAs(save, at, reader.Tell(), canonical = FString(record.value))) {
     const bool oneTerminated = stored >= 0 && record.value.size() + 1 == path.length;
     if (oneTerminated && !FString::IsSevenBit(record.value)) {
       record.eightBit = true;
