@@ -87,18 +87,6 @@ bool MakePackagePath(std::string_view filePath, std::string& out) {
   return true;
 }
 
-void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackagePathSink& sink,
-                         WalkAnomalies* anomalies) {
-  const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
-  std::string packagePath;
-  ForEachFilePath(
-      index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
-      [&](std::string_view filePath) {
-        if (MakePackagePath(filePath, packagePath)) sink(packagePath);
-      },
-      anomalies);
-}
-
 void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const FileSink& sink,
                          WalkAnomalies* anomalies) {
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
@@ -107,6 +95,16 @@ void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const FileSink
       index.MountPoint.Value(), 0, index.StringTable, index.DirectoryEntries, index.FileEntries,
       [&](std::string_view filePath) {
         sink(filePath, MakePackagePath(filePath, packagePath) ? &packagePath : nullptr);
+      },
+      anomalies);
+}
+
+void ExtractPackagePaths(const IoStore::FIoStoreTocResource& toc, const PackagePathSink& sink,
+                         WalkAnomalies* anomalies) {
+  ExtractPackagePaths(
+      toc,
+      [&](std::string_view, const std::string* packagePath) {
+        if (packagePath) sink(*packagePath);
       },
       anomalies);
 }

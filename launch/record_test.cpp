@@ -13,61 +13,29 @@ namespace {
 // act on and, for the system's errors, the system's own reason.
 TEST(LaunchRecord, NamesEachOutcomeByItsCode) {
   using modpaths::Obstacle;
+  using O = modpaths::Outcome;
   using Step = modpaths::SaveFailure::Step;
   modpaths::RunResult base;
   base.paths = {"T/SourceSave.sav", "P", "S/Corvane/HollowVoyage",
                 "S/Corvane/HollowVoyage/ModManager_ModPaths.sav"};
   struct Row {
-    modpaths::Outcome outcome;
+    O outcome;
     Obstacle obstacle;
     modpaths::SaveFailure save;
     bool noPaths;
     const char* code;
     std::string words;
   } const rows[] = {
-      {modpaths::Outcome::Written,
-       Obstacle::None,
-       {},
-       false,
-       "written",
-       "wrote 3 package paths into S/"},
-      {modpaths::Outcome::NothingToDo,
-       Obstacle::NoTemplate,
-       {},
-       false,
-       "no-template",
-       "T/SourceSave.sav"},
-      {modpaths::Outcome::Failed,
-       Obstacle::UnreadableTemplate,
-       {},
-       false,
-       "template-unreadable",
-       "cannot read"},
-      {modpaths::Outcome::NothingToDo,
-       Obstacle::NoSaveFolder,
-       {},
-       false,
-       "no-saved-games",
-       "start the game once"},
-      {modpaths::Outcome::NothingToDo, Obstacle::None, {}, true, "no-saved-games", "no prefix"},
-      {modpaths::Outcome::Failed,
-       Obstacle::None,
-       {Step::Replace, 0},
-       false,
-       "save-locked",
-       "read-only"},
-      {modpaths::Outcome::Failed,
-       Obstacle::None,
-       {Step::Write, 0},
-       false,
-       "write-failed",
-       "could not write"},
-      {modpaths::Outcome::Failed,
-       Obstacle::None,
-       {},
-       true,
-       "read-failed",
-       "while it read the mods"},
+      // clang-format off
+      {O::Written, Obstacle::None, {}, false, "written", "wrote 3 package paths into S/"},
+      {O::NothingToDo, Obstacle::NoTemplate, {}, false, "no-template", "T/SourceSave.sav"},
+      {O::Failed, Obstacle::UnreadableTemplate, {}, false, "template-unreadable", "cannot read"},
+      {O::NothingToDo, Obstacle::NoSaveFolder, {}, false, "no-saved-games", "start the game once"},
+      {O::NothingToDo, Obstacle::None, {}, true, "no-saved-games", "no prefix"},
+      {O::Failed, Obstacle::None, {Step::Replace, 0}, false, "save-locked", "read-only"},
+      {O::Failed, Obstacle::None, {Step::Write, 0}, false, "write-failed", "could not write"},
+      {O::Failed, Obstacle::None, {}, true, "read-failed", "while it read the mods"},
+      // clang-format on
   };
   for (const Row& row : rows) {
     modpaths::RunResult result = row.noPaths ? modpaths::RunResult() : base;
