@@ -134,8 +134,9 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
     report = InspectCheck(given(checkFolder), given(checkSave), progress);
     if (!json) out = RenderCheck(report);
   } else if (*scan) {
-    report = InspectScan(given(folder), progress);
-    if (!json) out = RenderScan(report);
+    ScanReport scanned = InspectScan(given(folder), progress);
+    if (!json) out = RenderScan(scanned);
+    report = json ? ScanJson(std::move(scanned)) : std::move(scanned.doc);
   } else {
     report = InspectSave(given(saveFile), given(templateFile));
     if (!json) out = RenderSave(report);

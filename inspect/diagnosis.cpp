@@ -161,9 +161,11 @@ std::optional<std::string> FolderNames::Find(const std::string& folder, const st
 }
 
 void FolderNames::Note(std::string_view folder, std::string_view name) {
-  auto listed = folders_.find(std::string(folder));
+  auto listed = folders_.find(folder);
   if (listed == folders_.end()) listed = folders_.emplace(std::string(folder), Names()).first;
-  listed->second.emplace(modpaths::AsciiLower(name), std::string(name));
+  key_.assign(name);
+  modpaths::MakeAsciiLower(key_);
+  listed->second.emplace(key_, name);
 }
 
 void PackageNames::File(std::string_view file, const std::string* written) {

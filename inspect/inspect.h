@@ -1,8 +1,9 @@
 #pragma once
 
 // modpaths-inspect: what the tool sees, from the tool's own code. Each
-// command builds one JSON document; the text output is rendered from it, so
-// both always say the same.
+// command builds one report; the text and the JSON are both rendered from
+// it, so both always say the same. The report is a JSON document, but for
+// scan's entries and containers, which are typed (thousands of them).
 
 #include <optional>
 #include <string>
@@ -26,7 +27,16 @@ int ExitCode(const Json& report);
 // A game folder, when not given, is the game around the inspector (see
 // FindGame); a save, when not given, the one modpaths writes for this user.
 Json InspectToc(const std::string& path, bool listFiles);
-Json InspectScan(const std::optional<std::string>& gameFolder, const Progress& progress = {});
+// scan's report: the document, whose "entries" and "containers" are kept
+// typed apart from it until ScanJson puts them in.
+struct ScanReport {
+  Json doc;
+  std::vector<EntryReport> entries;
+  std::vector<ContainerReport> containers;
+};
+ScanReport InspectScan(const std::optional<std::string>& gameFolder,
+                       const Progress& progress = {});
+Json ScanJson(ScanReport report);
 Json InspectSave(const std::optional<std::string>& path,
                  const std::optional<std::string>& templatePath);
 // Whether the save holds what modpaths would write for the game now, and
@@ -35,7 +45,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
                   const std::optional<std::string>& savePath, const Progress& progress = {});
 
 std::string RenderToc(const Json& report);
-std::string RenderScan(const Json& report);
+std::string RenderScan(const ScanReport& report);
 std::string RenderSave(const Json& report);
 std::string RenderCheck(const Json& report);
 

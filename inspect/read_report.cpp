@@ -33,17 +33,13 @@ std::string Text(std::string_view bytes) { return std::string(bytes); }
 std::string FailureSection(const IoStore::TocReadReport& report) {
   std::string section;
   for (const auto& mark : report.sections) {
-    if (mark.offset >= 0 && mark.offset <= report.failure.offset) section = mark.name;
+    if (mark.offset >= 0 && mark.offset <= report.failure.offset) section = std::string(mark.name);
   }
   return section;
 }
 
 int64_t BytesLeft(const IoStore::TocReadReport& report) {
   return report.fileSize >= report.failure.offset ? report.fileSize - report.failure.offset : 0;
-}
-
-bool Encrypted(const IoStore::FIoStoreTocResource& toc) {
-  return (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
 }
 
 // A download or copy that stopped early leaves part of a real table of
@@ -62,15 +58,15 @@ std::pair<const char*, int64_t> LargestCount(const IoStore::FIoStoreTocHeader& h
 
 }  // namespace
 
-Json ReadJson(const IoStore::TocReadReport& report, const IoStore::FIoStoreTocResource& toc) {
+Json ReadJson(const IoStore::TocReadReport& report, bool encrypted, int64_t directoryIndexSize) {
   Json sections = Json::array();
   const auto& marks = report.sections;
   for (size_t i = 0; i < marks.size(); ++i) {
     if (marks[i].offset < 0 || marks[i].name == "end") continue;
-    if (Encrypted(toc) && marks[i].name == "ChunkMetas") {
+    if (encrypted && marks[i].name == "ChunkMetas") {
       // As large as the header says, unless the file ends first.
       const int64_t start = marks[i].offset;
-      const int64_t end = start + int64_t{toc.Header.DirectoryIndexSize};
+      const int64_t end = start + directoryIndexSize;
       sections.push_back(Fields({{"name", "DirectoryIndex"},
                                  {"start", start},
                                  {"end", end <= report.fileSize ? Json(end) : Json(nullptr)},
@@ -108,15 +104,14 @@ bool IndexWasRead(const IoStore::FIoStoreTocResource& toc) {
   return !(toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) && !toc.NoDirectoryIndex;
 }
 
-Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
+Json WalkJson(const modpaths::WalkAnomalies& walk, bool indexRead,
               const IoStore::TocReadReport& report) {
-  // An index that was never read, or read only in part, has no root to miss.
   return Fields({{"linksOutOfRange", walk.linksOutOfRange},
-              {"namesOutOfRange", walk.namesOutOfRange},
-              {"entriesMetTwice", walk.entriesMetTwice},
-              {"noRootDirectory", walk.noRoot && IndexWasRead(toc) &&
-                                      report.failure.kind == Tessel::FailureKind::None},
-              {"outputLimitReached", walk.outputLimitReached}});
+                 {"namesOutOfRange", walk.namesOutOfRange},
+                 {"entriesMetTwice", walk.entriesMetTwice},
+                 {"noRootDirectory",
+                  walk.noRoot && indexRead && report.failure.kind == Tessel::FailureKind::None},
+                 {"outputLimitReached", walk.outputLimitReached}});
 }
 
 void AddReadAndWalkProblems(const IoStore::TocReadReport& report,

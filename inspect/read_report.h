@@ -12,8 +12,10 @@ namespace inspect {
 // The sections as far as they were read. An encrypted container's
 // directory index is neither read nor skipped, so the sections after it
 // are not shown: the index is given by the size its header states.
-Json ReadJson(const IoStore::TocReadReport& report, const IoStore::FIoStoreTocResource& toc);
-Json WalkJson(const modpaths::WalkAnomalies& walk, const IoStore::FIoStoreTocResource& toc,
+Json ReadJson(const IoStore::TocReadReport& report, bool encrypted, int64_t directoryIndexSize);
+// What the walk met; an index that was not read (`indexRead` false), or
+// read only in part, has no root to miss.
+Json WalkJson(const modpaths::WalkAnomalies& walk, bool indexRead,
               const IoStore::TocReadReport& report);
 // Neither encrypted nor packed without an index.
 bool IndexWasRead(const IoStore::FIoStoreTocResource& toc);

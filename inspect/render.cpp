@@ -4,6 +4,7 @@
 #include <string>
 
 #include "inspect/inspect.h"
+#include "inspect/read_report.h"
 
 namespace inspect {
 namespace {
@@ -129,26 +130,34 @@ std::string RenderToc(const Json& report) {
   return out;
 }
 
-std::string RenderScan(const Json& report) {
+std::string RenderScan(const ScanReport& scan) {
+  const Json& report = scan.doc;
   std::string out = GameHeading(report);
   if (report["status"] == "error") {
     RenderProblems(report, out);
     return out;
   }
-  out += "entries (" + std::to_string(report["entries"].size()) + "):\n";
-  for (const Json& entry : report["entries"]) {
+  out += "entries (" + std::to_string(scan.entries.size()) + "):\n";
+  for (const EntryReport& entry : scan.entries) {
     char line[64];
-    std::snprintf(line, sizeof line, "  %-15s ", Str(entry["decision"]).c_str());
-    out += line + Str(entry["path"]) + "\n";
+    std::snprintf(line, sizeof line, "  %-15s ", DecisionName(entry.decision));
+    out += line;
+    out += entry.path;
+    out += '\n';
   }
-  out += "mod containers (" + std::to_string(report["containers"].size()) + "):\n";
-  for (const Json& container : report["containers"]) {
-    out += "  " + Str(container["path"]) + ": " + Str(container["packagePaths"]) +
-           (container["packagePaths"] == 1 ? " package path" : " package paths") +
-           ", engine order " + Str(container["order"]) +
-           (container["mounted"].get<bool>() ? "" : " (not mounted: no .pak)") + "\n";
-    ReadSummary(container["read"], out, "    ");
-    WalkSummary(container["walk"], out, "    ");
+  out += "mod containers (" + std::to_string(scan.containers.size()) + "):\n";
+  // Only a read that failed has more to say than this.
+  static const Json kComplete = Fields({{"failure", nullptr}});
+  for (const ContainerReport& container : scan.containers) {
+    out += "  " + container.path + ": " + std::to_string(container.packagePaths) +
+           (container.packagePaths == 1 ? " package path" : " package paths") +
+           ", engine order " + std::to_string(container.order) +
+           (container.mounted ? "" : " (not mounted: no .pak)") + "\n";
+    ReadSummary(container.read.failure.kind == Tessel::FailureKind::None
+                    ? kComplete
+                    : ReadJson(container.read, container.encrypted, container.directoryIndexSize),
+                out, "    ");
+    WalkSummary(WalkJson(container.walk, container.indexRead, container.read), out, "    ");
   }
   List("package paths the tool writes, in order", report["packagePaths"], out);
   RenderProblems(report, out);

@@ -13,24 +13,6 @@
 namespace inspect {
 namespace {
 
-const char* DecisionName(modpaths::Decision decision) {
-  switch (decision) {
-    case modpaths::Decision::ModContainer:
-      return "mod container";
-    case modpaths::Decision::BaseGameContainer:
-      return "base-game name";
-    case modpaths::Decision::NotUtoc:
-      return "not .utoc";
-    case modpaths::Decision::Folder:
-      return "folder";
-    case modpaths::Decision::TooDeep:
-      return "too deep";
-    case modpaths::Decision::Unreadable:
-      return "unreadable";
-  }
-  return "unknown";
-}
-
 // The name a file that modpaths skips was most likely meant to have: a
 // .utoc in another case, or with spaces or dots after it. Empty when it is
 // no such near miss.
@@ -106,6 +88,24 @@ std::string Levels(size_t n) {
 
 }  // namespace
 
+const char* DecisionName(modpaths::Decision decision) {
+  switch (decision) {
+    case modpaths::Decision::ModContainer:
+      return "mod container";
+    case modpaths::Decision::BaseGameContainer:
+      return "base-game name";
+    case modpaths::Decision::NotUtoc:
+      return "not .utoc";
+    case modpaths::Decision::Folder:
+      return "folder";
+    case modpaths::Decision::TooDeep:
+      return "too deep";
+    case modpaths::Decision::Unreadable:
+      return "unreadable";
+  }
+  return "unknown";
+}
+
 void ScanObserver::AddTooDeep(const std::string& folder) {
   const char separator = platform::kNativePaths.separator;
   // Depth first, with a stack of our own: each folder with its depth
@@ -137,7 +137,7 @@ void ScanObserver::AddTooDeep(const std::string& folder) {
 }
 
 void ScanObserver::Listed(const std::string& path, modpaths::Decision decision) {
-  if (describe_) entries.push_back(Fields({{"path", path}, {"decision", DecisionName(decision)}}));
+  if (describe_) entries.push_back({path, decision});
   const std::string_view folder = platform::ParentFolder(path, platform::kNativePaths);
   const std::string_view name = platform::BaseName(path, platform::kNativePaths);
   const bool inSubfolder = folder != paks_;
@@ -200,17 +200,10 @@ void ScanObserver::Read(const std::string& path, const IoStore::FIoStoreTocResou
   names_.Clear();
   MountedContainer mod = AsMounted(path);
   if (describe_) {
-    Json& container = containers.emplace_back(Fields({{"path", path},
-                                                      {"packagePaths", paths_.size()},
-                                                      {"order", mod.order},
-                                                      {"mounted", mod.mounted},
-                                                      {"containerId", toc.Header.ContainerId},
-                                                      {"read", nullptr},
-                                                      {"walk", nullptr},
-                                                      {"problems", own.Messages()},
-                                                      {"problemDetails", own.Details()}}));
-    container["read"] = ReadJson(report, toc);
-    container["walk"] = WalkJson(walk, toc, report);
+    containers.push_back({path, paths_.size(), mod.order, mod.mounted, toc.Header.ContainerId,
+                          report,
+                          (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0,
+                          int64_t{toc.Header.DirectoryIndexSize}, IndexWasRead(toc), walk, own});
   }
   mod.containerId = toc.Header.ContainerId;
   mod.chunkDigest = ChunkDigest(toc);

@@ -16,6 +16,29 @@
 
 namespace inspect {
 
+// What scan reports of each entry and each mod container, typed: its text
+// is rendered from these without a document, and their JSON made only
+// when it is asked for (ScanJson).
+struct EntryReport {
+  std::string path;
+  modpaths::Decision decision;
+};
+const char* DecisionName(modpaths::Decision decision);
+
+struct ContainerReport {
+  std::string path;
+  uint64_t packagePaths = 0;
+  int32_t order = 0;
+  bool mounted = true;
+  uint64_t containerId = 0;
+  IoStore::TocReadReport read;
+  bool encrypted = false;
+  int64_t directoryIndexSize = 0;
+  bool indexRead = true;
+  modpaths::WalkAnomalies walk;
+  Problems problems;  // its own
+};
+
 // Told how many of a scan's mod containers have been read, of how many.
 using Progress = std::function<void(uint64_t read, uint64_t total)>;
 
@@ -26,7 +49,7 @@ using Progress = std::function<void(uint64_t read, uint64_t total)>;
 // conflicts between mods.
 class ScanObserver : public modpaths::DiscoveryObserver {
  public:
-  // `describe`: keep each entry and container as JSON, for scan.
+  // `describe`: keep each entry and container, for scan.
   ScanObserver(std::string paksFolder, Progress progress, bool describe = true)
       : paks_(std::move(paksFolder)), progress_(std::move(progress)), describe_(describe) {}
 
@@ -42,8 +65,8 @@ class ScanObserver : public modpaths::DiscoveryObserver {
   // the .pak files that come without a table of contents.
   void Finish();
 
-  Json entries = Json::array();
-  Json containers = Json::array();
+  std::vector<EntryReport> entries;
+  std::vector<ContainerReport> containers;
   // The mod containers read, in listing order, then the base game's own
   // in the paks folder, read no further than their headers.
   std::vector<MountedContainer> mods;

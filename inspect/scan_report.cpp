@@ -4,29 +4,55 @@
 #include "app/discovery.h"
 #include "inspect/game.h"
 #include "inspect/inspect.h"
+#include "inspect/read_report.h"
 #include "platform/platform.h"
 
 namespace inspect {
 
-Json InspectScan(const std::optional<std::string>& folder, const Progress& progress) {
-  Json doc = Document("scan");
+ScanReport InspectScan(const std::optional<std::string>& folder, const Progress& progress) {
+  ScanReport report{Document("scan"), {}, {}};
+  Json& doc = report.doc;
   const std::optional<modpaths::GameFolders> game = FindGame(folder, doc);
-  if (!game) return doc;
+  if (!game) return report;
   const std::string& paks = game->paks;
   doc["paksFolder"] = paks;
   if (!platform::ListFolder(paks)) {
     Problems::PutError(doc, "cannot-list", "cannot list " + paks);
-    return doc;
+    return report;
   }
 
   ScanObserver observer(paks, progress);
   const std::vector<std::string> packagePaths = modpaths::CollectModPaths(paks, &observer);
   observer.Finish();
-  doc["entries"] = std::move(observer.entries);
-  doc["containers"] = std::move(observer.containers);
+  // In their places in the document; filled by ScanJson.
+  doc["entries"] = nullptr;
+  doc["containers"] = nullptr;
+  report.entries = std::move(observer.entries);
+  report.containers = std::move(observer.containers);
   doc["packagePaths"] = packagePaths;
   observer.problems.Put(doc);
-  return doc;
+  return report;
+}
+
+Json ScanJson(ScanReport report) {
+  Json& doc = report.doc;
+  if (!doc.contains("entries")) return std::move(doc);
+  Json& entries = doc["entries"] = Json::array();
+  for (const EntryReport& entry : report.entries)
+    entries.push_back(Fields({{"path", entry.path}, {"decision", DecisionName(entry.decision)}}));
+  Json& containers = doc["containers"] = Json::array();
+  for (const ContainerReport& c : report.containers) {
+    containers.push_back(Fields({{"path", c.path},
+                                 {"packagePaths", c.packagePaths},
+                                 {"order", c.order},
+                                 {"mounted", c.mounted},
+                                 {"containerId", c.containerId},
+                                 {"read", ReadJson(c.read, c.encrypted, c.directoryIndexSize)},
+                                 {"walk", WalkJson(c.walk, c.indexRead, c.read)},
+                                 {"problems", c.problems.Messages()},
+                                 {"problemDetails", c.problems.Details()}}));
+  }
+  return std::move(doc);
 }
 
 }  // namespace inspect

@@ -54,7 +54,9 @@ Json InspectToc(const std::string& path, bool listFiles) {
   // Where the engine puts it among the mods, from where it lies.
   const std::optional<std::string> pak = EnginePakPathOf(path);
   doc["order"] = pak ? Json(PakOrder(*pak)) : Json(nullptr);
-  doc["read"] = ReadJson(report, toc);
+  doc["read"] = ReadJson(report,
+                         (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0,
+                         int64_t{toc.Header.DirectoryIndexSize});
 
   const IoStore::FIoDirectoryIndexResource& index = toc.DirectoryIndex;
   const bool encrypted = (toc.Header.ContainerFlags & IoStore::ContainerFlags::Encrypted) != 0;
@@ -78,7 +80,7 @@ Json InspectToc(const std::string& path, bool listFiles) {
         if (listFiles) files.push_back(std::string(file));
       },
       &walk);
-  doc["walk"] = WalkJson(walk, toc, report);
+  doc["walk"] = WalkJson(walk, IndexWasRead(toc), report);
   doc["packagePaths"] = std::move(packagePaths);
   if (listFiles) doc["files"] = std::move(files);
   Problems problems;

@@ -81,12 +81,12 @@ class Signature : public SerializableClass {
 // section began and how reading ended. The tool itself keeps none.
 struct TocReadReport : public Tessel::SerializeObserver {
   struct SectionStart {
-    std::string name;
-    int64_t offset;  // -1: not reached, the stream had failed before
+    std::string_view name;  // the layout's own literal
+    int64_t offset;         // -1: not reached, the stream had failed before
   };
 
   void Section(std::string_view name, int64_t offset) override {
-    sections.push_back({std::string(name), offset});
+    sections.push_back({name, offset});
   }
 
   int64_t fileSize = -1;  // -1: the file could not be opened

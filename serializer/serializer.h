@@ -123,7 +123,8 @@ class SerializeContext {
   SerializeObserver* observer = nullptr;
 };
 
-// Tells the context's observer, if any, that `name` starts here.
+// Tells the context's observer, if any, that `name` starts here. Names are
+// literals, which observers may keep.
 void MarkSection(SerializeContext* context, std::string_view name);
 
 }  // namespace Tessel
