@@ -48,7 +48,7 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
-  result.leftoversRemoved = RemoveLeftoverTemporaryFiles(paths.output);
+  RemoveLeftoverTemporaryFiles(paths.output);
   // Each path goes straight into the save file.
   const bool written = StreamModPathsSave(
       paths.output, templateBytes,

@@ -61,7 +61,6 @@ struct RunResult {
   RunPaths paths;                      // as found on disk
   uint64_t packagePaths = 0;           // in the save, when it was written
   SaveFailure save;                    // why the save could not be written, if that failed
-  uint32_t leftoversRemoved = 0;       // temporary files of killed runs
 };
 
 // The whole run: find what stands in the way, remove what killed runs left,
