@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "app/save_file.h"
 #include "platform/platform.h"
+#include "platform/replacing_file.h"
 
 namespace modpaths {
 
@@ -48,7 +49,7 @@ RunResult RunTool(const ToolInputs& inputs) {
     case Obstacle::NoSaveFolder:
       return result;
   }
-  RemoveLeftoverTemporaryFiles(paths.output);
+  platform::RemoveLeftoverTemporaries(paths.output);
   // Each path goes straight into the save file.
   const bool written = StreamModPathsSave(
       paths.output, templateBytes,

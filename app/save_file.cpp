@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/platform.h"
+#include "platform/replacing_file.h"
 #include "serializer/serializable.h"
 #include "serializer/serializer.h"
 
@@ -72,83 +73,39 @@ bool StreamModPathsSave(const std::string& outputPath, const std::vector<uint8_t
   SaveFailure ignored;
   SaveFailure& failure = why ? *why : ignored;
   failure = {};
-  // A temporary file beside the output, claimed by the open that writes
-  // it: the name carries the process id, and a number when that is taken.
-  const std::string stem = TemporaryPrefix(outputPath) + std::to_string(platform::ProcessId());
-  std::string temporary;
-  Tessel::SerializeContext context;
-  for (int attempt = 0;; ++attempt) {
-    temporary = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + ".tmp";
-    context.Open(temporary, Tessel::OpenMode::CreateNew);
-    if (!context.serializer->IsFailed()) break;
-    // Nothing there: the folder refuses files.
-    if (attempt == 99 || !platform::PathExists(temporary)) {
-      failure.step = SaveFailure::Step::CreateTemporary;
-      failure.systemError = context.serializer->Failure().systemError;
-      return false;
-    }
+  platform::ReplacingFile replacing;
+  if (!replacing.Create(outputPath)) {
+    failure.step = SaveFailure::Step::CreateTemporary;
+    failure.systemError = replacing.Error();
+    return false;
   }
-
-  try {
-    SaveEncoder save(context, templateBytes);
-    collect(save);
-    save.Finish();
-  } catch (...) {
-    context.serializer->Close();
-    platform::RemoveFile(temporary);
-    throw;
+  // Written through a handle of the serializer's own, which syncs as it
+  // closes; the claim stays with `replacing` until the rename. Whatever
+  // fails or throws, `replacing` removes the temporary file as it goes.
+  Tessel::SerializeContext context;
+  context.Open(replacing.temporary(), Tessel::OpenMode::Write);
+  if (!context.serializer->IsFailed()) {
+    try {
+      SaveEncoder save(context, templateBytes);
+      collect(save);
+      save.Finish();
+    } catch (...) {
+      context.serializer->Close();
+      throw;
+    }
   }
   context.serializer->Close();
   if (context.serializer->IsFailed()) {
     failure.step = SaveFailure::Step::Write;
     failure.systemError = context.serializer->Failure().systemError;
-    platform::RemoveFile(temporary);
     return false;
   }
-  if (!platform::RenameOver(temporary, outputPath)) {
+  if (!replacing.Commit()) {
     failure.step = SaveFailure::Step::Replace;
-    platform::RemoveFile(temporary);
+    failure.systemError = replacing.Error();
     return false;
   }
-  // The rename itself reaches the disk only with its folder.
-  platform::SyncFolder(std::string(platform::ParentFolder(outputPath, platform::kNativePaths)));
   return true;
-}
-
-std::string TemporaryPrefix(const std::string& outputPath) { return outputPath + "."; }
-
-std::vector<std::string> LeftoverTemporaryFiles(const std::string& outputPath) {
-  const std::string prefix = TemporaryPrefix(outputPath);
-  const std::string folder(platform::ParentFolder(prefix, platform::kNativePaths));
-  const std::string_view start = platform::BaseName(prefix, platform::kNativePaths);
-  std::vector<std::string> found;
-  const auto entries = platform::ListFolder(folder);
-  if (!entries) return found;
-  for (const platform::DirectoryEntry& entry : *entries) {
-    const std::string_view name = entry.name;
-    // <save>.<digits>[-<digits>].tmp, as every version has named them.
-    if (entry.isFolder || name.size() <= start.size() + 4 || name.compare(0, start.size(), start) != 0 ||
-        name.compare(name.size() - 4, 4, ".tmp") != 0) {
-      continue;
-    }
-    const std::string_view middle = name.substr(start.size(), name.size() - start.size() - 4);
-    const size_t dash = middle.find('-');
-    auto digits = [](std::string_view text) {
-      return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    if (digits(middle.substr(0, dash)) &&
-        (dash == std::string_view::npos || digits(middle.substr(dash + 1)))) {
-      found.push_back(folder + platform::kNativePaths.separator + entry.name);
-    }
-  }
-  return found;
-}
-
-uint32_t RemoveLeftoverTemporaryFiles(const std::string& outputPath) {
-  uint32_t removed = 0;
-  for (const std::string& path : LeftoverTemporaryFiles(outputPath))
-    if (platform::RemoveIfUnused(path)) ++removed;
-  return removed;
 }
 
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,

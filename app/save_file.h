@@ -59,27 +59,20 @@ struct SaveFailure {
     None,
     CreateTemporary,  // the folder takes no new file (read-only, or the disk is full)
     Write,            // writing or syncing it failed (the disk is full, most likely)
-    Replace,          // the save is read-only, or another program holds it
+    Replace,          // the rename over the save failed (IsRefused: read-only, or held)
   } step = Step::None;
   int systemError = 0;  // platform::ErrorText, platform::IsNoSpace; 0 when not known
 };
 
 // Writes the save to a temporary file beside `outputPath` while `collect`
 // hands its paths to the encoder, makes it reach the disk, then replaces
-// the output with it in one rename. On any failure, a thrown one too, the
+// the output with it in one rename (platform::ReplacingFile). On any failure, a thrown one too, the
 // temporary file is removed and an existing output stays exactly as it
 // was; when no temporary file can be made, `collect` is not called. True
 // when the output was replaced; otherwise `why`, when given, says why.
 bool StreamModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,
                         const std::function<void(SaveEncoder&)>& collect,
                         SaveFailure* why = nullptr);
-
-// The temporary files are named <save>.<process id>[-<n>].tmp. A run that
-// was killed while it wrote leaves its own behind: these list and remove
-// them, leaving any that a running writer still holds open.
-std::string TemporaryPrefix(const std::string& outputPath);
-std::vector<std::string> LeftoverTemporaryFiles(const std::string& outputPath);
-uint32_t RemoveLeftoverTemporaryFiles(const std::string& outputPath);
 
 // StreamModPathsSave of a list.
 bool WriteModPathsSave(const std::string& outputPath, const std::vector<uint8_t>& templateBytes,

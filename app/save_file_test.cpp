@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "platform/replacing_file.h"
 #include "testing/process.h"
 #include "fixtures/test_files.h"
 
@@ -83,29 +84,36 @@ TEST_F(SaveFileTest, AWriteThatFailsMidwayKeepsThePreviousOutput) {
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"ModManager_ModPaths.sav"});
 }
 
-// A killed run's temporary file is removed by the next; one a writer still
-// holds is not; a collection that throws leaves none.
-TEST_F(SaveFileTest, RemovesTheTemporaryFilesThatNoWriterHolds) {
+// A killed run's temporary file is removed by the next, once it is old
+// enough that no writer can own it; one a live writer has claimed is not,
+// even between its last write and its rename; a collection that throws
+// leaves none.
+TEST_F(SaveFileTest, RemovesOnlyTheTemporaryFilesThatNoWriterOwns) {
+  using platform::LeftoverTemporaries;
+  using platform::RemoveLeftoverTemporaries;
   for (const char* name : {".77.tmp", ".78-1.tmp", ".held.tmp", ".79.tmp.bak"})
     WriteFile(output + name, Hex("01"));
+  EXPECT_EQ(RemoveLeftoverTemporaries(output), 0u) << "just written: a writer may own them";
   {
-    platform::File writer;
-    ASSERT_TRUE(writer.Open(output + ".79.tmp", platform::FileMode::Write));
-    EXPECT_EQ(LeftoverTemporaryFiles(output).size(), 3u);
-    EXPECT_EQ(RemoveLeftoverTemporaryFiles(output), 2u);
+    platform::ReplacingFile writer;
+    ASSERT_TRUE(writer.Create(output));
+    ASSERT_TRUE(writer.file().Write("new", 3) && writer.file().Sync());
+    EXPECT_EQ(LeftoverTemporaries(output).size(), 3u);
+    EXPECT_EQ(RemoveLeftoverTemporaries(output, 0), 2u);
+    ASSERT_TRUE(writer.Commit()) << "the live writer's file was taken";
+    EXPECT_EQ(ReadFile(output), Bytes({'n', 'e', 'w'}));
   }
-  EXPECT_EQ(RemoveLeftoverTemporaryFiles(output), 1u);
-  EXPECT_EQ(ListNames(dir.path()).size(), 2u) << "names of other shapes are not ours";
+  EXPECT_EQ(ListNames(dir.path()).size(), 3u) << "names of other shapes are not ours";
   EXPECT_THROW(StreamModPathsSave(output, Hex("01"), [](SaveEncoder&) { throw std::bad_alloc(); }),
                std::bad_alloc);
-  EXPECT_EQ(ListNames(dir.path()).size(), 2u);
+  EXPECT_EQ(ListNames(dir.path()).size(), 3u);
   // A name this process would take, already there, is passed by; a folder
   // of that shape, and a folder that cannot be listed, are no leftovers.
-  const std::string taken = output + "." + std::to_string(platform::ProcessId()) + ".tmp";
+  const std::string taken = platform::TemporaryName(output, platform::ProcessId(), 0);
   testing_support::MakeFolders(taken);
   EXPECT_TRUE(WriteModPathsSave(output, Hex("01"), {}));
-  EXPECT_TRUE(LeftoverTemporaryFiles(output).empty());
-  EXPECT_TRUE(LeftoverTemporaryFiles(dir / "Gone/ModManager_ModPaths.sav").empty());
+  EXPECT_TRUE(LeftoverTemporaries(output).empty());
+  EXPECT_TRUE(LeftoverTemporaries(dir / "Gone/ModManager_ModPaths.sav").empty());
 }
 
 TEST_F(SaveFileTest, ReadsTheTemplateVerbatim) {

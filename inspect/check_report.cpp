@@ -13,6 +13,7 @@
 #include "inspect/save_report.h"
 #include "launch/record.h"
 #include "platform/platform.h"
+#include "platform/replacing_file.h"
 
 namespace inspect {
 namespace {
@@ -114,7 +115,7 @@ Json LastLaunch(const std::string& toolFolder, Problems& problems) {
   return Fields({{"time", last.time},
                  {"version", last.version},
                  {"byHand", last.byHand},
-                 {"code", last.code},
+                 {"code", std::string(launch::CodeName(last.code))},
                  {"words", last.words},
                  {"failed", last.Failed()}});
 }
@@ -235,7 +236,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   doc["lastLaunch"] = LastLaunch(game->toolFolder, problems);
   // Litter, which stops nothing.
   if (ownSave && obstacle != modpaths::Obstacle::NoSaveFolder) {
-    const std::vector<std::string> leftovers = modpaths::LeftoverTemporaryFiles(paths.output);
+    const std::vector<std::string> leftovers = platform::LeftoverTemporaries(paths.output);
     if (!leftovers.empty()) {
       problems.Add("leftover-temporary",
                    Count(leftovers.size(), "temporary file", "temporary files") +

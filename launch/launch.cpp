@@ -1,5 +1,7 @@
 #include "launch/launch.h"
 
+#include <exception>
+
 #include "app/paths.h"
 #include "platform/platform.h"
 
@@ -9,7 +11,22 @@ namespace {
 // Launches shown to a person who starts the wrapper by hand.
 constexpr size_t kLaunchesShown = 5;
 
+// The files a player copies, as the messages name them.
+constexpr std::string_view kOurFiles =
+    "modpaths.exe, modpaths-launch.exe, modpaths-launch and modpaths-inspect.exe";
+
 }  // namespace
+
+std::optional<std::string> NestedGameFolder(const std::string& toolFolder) {
+  if (toolFolder.empty() || HasGame(toolFolder)) return std::nullopt;
+  const std::string parent(platform::ParentFolder(toolFolder, platform::kNativePaths));
+  if (parent.empty() || parent == toolFolder) return std::nullopt;
+  if (HasGame(parent) || platform::PathExists(platform::FindCaseless(
+                             modpaths::TemplatePathFor(parent, platform::kNativePaths)))) {
+    return parent;
+  }
+  return std::nullopt;
+}
 
 bool HasGame(const std::string& toolFolder) {
   if (toolFolder.empty()) return false;
@@ -33,24 +50,24 @@ Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs) {
   const modpaths::RunPaths& paths = result.paths;
   if (paths.output.empty()) {
     if (result.outcome == modpaths::Outcome::Failed)
-      return {"read-failed", "modpaths failed while it read the mods; nothing was written"};
-    return {"no-saved-games", "modpaths wrote nothing: " + std::string(noInputs)};
+      return {RunCode::ReadFailed, "modpaths failed while it read the mods; nothing was written"};
+    return {RunCode::NoSavedGames, "modpaths wrote nothing: " + std::string(noInputs)};
   }
   if (result.outcome == modpaths::Outcome::Written) {
-    return {"written", "modpaths wrote " + std::to_string(result.packagePaths) +
+    return {RunCode::Written, "modpaths wrote " + std::to_string(result.packagePaths) +
                            (result.packagePaths == 1 ? " package path" : " package paths") +
                            " into " + paths.output};
   }
   switch (result.obstacle) {
     case modpaths::Obstacle::NoTemplate:
-      return {"no-template", "modpaths wrote nothing: there is no " + paths.templatePath +
+      return {RunCode::NoTemplate, "modpaths wrote nothing: there is no " + paths.templatePath +
                                  "; it comes with the game's mod manager: install that again"};
     case modpaths::Obstacle::UnreadableTemplate:
-      return {"template-unreadable", "modpaths wrote nothing: it cannot read " +
+      return {RunCode::TemplateUnreadable, "modpaths wrote nothing: it cannot read " +
                                          paths.templatePath +
                                          " (a folder of that name, or another program holds it)"};
     case modpaths::Obstacle::NoSaveFolder:
-      return {"no-saved-games", "modpaths wrote nothing: there is no " + paths.saveFolder +
+      return {RunCode::NoSavedGames, "modpaths wrote nothing: there is no " + paths.saveFolder +
                                     " yet; start the game once, so that it makes it"};
     case modpaths::Obstacle::None:
       break;
@@ -60,26 +77,33 @@ Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs) {
                                ? " (the system says: " + platform::ErrorText(save.systemError) + ")"
                                : std::string();
   if (save.systemError != 0 && platform::IsNoSpace(save.systemError)) {
-    return {"disk-full", "modpaths could not write " + paths.output + ": the disk is full" + said +
+    return {RunCode::DiskFull, "modpaths could not write " + paths.output + ": the disk is full" + said +
                              "; free some space on it"};
   }
   switch (save.step) {
     case modpaths::SaveFailure::Step::Replace:
-      return {"save-locked", "modpaths could not replace " + paths.output +
-                                 ": it is read-only, or another program holds it open"};
+      // Only a refusal is the save's own doing; any other error is the
+      // system's, in its words.
+      if (save.systemError == 0 || platform::IsRefused(save.systemError)) {
+        return {RunCode::SaveLocked, "modpaths could not replace " + paths.output +
+                                         ": it is read-only, or another program holds it open"};
+      }
+      return {RunCode::WriteFailed, "modpaths could not replace " + paths.output + said};
     case modpaths::SaveFailure::Step::CreateTemporary:
-      return {"write-failed", "modpaths could not create a file in " + paths.saveFolder + said};
+      return {RunCode::WriteFailed, "modpaths could not create a file in " + paths.saveFolder + said};
     case modpaths::SaveFailure::Step::Write:
-      return {"write-failed", "modpaths could not write " + paths.output + said};
+      return {RunCode::WriteFailed, "modpaths could not write " + paths.output + said};
     case modpaths::SaveFailure::Step::None:
       break;
   }
-  return {"read-failed", "modpaths failed while it read the mods; nothing was written"};
+  return {RunCode::ReadFailed, "modpaths failed while it read the mods; nothing was written"};
 }
 
-WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
-                      const std::function<SavedGamesLookup()>& lookup,
-                      const platform::PathStyle& lineStyle) {
+namespace {
+
+WrapperRun RunUnguarded(const std::string& toolFolder, bool byHand,
+                        const std::function<SavedGamesLookup()>& lookup,
+                        const platform::PathStyle& lineStyle) {
   WrapperRun run;
   run.entry.time = platform::LocalTimeIso8601();
   run.entry.version = MODPATHS_VERSION;
@@ -87,16 +111,25 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
   run.hasGame = HasGame(toolFolder);
   const std::string where = toolFolder.empty() ? "this folder" : toolFolder;
   if (!run.hasGame) {
-    run.entry.code = "no-game";
-    run.entry.words = "there is no game around " + where + ": nothing was written";
     run.failed = true;
-    run.text =
-        "There is no game here: " + where +
-        " lies in no game's Binaries folder, so modpaths has nothing to write.\n\n"
-        "Copy modpaths.exe, modpaths-launch.exe, modpaths-launch and "
-        "modpaths-inspect.exe into the game's folder\n\n" +
-        platform::InStyle(".../Hollow Voyage/HollowVoyage/Binaries/Win64", platform::kNativePaths) +
-        "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
+    if (const std::optional<std::string> game = NestedGameFolder(toolFolder)) {
+      run.entry.code = RunCode::NestedFolder;
+      run.entry.words = "the files lie one folder too deep: move them up into " + *game +
+                        ", beside SourceSave.sav; nothing was written";
+      run.text = "The files lie one folder too deep: " + where +
+                 " is a folder inside the game's own.\n\nMove " + std::string(kOurFiles) +
+                 " up one folder, into\n\n" + *game +
+                 "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
+    } else {
+      run.entry.code = RunCode::NoGame;
+      run.entry.words = "there is no game around " + where + ": nothing was written";
+      run.text = "There is no game here: " + where +
+                 " lies in no game's Binaries folder, so modpaths has nothing to write.\n\n"
+                 "Copy " + std::string(kOurFiles) + " into the game's folder\n\n" +
+                 platform::InStyle(".../Hollow Voyage/HollowVoyage/Binaries/Win64",
+                                   platform::kNativePaths) +
+                 "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
+    }
     if (!toolFolder.empty()) WriteRecord(toolFolder, run.entry);
     return run;
   }
@@ -112,11 +145,15 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
   run.failed = result.outcome == modpaths::Outcome::Failed;
   const std::vector<RecordEntry> earlier =
       byHand ? ReadRecord(toolFolder) : std::vector<RecordEntry>();
-  WriteRecord(toolFolder, run.entry);
+  const bool recorded = WriteRecord(toolFolder, run.entry);
   if (!byHand) return run;
 
   run.launchLine = modpaths::LaunchOptionsLine(toolFolder, lineStyle);
   run.text = outcome.words + ".\n";
+  if (!recorded) {
+    run.text += "\n" + where + " takes no file, so " + std::string(kRecordName) +
+                " records no run; the game starts all the same.\n";
+  }
   std::vector<const RecordEntry*> launches;
   for (const RecordEntry& entry : earlier) {
     if (!entry.byHand) launches.push_back(&entry);
@@ -129,6 +166,38 @@ WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
     }
   }
   return run;
+}
+
+// A run that threw: said and recorded as far as memory allows.
+WrapperRun Failed(const std::string& toolFolder, bool byHand, const char* what) noexcept {
+  WrapperRun run;
+  run.failed = true;
+  try {
+    run.entry.time = platform::LocalTimeIso8601();
+    run.entry.version = MODPATHS_VERSION;
+    run.entry.byHand = byHand;
+    run.entry.code = RunCode::WrapperFailed;
+    run.entry.words =
+        "modpaths-launch failed (" + std::string(what) + "); the save may not be up to date";
+    run.text = run.entry.words + ".\n";
+    if (!toolFolder.empty()) WriteRecord(toolFolder, run.entry);
+  } catch (...) {
+  }
+  return run;
+}
+
+}  // namespace
+
+WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
+                      const std::function<SavedGamesLookup()>& lookup,
+                      const platform::PathStyle& lineStyle) noexcept {
+  try {
+    return RunUnguarded(toolFolder, byHand, lookup, lineStyle);
+  } catch (const std::exception& error) {
+    return Failed(toolFolder, byHand, error.what());
+  } catch (...) {
+    return Failed(toolFolder, byHand, "an unknown error");
+  }
 }
 
 std::string LaunchLineText(const std::string& launchLine, bool onClipboard) {

@@ -14,6 +14,7 @@
 
 #include "app/run.h"
 #include "launch/record.h"
+#include "steam/prefix.h"
 
 namespace launch {
 
@@ -26,22 +27,19 @@ bool HasGame(const std::string& toolFolder);
 // a thrown one too, comes back as an outcome.
 modpaths::RunResult UpdateSave(const std::optional<modpaths::ToolInputs>& inputs) noexcept;
 
+// Whether the files lie one folder below the game's Binaries folder (the
+// unzipped folder dragged in whole): the folder they belong in, or nothing.
+std::optional<std::string> NestedGameFolder(const std::string& toolFolder);
+
 // What a run did, as the record's code and in words a player can act on.
 // `noInputs` says why there was nothing to run for, when there was not.
 struct Outcome {
-  std::string code;
+  RunCode code = RunCode::Other;
   std::string words;
 };
 Outcome Describe(const modpaths::RunResult& result, std::string_view noInputs);
 
-// Where the Saved Games folder comes from: the folder, or nothing and why.
-// `source` names where the folder was found, for the record (Linux: the
-// variable or the Steam library that gave the prefix).
-struct SavedGamesLookup {
-  std::optional<std::string> folder;
-  std::string why;
-  std::string source;
-};
+using steam::SavedGamesLookup;
 
 // One run of a wrapper up to the start of the game.
 struct WrapperRun {
@@ -56,10 +54,12 @@ struct WrapperRun {
 // for the Saved Games folder that `lookup` finds, and records the run
 // beside the wrapper. Started by hand, `text` says what was done, the last
 // launches and the line to paste (`launchLine`, in `lineStyle`); outside a
-// game, where to put the files instead.
+// game, where to put the files instead. Whatever it meets (a damaged file,
+// an exception, memory running out) ends as an outcome in the record: the
+// game starts all the same.
 WrapperRun RunWrapper(const std::string& toolFolder, bool byHand,
                       const std::function<SavedGamesLookup()>& lookup,
-                      const platform::PathStyle& lineStyle);
+                      const platform::PathStyle& lineStyle) noexcept;
 
 // By hand, in a game: the paragraph that gives the line to paste into
 // Steam's launch options, saying so when it is on the clipboard already.

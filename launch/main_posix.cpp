@@ -14,22 +14,28 @@
 
 #include "app/paths.h"
 #include "launch/launch.h"
-#include "launch/steam.h"
+#include "steam/prefix.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
   // A write beyond the file-size limit fails like any other failed write.
   std::signal(SIGXFSZ, SIG_IGN);
-  const std::string toolFolder = modpaths::GetExecutableDirectory();
   const bool byHand = argc < 2;
-  const launch::WrapperRun run = launch::RunWrapper(
-      toolFolder, byHand,
-      [&] {
-        return launch::PrefixSavedGames(toolFolder, [](const std::string& name) {
-          return platform::EnvironmentVariable(name);
-        });
-      },
-      platform::kNativePaths);
+  // Nothing before the game may keep it from starting.
+  launch::WrapperRun run;
+  try {
+    const std::string toolFolder = modpaths::GetExecutableDirectory();
+    run = launch::RunWrapper(
+        toolFolder, byHand,
+        [&] {
+          return steam::PrefixSavedGames(toolFolder, [](const std::string& name) {
+            return platform::EnvironmentVariable(name);
+          });
+        },
+        platform::kNativePaths);
+  } catch (...) {
+    run.failed = true;
+  }
   if (byHand) {
     std::string text = run.text;
     if (run.hasGame) text += launch::LaunchLineText(run.launchLine, false);

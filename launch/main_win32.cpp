@@ -22,15 +22,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string line = platform::OwnCommandLine();
   const std::string command(platform::CommandTail(line));
   const bool byHand = command.empty();
-  const launch::WrapperRun run = launch::RunWrapper(
-      modpaths::GetExecutableDirectory(), byHand,
-      [] {
-        launch::SavedGamesLookup lookup;
-        lookup.folder = platform::SavedGamesFolder();
-        if (!lookup.folder) lookup.why = "the Saved Games folder cannot be found";
-        return lookup;
-      },
-      platform::kNativePaths);
+  // Nothing before the game may keep it from starting.
+  launch::WrapperRun run;
+  try {
+    run = launch::RunWrapper(
+        modpaths::GetExecutableDirectory(), byHand,
+        [] {
+          launch::SavedGamesLookup lookup;
+          lookup.folder = platform::SavedGamesFolder();
+          if (!lookup.folder) lookup.why = "the Saved Games folder cannot be found";
+          return lookup;
+        },
+        platform::kNativePaths);
+  } catch (...) {
+    run.failed = true;
+  }
   if (byHand) {
     // Double-clicked: say what was done, and how to have it done by Steam.
     std::string text = run.text;

@@ -1,6 +1,9 @@
 #include "launch/record.h"
 
+#include <array>
+
 #include "platform/platform.h"
+#include "platform/replacing_file.h"
 
 namespace launch {
 namespace {
@@ -40,11 +43,70 @@ std::string Flat(std::string_view text) {
   return flat;
 }
 
+constexpr std::array<std::pair<RunCode, std::string_view>, 11> kCodeNames{{
+    {RunCode::Written, "written"},
+    {RunCode::NoTemplate, "no-template"},
+    {RunCode::TemplateUnreadable, "template-unreadable"},
+    {RunCode::NoSavedGames, "no-saved-games"},
+    {RunCode::SaveLocked, "save-locked"},
+    {RunCode::DiskFull, "disk-full"},
+    {RunCode::WriteFailed, "write-failed"},
+    {RunCode::ReadFailed, "read-failed"},
+    {RunCode::NoGame, "no-game"},
+    {RunCode::NestedFolder, "nested-folder"},
+    {RunCode::WrapperFailed, "wrapper-failed"},
+}};
+
+// How long a run waits for another's record to be written; a few
+// milliseconds each, at most some dozens of runs at once.
+constexpr double kRecordLockSeconds = 5;
+
 }  // namespace
+
+std::string_view CodeName(RunCode code) {
+  for (const auto& [known, name] : kCodeNames)
+    if (known == code) return name;
+  return "other";
+}
+
+RunCode CodeOfName(std::string_view name) {
+  for (const auto& [code, known] : kCodeNames)
+    if (known == name) return code;
+  return RunCode::Other;
+}
+
+std::optional<int64_t> RecordSeconds(std::string_view time) {
+  // YYYY-MM-DDThh:mm:ss+hh:mm
+  if (time.size() != 25) return std::nullopt;
+  auto number = [&](size_t at, size_t digits) -> std::optional<int64_t> {
+    int64_t value = 0;
+    for (size_t i = at; i < at + digits; ++i) {
+      if (time[i] < '0' || time[i] > '9') return std::nullopt;
+      value = value * 10 + (time[i] - '0');
+    }
+    return value;
+  };
+  const auto year = number(0, 4), month = number(5, 2), day = number(8, 2), hour = number(11, 2),
+             minute = number(14, 2), second = number(17, 2), offsetHours = number(20, 2),
+             offsetMinutes = number(23, 2);
+  if (!year || !month || !day || !hour || !minute || !second || !offsetHours || !offsetMinutes ||
+      *month < 1 || *month > 12 || *day < 1 || *day > 31 || (time[19] != '+' && time[19] != '-')) {
+    return std::nullopt;
+  }
+  // Days from 1970-01-01 of the proleptic Gregorian calendar.
+  const int64_t y = *year - (*month <= 2 ? 1 : 0);
+  const int64_t era = y / 400;
+  const int64_t yearOfEra = y - era * 400;
+  const int64_t dayOfYear = (153 * (*month + (*month > 2 ? -3 : 9)) + 2) / 5 + *day - 1;
+  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const int64_t days = era * 146097 + dayOfEra - 719468;
+  const int64_t offset = (*offsetHours * 60 + *offsetMinutes) * 60 * (time[19] == '-' ? -1 : 1);
+  return days * 86400 + *hour * 3600 + *minute * 60 + *second - offset;
+}
 
 std::string RecordLine(const RecordEntry& entry) {
   return Flat(entry.time) + '\t' + Flat(entry.version) + '\t' +
-         (entry.byHand ? "by hand" : "command") + '\t' + Flat(entry.code) + '\t' +
+         (entry.byHand ? "by hand" : "command") + '\t' + std::string(CodeName(entry.code)) + '\t' +
          Flat(entry.words);
 }
 
@@ -61,7 +123,7 @@ std::optional<RecordEntry> ParseRecordLine(std::string_view line) {
   if (fields[2] != "command" && fields[2] != "by hand") return std::nullopt;
   if (fields[0].empty() || fields[3].empty()) return std::nullopt;
   return RecordEntry{std::string(fields[0]), std::string(fields[1]), fields[2] == "by hand",
-                     std::string(fields[3]), std::string(fields[4])};
+                     CodeOfName(fields[3]), std::string(fields[4])};
 }
 
 std::string AddToRecord(std::string_view record, const std::string& line) {
@@ -87,15 +149,14 @@ std::string AddToRecord(std::string_view record, const std::string& line) {
 
 bool WriteRecord(const std::string& folder, const RecordEntry& entry) {
   const std::string path = RecordPath(folder);
+  // Not taken in time, the line is added all the same: at worst another
+  // run's is lost.
+  const platform::ExclusiveLock lock(folder, kRecordLockSeconds);
+  platform::RemoveLeftoverTemporaries(path);
   const std::string text = AddToRecord(ReadTail(path), RecordLine(entry));
-  const std::string temporary = path + "." + std::to_string(platform::ProcessId()) + ".tmp";
-  platform::File file;
-  if (!file.Open(temporary, platform::FileMode::Write)) return false;
-  const bool written = file.Write(text.data(), text.size()) && file.Close();
-  if (written && platform::RenameOver(temporary, path)) return true;
-  file.Close();
-  platform::RemoveFile(temporary);
-  return false;
+  platform::ReplacingFile replacing;
+  return replacing.Create(path) && replacing.file().Write(text.data(), text.size()) &&
+         replacing.file().Sync() && replacing.Commit();
 }
 
 std::vector<RecordEntry> ReadRecord(const std::string& folder) {

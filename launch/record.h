@@ -10,9 +10,7 @@
 // for instance
 //   2026-12-08T21:04:55+01:00	1.3.0	command	written	wrote 1204 package paths into ...
 //
-// The code is "written" or the reason nothing was: no-template,
-// template-unreadable, no-saved-games, save-locked, disk-full,
-// write-failed, read-failed, no-game.
+// The code is "written" or the reason nothing was (RunCode).
 
 #include <cstdint>
 #include <optional>
@@ -25,15 +23,38 @@ namespace launch {
 inline constexpr std::string_view kRecordName = "modpaths-launch.log";
 inline constexpr size_t kRecordRuns = 20;
 
+// How a run of the wrapper ended, as the record and modpaths-inspect name it.
+enum class RunCode {
+  Written,
+  NoTemplate,
+  TemplateUnreadable,
+  NoSavedGames,
+  SaveLocked,
+  DiskFull,
+  WriteFailed,
+  ReadFailed,
+  NoGame,
+  NestedFolder,   // the files lie one folder below the game's Binaries folder
+  WrapperFailed,  // the wrapper itself failed (out of memory, most likely)
+  Other,          // a code of a later version
+};
+std::string_view CodeName(RunCode code);
+// Other for a name of no code we know.
+RunCode CodeOfName(std::string_view name);
+
 struct RecordEntry {
   std::string time;
   std::string version;
   bool byHand = false;  // started by a person rather than with the game's command
-  std::string code;
+  RunCode code = RunCode::Other;
   std::string words;
 
-  bool Failed() const { return code != "written"; }
+  bool Failed() const { return code != RunCode::Written; }
 };
+
+// Seconds since 1970 (UTC) of a record's time, "2026-12-08T21:04:55+01:00";
+// nothing for a time of another shape.
+std::optional<int64_t> RecordSeconds(std::string_view time);
 
 std::string RecordLine(const RecordEntry& entry);
 // Nothing for a line that is not one of ours.
@@ -44,8 +65,9 @@ std::optional<RecordEntry> ParseRecordLine(std::string_view line);
 std::string AddToRecord(std::string_view record, const std::string& line);
 
 // Adds the entry to the record in `folder`, replacing the file whole, as
-// the save is. False when the folder takes no file: then there is no
-// record, and nothing else changes.
+// the save is; runs at once each add their line, read and replaced under
+// one lock. False when the folder takes no file: then there is no record,
+// and nothing else changes.
 bool WriteRecord(const std::string& folder, const RecordEntry& entry);
 
 // The record's entries, oldest first; none when there is no record.

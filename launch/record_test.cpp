@@ -23,18 +23,18 @@ TEST(LaunchRecord, NamesEachOutcomeByItsCode) {
     Obstacle obstacle;
     modpaths::SaveFailure save;
     bool noPaths;
-    const char* code;
+    RunCode code;
     std::string words;
   } const rows[] = {
       // clang-format off
-      {O::Written, Obstacle::None, {}, false, "written", "wrote 3 package paths into S/"},
-      {O::NothingToDo, Obstacle::NoTemplate, {}, false, "no-template", "T/SourceSave.sav"},
-      {O::Failed, Obstacle::UnreadableTemplate, {}, false, "template-unreadable", "cannot read"},
-      {O::NothingToDo, Obstacle::NoSaveFolder, {}, false, "no-saved-games", "start the game once"},
-      {O::NothingToDo, Obstacle::None, {}, true, "no-saved-games", "no prefix"},
-      {O::Failed, Obstacle::None, {Step::Replace, 0}, false, "save-locked", "read-only"},
-      {O::Failed, Obstacle::None, {Step::Write, 0}, false, "write-failed", "could not write"},
-      {O::Failed, Obstacle::None, {}, true, "read-failed", "while it read the mods"},
+      {O::Written, Obstacle::None, {}, false, RunCode::Written, "wrote 3 package paths into S/"},
+      {O::NothingToDo, Obstacle::NoTemplate, {}, false, RunCode::NoTemplate, "T/SourceSave.sav"},
+      {O::Failed, Obstacle::UnreadableTemplate, {}, false, RunCode::TemplateUnreadable, "cannot read"},
+      {O::NothingToDo, Obstacle::NoSaveFolder, {}, false, RunCode::NoSavedGames, "start the game once"},
+      {O::NothingToDo, Obstacle::None, {}, true, RunCode::NoSavedGames, "no prefix"},
+      {O::Failed, Obstacle::None, {Step::Replace, 0}, false, RunCode::SaveLocked, "read-only"},
+      {O::Failed, Obstacle::None, {Step::Write, 0}, false, RunCode::WriteFailed, "could not write"},
+      {O::Failed, Obstacle::None, {}, true, RunCode::ReadFailed, "while it read the mods"},
       // clang-format on
   };
   for (const Row& row : rows) {
@@ -47,18 +47,23 @@ TEST(LaunchRecord, NamesEachOutcomeByItsCode) {
     EXPECT_EQ(outcome.code, row.code);
     EXPECT_NE(outcome.words.find(row.words), std::string::npos) << outcome.words;
     EXPECT_EQ(outcome.words.find("read-only") != std::string::npos,
-              row.code == std::string("save-locked"))
+              row.code == RunCode::SaveLocked)
         << "only a refused replacement is said to be read-only: " << outcome.words;
   }
 }
 
 TEST(LaunchRecord, KeepsTheLastTwentyRunsAndReadsBackWhatItWrote) {
-  RecordEntry entry{"2026-12-08T21:04:55+01:00", "1.3.0", false, "disk-full", "the\tdisk\nis full"};
+  RecordEntry entry{"2026-12-08T21:04:55+01:00", "1.3.0", false, RunCode::DiskFull,
+                    "the\tdisk\nis full"};
   const std::string line = RecordLine(entry);
   EXPECT_EQ(line, "2026-12-08T21:04:55+01:00\t1.3.0\tcommand\tdisk-full\tthe disk is full");
   const auto back = ParseRecordLine(line + "\r");
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->code, "disk-full");
+  EXPECT_EQ(back->code, RunCode::DiskFull);
+  EXPECT_EQ(RecordSeconds(back->time), 1796760295);
+  EXPECT_EQ(RecordSeconds("1970-01-01T00:00:00-00:30"), 1800);
+  EXPECT_EQ(RecordSeconds("2026-12-08 21:04:55"), std::nullopt);
+  EXPECT_EQ(ParseRecordLine("t\tv\tcommand\tlater-code\tw")->code, RunCode::Other);
   EXPECT_TRUE(back->Failed());
   EXPECT_FALSE(back->byHand);
   EXPECT_FALSE(ParseRecordLine("a line of someone else's"));

@@ -36,7 +36,8 @@ bool PathExists(const std::string& path);
 
 struct DirectoryEntry {
   std::string name;
-  bool isFolder = false;
+  bool isFolder = false;  // a link or junction to a folder counts as one
+  bool isLink = false;    // a symbolic link, or a junction or other reparse point
 };
 
 // Every entry of one folder but "." and "..", in the order the system
@@ -70,6 +71,11 @@ class File {
   int64_t Size() const;
   // Hands everything written so far to the disk.
   bool Sync();
+  // Marks the file as owned by this handle for as long as it is open, where
+  // RemoveIfAbandoned of any process, native or under Wine, sees it: a lock
+  // on one byte far beyond any data (POSIX open-file-description lock;
+  // LockFileEx, which Wine maps to one). Needs a handle open for writing.
+  bool Claim();
   bool Close();
   // The system's code for the last Open, Write, Sync or Close that failed
   // (errno, GetLastError), for ErrorText and IsNoSpace; 0 when none has.
@@ -88,16 +94,48 @@ std::string ErrorText(int error);
 // limit is reached), rather than that the file is refused.
 bool IsNoSpace(int error);
 
+// Whether the code says that a file refuses to be replaced: it is read-only,
+// or another program holds it.
+bool IsRefused(int error);
+
 // Replaces `to` by `from` in one step. Fails, leaving both as they were, when
-// `to` is read-only or held by another process.
-bool RenameOver(const std::string& from, const std::string& to);
+// `to` is read-only or held by another process (on Windows only after a
+// second of retries, so that runs replacing it at once all succeed), or on
+// any other error, which goes to `error`.
+bool RenameOver(const std::string& from, const std::string& to, int* error = nullptr);
 
 bool RemoveFile(const std::string& path);
 
-// Removes the file only when no process holds it open: on Windows an open
-// that shares nothing and deletes on close; on POSIX no process's open
-// files (/proc) are it. False when it is held, or could not be removed.
-bool RemoveIfUnused(const std::string& path);
+// Removes a writer's temporary file that no writer owns any more: none
+// holds it open (Windows: an open that shares nothing), none claims it
+// (File::Claim), and it has not changed for `minimumAge` seconds. Taken
+// through one handle and removed through it, or only when the name still
+// names that file, so that a file that took the name meanwhile stays.
+bool RemoveIfAbandoned(const std::string& path, int64_t minimumAge);
+
+// The last change of a file, in seconds since 1970 (UTC).
+std::optional<int64_t> ModifiedTime(const std::string& path);
+
+// Whether a new file can be made in the folder (without making one on
+// POSIX; on Windows by one that is gone when closed).
+bool CanCreateIn(const std::string& folder);
+
+// Serialises the processes that take it for the same path, for a
+// read-and-replace: flock on the path, a folder too (POSIX), a named mutex
+// of the path (Windows, where Wine's processes of one prefix share it).
+// Waits `seconds` at most; not taken, the caller goes on without it.
+class ExclusiveLock {
+ public:
+  ExclusiveLock(const std::string& path, double seconds);
+  ~ExclusiveLock();
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  intptr_t handle_ = -1;
+  bool held_ = false;
+};
 
 // Makes the creations and renames in a folder reach the disk (POSIX);
 // Windows does so with the rename itself.

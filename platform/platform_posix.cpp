@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 #include <string>
 
 #include "platform/platform.h"
@@ -49,6 +51,22 @@ void RedirectTo(const std::string& file, int fd) {
   if (out < 0) _exit(127);
   dup2(out, fd);
   close(out);
+}
+
+// The byte File::Claim locks, far beyond any file we write: a lock there
+// keeps no reader or writer of the data out.
+constexpr off_t kClaimByte = off_t{1} << 40;
+
+// An open-file-description lock of that byte: one process's two handles
+// exclude each other as two processes' do, and classic POSIX locks (Wine's
+// for LockFileEx) conflict with it.
+bool LockClaimByte(int fd, short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kClaimByte;
+  lock.l_len = 1;
+  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
@@ -107,6 +125,8 @@ std::optional<std::vector<DirectoryEntry>> ListFolder(const std::string& folder)
       struct stat info {};
       const std::string full = folder + "/" + item.name;
       item.isFolder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      item.isLink = entry->d_type == DT_LNK ||
+                    (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
     }
     entries.push_back(std::move(item));
   }
@@ -190,6 +210,8 @@ bool File::Sync() {
   return false;
 }
 
+bool File::Claim() { return IsOpen() && LockClaimByte(static_cast<int>(handle_), F_WRLCK); }
+
 bool File::Close() {
   if (!IsOpen()) return false;
   const int fd = static_cast<int>(handle_);
@@ -203,46 +225,71 @@ std::string ErrorText(int error) { return std::strerror(error); }
 
 bool IsNoSpace(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
-bool RenameOver(const std::string& from, const std::string& to) {
+bool IsRefused(int error) {
+  return error == EACCES || error == EPERM || error == EROFS || error == EBUSY || error == ETXTBSY;
+}
+
+bool RenameOver(const std::string& from, const std::string& to, int* error) {
+  int ignored = 0;
+  int& failure = error ? *error : ignored;
+  failure = 0;
   // rename() would replace a read-only file too; Windows refuses, and a
   // player who made the save read-only means it.
   struct stat info {};
   if (lstat(to.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return false;
-    if ((info.st_mode & 0222) == 0 || access(to.c_str(), W_OK) != 0) return false;
+    if (S_ISDIR(info.st_mode)) {
+      failure = EISDIR;
+      return false;
+    }
+    if ((info.st_mode & 0222) == 0 || access(to.c_str(), W_OK) != 0) {
+      failure = EACCES;
+      return false;
+    }
   }
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  failure = errno;
+  return false;
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
-bool RemoveIfUnused(const std::string& path) {
-  struct stat target {};
-  if (stat(path.c_str(), &target) != 0) return false;
-  // A writer of any kind, a Wine process too, holds the file through a
-  // descriptor that /proc shows; a process we may not look into is not
-  // ours, and not a writer of our saves.
-  DIR* processes = opendir("/proc");
-  if (processes == nullptr) return false;
-  bool held = false;
-  while (const dirent* process = readdir(processes)) {
-    if (held) break;
-    if (process->d_name[0] < '0' || process->d_name[0] > '9') continue;
-    const std::string fds = std::string("/proc/") + process->d_name + "/fd";
-    DIR* descriptors = opendir(fds.c_str());
-    if (descriptors == nullptr) continue;
-    while (const dirent* fd = readdir(descriptors)) {
-      struct stat open {};
-      if (fd->d_name[0] != '.' && stat((fds + "/" + fd->d_name).c_str(), &open) == 0 &&
-          open.st_dev == target.st_dev && open.st_ino == target.st_ino) {
-        held = true;
-        break;
-      }
-    }
-    closedir(descriptors);
+bool RemoveIfAbandoned(const std::string& path, int64_t minimumAge) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat held {}, named {};
+  // A claim of any live writer keeps this shared lock out.
+  const bool abandoned = fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+                         std::time(nullptr) - held.st_mtime >= minimumAge &&
+                         LockClaimByte(fd, F_RDLCK);
+  // Only while the name is still the file this handle took.
+  const bool removed = abandoned && lstat(path.c_str(), &named) == 0 &&
+                       named.st_dev == held.st_dev && named.st_ino == held.st_ino &&
+                       unlink(path.c_str()) == 0;
+  close(fd);
+  return removed;
+}
+
+std::optional<int64_t> ModifiedTime(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<int64_t>(info.st_mtime);
+}
+
+bool CanCreateIn(const std::string& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; }
+
+ExclusiveLock::ExclusiveLock(const std::string& path, double seconds) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  handle_ = fd;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!(held_ = flock(fd, LOCK_EX | LOCK_NB) == 0) && errno == EWOULDBLOCK &&
+         std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  closedir(processes);
-  return !held && unlink(path.c_str()) == 0;
+}
+
+ExclusiveLock::~ExclusiveLock() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));  // releases the lock
 }
 
 bool SyncFolder(const std::string& folder) {

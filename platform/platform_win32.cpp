@@ -45,6 +45,20 @@ bool IsDotOrDotDot(const wchar_t* name) {
 
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// The byte File::Claim locks, 2^40, far beyond any file we write: Windows'
+// locks keep other handles out of the bytes they cover.
+OVERLAPPED ClaimByte() {
+  OVERLAPPED at{};
+  at.OffsetHigh = 1u << 8;
+  return at;
+}
+
+// FILETIME ticks (100 ns since 1601) as seconds since 1970.
+int64_t UnixSeconds(const FILETIME& time) {
+  const auto ticks = static_cast<int64_t>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+  return (ticks - 116444736000000000) / 10000000;
+}
+
 std::wstring Wide(const std::string& text) { return ToWide(NarrowToWide(text)); }
 
 // The system's own words for an error code.
@@ -157,6 +171,7 @@ std::optional<std::vector<DirectoryEntry>> ListFolder(const std::string& folder)
     DirectoryEntry entry;
     entry.name = ToNarrow(data.cFileName);
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &data));
   FindClose(search);
@@ -237,6 +252,12 @@ bool File::Sync() {
   return false;
 }
 
+bool File::Claim() {
+  OVERLAPPED at = ClaimByte();
+  return IsOpen() && LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                                0, 1, 0, &at) != 0;
+}
+
 bool File::Close() {
   if (!IsOpen()) return false;
   HANDLE file = AsHandle(handle_);
@@ -248,26 +269,103 @@ bool File::Close() {
 
 std::string ErrorText(int error) { return Reason(static_cast<DWORD>(error)); }
 
-bool IsNoSpace(int error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+// ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack.
+constexpr int kDiskQuotaExceeded = 1295;
 
-bool RenameOver(const std::string& from, const std::string& to) {
-  // MoveFileExW refuses a read-only target on Windows, but not every
-  // implementation of it does (Wine replaces it): refuse it here for all.
-  const std::wstring target = ForApi(to);
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExW(ForApi(from).c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool IsNoSpace(int error) {
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || error == kDiskQuotaExceeded;
+}
+
+bool IsRefused(int error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION || error == ERROR_WRITE_PROTECT;
+}
+
+bool RenameOver(const std::string& from, const std::string& to, int* error) {
+  int ignored = 0;
+  int& failure = error ? *error : ignored;
+  const std::wstring source = ForApi(from), target = ForApi(to);
+  for (int attempt = 0;; ++attempt) {
+    // MoveFileExW refuses a read-only target on Windows, but not every
+    // implementation of it does (Wine replaces it): refuse it here for all.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      failure = ERROR_ACCESS_DENIED;
+      return false;
+    }
+    if (MoveFileExW(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      failure = 0;
+      return true;
+    }
+    failure = static_cast<int>(GetLastError());
+    // A file open elsewhere cannot be replaced; another run replacing it
+    // at this moment holds it for a few milliseconds.
+    if ((failure != ERROR_ACCESS_DENIED && failure != ERROR_SHARING_VIOLATION) || attempt == 40)
+      return false;
+    Sleep(25);
+  }
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(ForApi(path).c_str()) != 0; }
 
-bool RemoveIfUnused(const std::string& path) {
-  // Sharing nothing, this open fails while any process holds the file.
-  HANDLE file = CreateFileW(ForApi(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+bool RemoveIfAbandoned(const std::string& path, int64_t minimumAge) {
+  // Sharing nothing, this open fails while any Windows handle is open on
+  // the file; the claim's lock tells of a native writer beside Wine.
+  HANDLE file = CreateFileW(ForApi(path).c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  return CloseHandle(file) != 0;
+  FILETIME written{}, now{};
+  GetSystemTimeAsFileTime(&now);
+  OVERLAPPED at = ClaimByte();
+  bool removed = false;
+  if (GetFileTime(file, nullptr, nullptr, &written) &&
+      UnixSeconds(now) - UnixSeconds(written) >= minimumAge &&
+      LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+    UnlockFileEx(file, 0, 1, 0, &at);
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    removed = SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+  }
+  CloseHandle(file);
+  return removed;
+}
+
+std::optional<int64_t> ModifiedTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ForApi(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return UnixSeconds(data.ftLastWriteTime);
+}
+
+bool CanCreateIn(const std::string& folder) {
+  const std::string probe = folder + "\\modpaths-" + std::to_string(GetCurrentProcessId()) + ".probe";
+  HANDLE file = CreateFileW(ForApi(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+ExclusiveLock::ExclusiveLock(const std::string& path, double seconds) {
+  // Named after the path, in any case, as Windows finds files.
+  uint64_t hash = 14695981039346656037u;
+  for (char16_t unit : NarrowToWide(AbsolutePath(path))) {
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
+    hash = (hash ^ unit) * 1099511628211u;
+  }
+  wchar_t name[64];
+  std::swprintf(name, 64, L"Local\\modpaths-%016llx", static_cast<unsigned long long>(hash));
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (mutex == nullptr) return;
+  handle_ = reinterpret_cast<intptr_t>(mutex);
+  const DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(seconds * 1000));
+  // Abandoned: its holder was killed, and it is ours now.
+  held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+ExclusiveLock::~ExclusiveLock() {
+  if (handle_ == -1) return;
+  if (held_) ReleaseMutex(AsHandle(handle_));
+  CloseHandle(AsHandle(handle_));
 }
 
 bool SyncFolder(const std::string&) { return true; }

@@ -103,6 +103,7 @@ TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
   // starts all the same.
   const std::string leftover = steam.saveFolder + "/ModManager_ModPaths.sav.4242.tmp";
   WriteFile(leftover, Bytes(100, 0));
+  MakeOld(leftover);
   WriteFile(steam.tools + "/SourceSave.sav", Bytes(64 * 1024, 1));
   RunOptions limited;
   limited.fileSizeLimit = 16 * 1024;

@@ -1,0 +1,77 @@
+// Any bytes as Valve's key-value text. The reader must stay inside the
+// text, give ranges that hold exactly the words it read, and read back
+// what the writer's quoting makes of every key and value.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "steam/key_values.h"
+
+namespace {
+
+void Require(bool holds) {
+  if (!holds) std::abort();
+}
+
+// The entries again, each key and string quoted as the writer quotes them.
+void Write(const steam::KeyValue& block, std::string& out) {
+  for (const steam::KeyValue& entry : block.children) {
+    out += steam::QuoteKeyValue(entry.key);
+    if (entry.isBlock) {
+      out += " {\n";
+      Write(entry, out);
+      out += "}\n";
+    } else {
+      out += ' ' + steam::QuoteKeyValue(entry.value) + '\n';
+    }
+  }
+}
+
+bool Same(const steam::KeyValue& a, const steam::KeyValue& b) {
+  if (a.key != b.key || a.value != b.value || a.isBlock != b.isBlock ||
+      a.children.size() != b.children.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < a.children.size(); ++i)
+    if (!Same(a.children[i], b.children[i])) return false;
+  return true;
+}
+
+void Check(std::string_view text, const steam::KeyValue& block) {
+  size_t last = block.valueRange.begin;
+  for (const steam::KeyValue& entry : block.children) {
+    Require(entry.keyRange.begin >= last && entry.keyRange.begin < entry.keyRange.end &&
+            entry.keyRange.end <= entry.valueRange.begin &&
+            entry.valueRange.begin < entry.valueRange.end && entry.valueRange.end <= text.size());
+    last = entry.valueRange.end;
+    if (entry.isBlock) {
+      Require(text[entry.valueRange.begin] == '{' && text[entry.valueRange.end - 1] == '}');
+      Check(text, entry);
+    } else {
+      // The value's range alone reads as the same word.
+      const std::string alone =
+          "k " + std::string(text.substr(entry.valueRange.begin,
+                                         entry.valueRange.end - entry.valueRange.begin));
+      const steam::KeyValueText again = steam::ParseKeyValues(alone);
+      Require(again.Read() && again.root.children.size() == 1 &&
+              again.root.children[0].value == entry.value);
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const steam::KeyValueText read = steam::ParseKeyValues(text);
+  Require(read.problemAt <= size);
+  Check(text, read.root);
+  if (!read.Read()) return 0;
+  std::string written;
+  Write(read.root, written);
+  const steam::KeyValueText back = steam::ParseKeyValues(written);
+  Require(back.Read() && Same(back.root, read.root));
+  return 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+// Valve's key-value text, the format of Steam's own files (app manifests,
+// libraryfolders.vdf, loginusers.vdf, localconfig.vdf):
+//
+//   "AppState"                 a key, and a block as its value
+//   {
+//       "appid"   "1234560"    a key and a string
+//       installdir "Hollow Voyage"
+//       // a comment, to the end of the line
+//   }
+//
+// Keys and strings are quoted words, whose escapes are \\ \" \n \t \r (any
+// other backslash stands for itself), or bare words, which end at white
+// space, a quote or a brace. Keys compare without regard to ASCII case.
+// The reader never steps past the end of the text, bounds the nesting and
+// the size, and gives the byte range of every word, so that one value can
+// be replaced with every other byte kept as it was.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace steam {
+
+// Bytes [begin, end) of the text: a word with its quotes, or a block from
+// its '{' to its '}'.
+struct ByteRange {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+struct KeyValue {
+  std::string key;
+  std::string value;  // unescaped; empty for a block
+  bool isBlock = false;
+  ByteRange keyRange, valueRange;
+  std::vector<KeyValue> children;  // a block's entries, in file order
+
+  // The first entry of the block whose key is `key`, in any case.
+  const KeyValue* Find(std::string_view key) const;
+  // The value of the string entry `key`; nothing when there is none.
+  std::optional<std::string> ValueOf(std::string_view key) const;
+};
+
+// Files larger than this are no files of Steam's that we read.
+inline constexpr size_t kMostKeyValueBytes = 64u << 20;
+inline constexpr uint32_t kMostKeyValueDepth = 64;
+
+struct KeyValueText {
+  KeyValue root;        // a block holding the top-level entries
+  std::string problem;  // empty when the text read whole
+  size_t problemAt = 0;
+
+  bool Read() const { return problem.empty(); }
+};
+
+// Reads the whole text. A damaged text gives what was read before the
+// damage, and the problem with its byte offset.
+KeyValueText ParseKeyValues(std::string_view text);
+
+// The word as it is written: in quotes, with \\ and \" its only escapes.
+std::string QuoteKeyValue(std::string_view value);
+
+}  // namespace steam
