@@ -18,11 +18,18 @@ constexpr std::string_view kOurFiles =
 }  // namespace
 
 std::optional<std::string> NestedGameFolder(const std::string& toolFolder) {
-  if (toolFolder.empty() || HasGame(toolFolder)) return std::nullopt;
-  const std::string parent(platform::ParentFolder(toolFolder, platform::kNativePaths));
+  using platform::kNativePaths;
+  auto hasTemplate = [](const std::string& folder) {
+    return platform::PathExists(
+        platform::FindCaseless(modpaths::TemplatePathFor(folder, kNativePaths)));
+  };
+  if (toolFolder.empty() || hasTemplate(toolFolder)) return std::nullopt;
+  const std::string parent(platform::ParentFolder(toolFolder, kNativePaths));
   if (parent.empty() || parent == toolFolder) return std::nullopt;
-  if (HasGame(parent) || platform::PathExists(platform::FindCaseless(
-                             modpaths::TemplatePathFor(parent, platform::kNativePaths)))) {
+  const std::string_view grandparent = platform::ParentFolder(parent, kNativePaths);
+  if (hasTemplate(parent) ||
+      (modpaths::SameLetters(platform::BaseName(parent, kNativePaths), "Win64") &&
+       modpaths::SameLetters(platform::BaseName(grandparent, kNativePaths), "Binaries"))) {
     return parent;
   }
   return std::nullopt;
@@ -108,11 +115,12 @@ WrapperRun RunUnguarded(const std::string& toolFolder, bool byHand,
   run.entry.time = platform::LocalTimeIso8601();
   run.entry.version = MODPATHS_VERSION;
   run.entry.byHand = byHand;
-  run.hasGame = HasGame(toolFolder);
+  const std::optional<std::string> nested = NestedGameFolder(toolFolder);
+  run.hasGame = !nested && HasGame(toolFolder);
   const std::string where = toolFolder.empty() ? "this folder" : toolFolder;
   if (!run.hasGame) {
     run.failed = true;
-    if (const std::optional<std::string> game = NestedGameFolder(toolFolder)) {
+    if (const std::optional<std::string>& game = nested) {
       run.entry.code = RunCode::NestedFolder;
       run.entry.words = "the files lie one folder too deep: move them up into " + *game +
                         ", beside SourceSave.sav; nothing was written";

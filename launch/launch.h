@@ -27,8 +27,10 @@ bool HasGame(const std::string& toolFolder);
 // a thrown one too, comes back as an outcome.
 modpaths::RunResult UpdateSave(const std::optional<modpaths::ToolInputs>& inputs) noexcept;
 
-// Whether the files lie one folder below the game's Binaries folder (the
-// unzipped folder dragged in whole): the folder they belong in, or nothing.
+// Whether the files lie one folder too deep (the unzipped folder dragged
+// whole into Binaries\Win64): no SourceSave.sav beside them, but one in the
+// folder above, or that folder is Binaries\Win64. The folder they belong
+// in, or nothing.
 std::optional<std::string> NestedGameFolder(const std::string& toolFolder);
 
 // What a run did, as the record's code and in words a player can act on.

@@ -28,6 +28,28 @@ std::vector<std::string> Recorded(const std::string& file) {
   return strings;
 }
 
+// Starts `runs` copies of the command at once and waits for them all: each
+// must exit with `status`. Then the record beside `wrapper` must hold one
+// line a run, each of them `written`, and the save must be whole.
+void ExpectRunsAtOnceAllRecorded(const std::vector<std::string>& command, const Environment& env,
+                                 int status, const std::string& record, const Bytes& save,
+                                 const std::string& savePath) {
+  constexpr int kRuns = 10;
+  RemoveTree(record);
+  std::vector<Process> started;
+  for (int i = 0; i < kRuns; ++i) started.push_back(StartProgram(command, env));
+  for (const Process process : started) EXPECT_EQ(WaitProgram(process).exitStatus, status);
+  const Bytes bytes = ReadFile(record);
+  const std::string text(bytes.begin(), bytes.end());
+  size_t lines = 0, written = 0;
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at) ++lines;
+  for (size_t at = 0; (at = text.find("\tcommand\twritten\t", at)) != std::string::npos; ++at)
+    ++written;
+  EXPECT_EQ(lines, size_t{kRuns}) << text;
+  EXPECT_EQ(written, size_t{kRuns}) << text;
+  EXPECT_EQ(ReadFile(savePath), save);
+}
+
 // A Steam library holding the game as Steam installs it, its app manifest
 // and its Proton prefix. The fixed names are spelled otherwise than the
 // tool spells them, as Wine lets them be.
@@ -113,6 +135,23 @@ TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
   EXPECT_EQ(ReadFile(steam.save), expected) << "the save was replaced by a part of one";
   WriteFile(steam.tools + "/SourceSave.sav", Hex("47 56 41 53"));
 
+  // Runs at once each keep their line, and none is refused the save.
+  const Environment bySteam = [&] {
+    Environment e = env;
+    e["STEAM_COMPAT_DATA_PATH"] = steam.compat;
+    return e;
+  }();
+  ExpectRunsAtOnceAllRecorded({steam.tools + "/modpaths-launch", "/bin/true"}, bySteam, 0, record,
+                              expected, steam.save);
+
+  // A damaged app manifest of another game stops nothing.
+  WriteFile(steam.steamapps + "/appmanifest_99.acf",
+            "\"AppState\"\n{\n\t\"appid\"\t\"99\"\n\t\"name\"\t\"Some other game, cut short");
+  WriteFile(steam.steamapps + "/appmanifest_98.acf", "\"AppState\" { \"installdir\" \"x\\");
+  RemoveTree(steam.save);
+  EXPECT_EQ(RunProgram(command, env), 7);
+  EXPECT_EQ(ReadFile(steam.save), expected);
+
   // Nothing that stops the save stops the game.
   RemoveTree(steam.root / "record");
   RemoveTree(steam.compat + "/pfx/drive_c/users/steamuser/saved games/corvane");
@@ -142,6 +181,18 @@ TEST(LaunchWrapper, WritesTheSaveInTheGamesPrefixThenBecomesTheGame) {
   EXPECT_NE(text.find("There is no game here"), std::string::npos) << text;
   EXPECT_NE(text.find("Hollow Voyage/HollowVoyage/Binaries/Win64"), std::string::npos) << text;
   EXPECT_EQ(text.find("%command%"), std::string::npos) << text;
+
+  // The unzipped folder dragged whole into Binaries/Win64: told to move up.
+  const std::string nested = steam.tools + "/modpaths-1.4.0";
+  MakeFolders(nested);
+  WriteFile(nested + "/modpaths-launch", ReadFile(wrapper));
+  MakeExecutable(nested + "/modpaths-launch");
+  EXPECT_EQ(RunMeasured({nested + "/modpaths-launch"}, env, options).exitStatus, 1);
+  const Bytes movedTold = ReadFile(options.outputFile);
+  const std::string moved(movedTold.begin(), movedTold.end());
+  EXPECT_NE(moved.find("one folder too deep"), std::string::npos) << moved;
+  EXPECT_NE(moved.find("\n" + steam.tools + "\n"), std::string::npos) << moved;
+  EXPECT_EQ(moved.find("%command%"), std::string::npos) << moved;
 }
 
 TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
@@ -184,6 +235,10 @@ TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
   RemoveTree(install.output);
   EXPECT_EQ(RunProgram(runner->Command(wrapper, {}), env), 0);
   EXPECT_EQ(ReadFile(install.output), expected);
+
+  // Runs at once each keep their line, and none is refused the save.
+  ExpectRunsAtOnceAllRecorded(runner->Command(wrapper, arguments), env, 7,
+                              install.binaries + "/modpaths-launch.log", expected, install.output);
 }
 
 }  // namespace

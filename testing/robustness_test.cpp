@@ -16,6 +16,8 @@
 #include "iostore/toc_resource.h"
 #include "testing/end_to_end.h"
 
+#include "platform/replacing_file.h"
+
 namespace {
 
 using namespace testing_support;
@@ -249,6 +251,25 @@ TEST_P(SaveFailures, ASaveHeldOpenByAnotherProgramStaysUntouched) {
   KillProgram(pid);
   WaitProgram(pid);
   ExpectPreviousSaveAlone();
+}
+
+// A killed run's old temporary goes; a live writer's, claimed natively,
+// stays through the tool's cleanup, under Wine too (its lock maps to one
+// that native processes share), and its rename still succeeds.
+TEST_P(SaveFailures, CleanupRemovesALeftoverButNeverALiveWritersFile) {
+  WriteFile(install_->binaries + "/SourceSave.sav", Hex("01"));
+  const std::string leftover = install_->output + ".4242.tmp";
+  WriteFile(leftover, "killed");
+  MakeOld(leftover);
+  platform::ReplacingFile writer;
+  ASSERT_TRUE(writer.Create(install_->output));
+  ASSERT_TRUE(writer.file().Write("live", 4) && writer.file().Sync());
+  MakeOld(writer.temporary());
+  EXPECT_EQ(Run(*install_), 0);
+  EXPECT_FALSE(FileExists(leftover));
+  EXPECT_TRUE(FileExists(writer.temporary()));
+  EXPECT_TRUE(writer.Commit());
+  EXPECT_EQ(ReadFile(install_->output), Bytes({'l', 'i', 'v', 'e'}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runners, SaveFailures, ::testing::Values("native", "wine"),
