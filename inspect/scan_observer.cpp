@@ -2,7 +2,6 @@
 
 #include <iterator>
 #include <map>
-#include <set>
 #include <string>
 
 #include "app/paths.h"
@@ -77,9 +76,11 @@ bool IsBaseGamePak(std::string_view name) {
 }
 
 // Folders below a paks subfolder that a too-deep search goes into at most:
-// the engine mounts paks at any depth, but a folder met again (through a
-// link) or a chain this deep is no mod's.
+// the engine mounts paks at any depth, but a chain this deep is no mod's.
+// Links and junctions are not followed (they may lead anywhere, out of the
+// paks folder or in a loop), and the search ends after so many folders.
 constexpr size_t kDeepestFolder = 32;
+constexpr size_t kMostTooDeepFolders = 20000;
 
 std::string Levels(size_t n) {
   static const char* const kWords[] = {"no", "one", "two", "three", "four", "five"};
@@ -110,19 +111,18 @@ void ScanObserver::AddTooDeep(const std::string& folder) {
   const char separator = platform::kNativePaths.separator;
   // Depth first, with a stack of our own: each folder with its depth
   // below the paks folder (the one given lies two down).
-  std::vector<std::pair<std::string, size_t>> stack{{folder, 2}};
-  std::set<std::string> seen;
-  while (!stack.empty()) {
+  std::vector<std::pair<std::string, size_t>> stack;
+  if (!platform::IsLink(folder)) stack.emplace_back(folder, 2);
+  while (!stack.empty() && tooDeepFolders_ < kMostTooDeepFolders) {
     auto [current, depth] = std::move(stack.back());
     stack.pop_back();
-    const std::optional<std::string> identity = platform::FileIdentity(current);
-    if (!identity || !seen.insert(*identity).second) continue;
+    ++tooDeepFolders_;
     const auto listed = platform::ListFolder(current);
     if (!listed) continue;
     for (const platform::DirectoryEntry& entry : *listed) {
       const std::string path = current + separator + entry.name;
       if (entry.isFolder) {
-        if (depth < kDeepestFolder) stack.emplace_back(path, depth + 1);
+        if (depth < kDeepestFolder && !entry.isLink) stack.emplace_back(path, depth + 1);
         continue;
       }
       if (modpaths::GetExtension(entry.name) != ".utoc") continue;

@@ -91,6 +91,7 @@ class ScanObserver : public modpaths::DiscoveryObserver {
   PathList paths_;
   std::vector<std::string> pakFiles_;
   uint64_t toRead_ = 0;
+  size_t tooDeepFolders_ = 0;  // looked into by AddTooDeep, all of them
 };
 
 }  // namespace inspect

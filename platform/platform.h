@@ -146,6 +146,10 @@ uint32_t ProcessId();
 // True when a folder exists at the path.
 bool IsFolder(const std::string& path);
 
+// True when the path itself is a symbolic link, or a junction or other
+// reparse point (Windows), whatever it leads to.
+bool IsLink(const std::string& path);
+
 // What tells a file or folder apart from every other on the machine,
 // whatever path reaches it (a link, a junction): the device and inode, or
 // the volume and file index. Nothing when it cannot be opened.

@@ -387,6 +387,11 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 std::optional<std::string> FileIdentity(const std::string& path) {
   // Backup semantics open folders too; asking for no access opens what
   // another program holds.

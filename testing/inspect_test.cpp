@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -475,6 +476,10 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
   ASSERT_TRUE(WriteToc(bare, place("Bare.utoc", Folder{})));
   place("Mods/Nested/Deep.utoc", ModTree("Deep", {"D.uasset"}));
   place("Mods/Deep/Inner/Deep.utoc", ModTree("Deeper", {"D.uasset"}));
+  // Links below a subfolder lead out of the paks folder, or back into it.
+  ASSERT_TRUE(PlaceContainer(install.root / "Elsewhere/Stray.utoc", ModTree("Stray", {"S.uasset"})));
+  std::filesystem::create_directory_symlink(install.root / "Elsewhere", paks + "Mods/Deep/Inner/Out");
+  std::filesystem::create_directory_symlink(paks + "Mods", paks + "Mods/Deep/Inner/Loop");
   place("Mods/global.utoc", ModTree("Named", {"G.uasset"}));
   place("Mods/Twin.utoc", ModTree("good", {"g.uasset"}));               // Good's path in other case
   place("Mods/Repeat.utoc", ModTree("Rep", {"R.uasset", "R.uasset"}));  // itself twice
@@ -547,6 +552,8 @@ TEST(InspectDiagnoses, NameThePackingMistakesModdersMake) {
     EXPECT_TRUE(Says(scan, words)) << words << "\n" << scan.text;
   }
   EXPECT_FALSE(Says(scan, "Repeat.utoc give")) << "a container repeating itself is no conflict";
+  EXPECT_FALSE(Says(scan, "Stray.utoc")) << "found through a link out of the paks folder";
+  EXPECT_FALSE(Says(scan, "Loop/")) << "found through a link back into it";
   // Whose the game takes, first in each list: the higher order, else the
   // path that sorts lower.
   std::vector<std::vector<std::string>> winners;
