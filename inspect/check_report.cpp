@@ -11,6 +11,7 @@
 #include "inspect/game.h"
 #include "inspect/inspect.h"
 #include "inspect/save_report.h"
+#include "launch/launch.h"
 #include "launch/record.h"
 #include "platform/platform.h"
 #include "platform/replacing_file.h"
@@ -33,17 +34,23 @@ bool Exists(const std::string& folder, std::string_view name) {
 // Z: path under Wine and Proton) the Steam Deck's.
 Json LaunchOptions(const std::string& toolFolder) {
   const bool windows = kNativePaths.separator == '\\';
-  const std::optional<std::string> onLinux =
-      windows ? modpaths::LinuxPathOf(toolFolder) : std::optional<std::string>(toolFolder);
+  // Under Wine a game on any drive (Lutris installs into the prefix's C:)
+  // is a Linux launcher's.
+  std::optional<std::string> onLinux = modpaths::LinuxPathOf(toolFolder);
+  if (!windows || !onLinux) onLinux = platform::UnixPathOf(toolFolder);
+  const std::optional<std::string> nested = launch::NestedGameFolder(toolFolder);
+  if (nested) onLinux.reset();
   // A game on Z: is one that Proton runs: no Windows launcher sees it.
   return Fields(
-      {{"windows", windows && !onLinux
+      {{"windows", windows && !onLinux && !nested
                        ? Json(modpaths::LaunchOptionsLine(toolFolder, platform::kWindowsPaths))
                        : Json()},
        {"steamDeck",
         onLinux ? Json(modpaths::LaunchOptionsLine(*onLinux, platform::kPosixPaths)) : Json()},
        {"wrapperInPlace",
-        Exists(toolFolder, modpaths::kWindowsLauncher) || Exists(toolFolder, modpaths::kLinuxLauncher)}});
+        Exists(toolFolder, modpaths::kWindowsLauncher) || Exists(toolFolder, modpaths::kLinuxLauncher)},
+       // Files one folder too deep: no line names them there.
+       {"moveTo", nested ? Json(*nested) : Json()}});
 }
 
 // What stands between modpaths.exe and the save it writes for this game,
@@ -70,6 +77,14 @@ void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& p
     case modpaths::Obstacle::None:
       break;
     case modpaths::Obstacle::NoTemplate:
+      if (const std::optional<std::string> up = launch::NestedGameFolder(game.toolFolder)) {
+        problems.Add("nested-folder",
+                     "the files lie one folder too deep: " + game.toolFolder +
+                         " is a folder inside the game's own; move modpaths.exe, "
+                         "modpaths-launch.exe, modpaths-launch and modpaths-inspect.exe up into " +
+                         *up + ", beside SourceSave.sav");
+        break;
+      }
       problems.Add("no-template",
                    "there is no SourceSave.sav in " + game.toolFolder + ": " + kTool +
                        " does nothing without it; it must lie there, beside " + kTool +
@@ -101,23 +116,35 @@ void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& p
 }
 
 // The launch wrapper's record beside the tool: its last run, and a problem
-// when that did not write the save.
-Json LastLaunch(const std::string& toolFolder, Problems& problems) {
+// when that did not write the save and nothing has written it since.
+Json LastLaunch(const std::string& toolFolder, const std::string& save, Problems& problems) {
   const std::vector<launch::RecordEntry> record = launch::ReadRecord(toolFolder);
-  if (record.empty()) return nullptr;
+  const bool wrapper = Exists(toolFolder, modpaths::kWindowsLauncher) ||
+                       Exists(toolFolder, modpaths::kLinuxLauncher);
+  // A folder that takes no file keeps no record: what stands in it is old.
+  const bool recordable = platform::CanCreateIn(toolFolder);
+  const bool atGameStart = std::any_of(record.begin(), record.end(),
+                                       [](const launch::RecordEntry& entry) { return !entry.byHand; });
+  Json doc = Fields({{"recordable", recordable}, {"runsAtGameStart", atGameStart}, {"last", nullptr}});
+  if (record.empty()) return doc;
   const launch::RecordEntry& last = record.back();
-  if (last.Failed()) {
+  const std::optional<int64_t> ran = launch::RecordSeconds(last.time);
+  const std::optional<int64_t> saved = platform::ModifiedTime(save);
+  const bool savedSince = ran && saved && *saved > *ran;
+  if (last.Failed() && !savedSince && (recordable || !wrapper)) {
     problems.Add("last-launch-failed",
                  "the last run of modpaths-launch (" + last.time +
                      (last.byHand ? ", by hand" : ", at the game's start") +
                      ") did not update the save: " + last.words);
   }
-  return Fields({{"time", last.time},
-                 {"version", last.version},
-                 {"byHand", last.byHand},
-                 {"code", std::string(launch::CodeName(last.code))},
-                 {"words", last.words},
-                 {"failed", last.Failed()}});
+  doc["last"] = Fields({{"time", last.time},
+                        {"version", last.version},
+                        {"byHand", last.byHand},
+                        {"code", std::string(launch::CodeName(last.code))},
+                        {"words", last.words},
+                        {"failed", last.Failed()},
+                        {"savedSince", savedSince}});
+  return doc;
 }
 
 // The save's paths against the paths given now, compared as counted sets
@@ -233,7 +260,7 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   const modpaths::Obstacle obstacle = modpaths::FindObstacle(paths, templ);
   AddObstacles(*game, paths, obstacle, ownSave, problems);
   const bool blocked = !problems.empty();
-  doc["lastLaunch"] = LastLaunch(game->toolFolder, problems);
+  doc["launchRecord"] = LastLaunch(game->toolFolder, save, problems);
   // Litter, which stops nothing.
   if (ownSave && obstacle != modpaths::Obstacle::NoSaveFolder) {
     const std::vector<std::string> leftovers = platform::LeftoverTemporaries(paths.output);

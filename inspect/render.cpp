@@ -209,21 +209,36 @@ std::string RenderCheck(const Json& report) {
         "the save is up to date (it lists the paths in another order: folder listings "
         "differ between systems)\n";
   }
-  if (const Json& last = report["lastLaunch"]; !last.is_null()) {
+  const Json& record = report["launchRecord"];
+  if (const Json& last = record["last"]; !last.is_null()) {
     out += "last run of modpaths-launch: " + Str(last["time"]) +
            (last["byHand"].get<bool>() ? " (by hand): " : " (at the game's start): ") +
-           Str(last["words"]) + "\n";
+           Str(last["words"]) +
+           (last["failed"].get<bool>() && last["savedSince"].get<bool>()
+                ? " (the save has been written since)"
+                : "") +
+           "\n";
+  }
+  const Json& launch = report["launchOptions"];
+  if (!record["recordable"].get<bool>() && launch["wrapperInPlace"].get<bool>()) {
+    out += "modpaths-launch keeps no record here: its folder takes no new file, so its last "
+           "runs are not known\n";
   }
   RenderProblems(report, out);
-  const Json& launch = report["launchOptions"];
+  if (!launch["moveTo"].is_null()) return out;
+  if (record["runsAtGameStart"].get<bool>()) {
+    out += "\nmodpaths-launch runs at the game's start (its record shows it): nothing to set up.\n";
+    return out;
+  }
   out += "\nTo have modpaths run before every start of the game, paste this line into Steam, "
-         "in the game's Properties, General, Launch Options";
+         "in the game's Properties, General, Launch Options (on Linux, the same path is "
+         "Lutris' command prefix or Heroic's wrapper)";
   out += launch["wrapperInPlace"].get<bool>()
              ? ":\n"
-             : " (after copying modpaths-launch.exe, and for the Steam Deck modpaths-launch, "
+             : " (after copying modpaths-launch.exe, and for Linux modpaths-launch, "
                "beside modpaths.exe):\n";
   if (!launch["windows"].is_null()) out += "  Windows:     " + Str(launch["windows"]) + "\n";
-  if (!launch["steamDeck"].is_null()) out += "  Steam Deck:  " + Str(launch["steamDeck"]) + "\n";
+  if (!launch["steamDeck"].is_null()) out += "  Linux:       " + Str(launch["steamDeck"]) + "\n";
   return out;
 }
 

@@ -155,6 +155,10 @@ bool IsLink(const std::string& path);
 // the volume and file index. Nothing when it cannot be opened.
 std::optional<std::string> FileIdentity(const std::string& path);
 
+// The path as the Linux that runs Wine names it: on POSIX the path itself;
+// under Wine from Wine's own mapping, for any drive; nothing on Windows.
+std::optional<std::string> UnixPathOf(const std::string& path);
+
 // The process's current folder.
 std::optional<std::string> CurrentFolder();
 

@@ -322,6 +322,8 @@ std::optional<std::string> FileIdentity(const std::string& path) {
   return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
+std::optional<std::string> UnixPathOf(const std::string& path) { return path; }
+
 std::optional<std::string> CurrentFolder() {
   std::string buffer(256, '\0');
   while (getcwd(buffer.data(), buffer.size()) == nullptr) {

@@ -407,6 +407,21 @@ std::optional<std::string> FileIdentity(const std::string& path) {
          ":" + std::to_string(info.nFileIndexLow);
 }
 
+std::optional<std::string> UnixPathOf(const std::string& path) {
+  // Wine's kernel32 says; Windows' has no such function.
+  using UnixFileName = char* (*)(const wchar_t*);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto unixFileName = kernel == nullptr ? nullptr
+                                              : reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
+                                                    GetProcAddress(kernel, "wine_get_unix_file_name")));
+  if (unixFileName == nullptr) return std::nullopt;
+  char* name = unixFileName(Wide(path).c_str());
+  if (name == nullptr) return std::nullopt;
+  std::string named = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return named;
+}
+
 std::optional<std::string> CurrentFolder() {
   const DWORD size = GetCurrentDirectoryW(0, nullptr);
   if (size == 0) return std::nullopt;

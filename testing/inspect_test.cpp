@@ -14,6 +14,7 @@
 #include "app/save_file.h"
 #include "fixtures/record_io.h"
 #include "inspect/inspect.h"
+#include "platform/platform.h"
 #include "testing/end_to_end.h"
 
 namespace {
@@ -351,9 +352,10 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
        }},
       {"last-launch-failed", "at the game's start) did not update the save: modpaths could not",
        [&] {
+         MakeOld(install.output);  // before the launch
          WriteFile(install.binaries + "/modpaths-launch.log",
-                   "2026-12-08T21:04:55+01:00\t1.3.0\tcommand\tdisk-full\tmodpaths could not "
-                   "write it: the disk is full\n");
+                   platform::LocalTimeIso8601() +
+                       "\t1.3.0\tcommand\tdisk-full\tmodpaths could not write it: the disk is full\n");
        },
        [&] { RemoveTree(install.binaries + "/modpaths-launch.log"); }, false},
       {"leftover-temporary", "the next run of modpaths removes such files",
@@ -369,6 +371,24 @@ TEST(InspectCheck, FindsTheGameFromAnyOfItsFoldersAndNamesWhatStopsTheTool) {
     EXPECT_TRUE(Says(check, reason.fix) && Says(check, reason.code)) << check.text;
     EXPECT_NE(Says(check, "out of date: run modpaths.exe again"), reason.blocks) << check.text;
   }
+  // A failed launch followed by a good save is history; a wrapper that ran
+  // at the game's start needs no launch line pasted.
+  WriteFile(install.binaries + "/modpaths-launch.log",
+            "2026-12-08T21:04:55+01:00\t1.3.0\tcommand\tdisk-full\tthe disk is full\n");
+  MakeFolders(install.saveFolder);
+  MakeExecutable(install.executable);
+  ASSERT_EQ(runner->Run(install.executable).exitStatus, 0);
+  const Inspected history = Inspect({"check", install.game}, runner->Env());
+  EXPECT_EQ(history.exitStatus, 0) << history.text;
+  EXPECT_TRUE(Says(history, "(the save has been written since)") && !Says(history, "paste"))
+      << history.text;
+  RemoveTree(install.binaries + "/modpaths-launch.log");
+  // The unzipped folder dragged into Binaries/Win64: move the files up.
+  MakeFolders(install.binaries + "/modpaths-1.4.0");
+  const Inspected nested = Inspect({"check", install.binaries + "/modpaths-1.4.0"}, runner->Env());
+  EXPECT_TRUE(Says(nested, "[nested-folder]") && Says(nested, "up into " + install.binaries) &&
+              !Says(nested, "%command%"))
+      << nested.text;
   // On Linux the tool in the game's folder is modpaths.exe, which Proton runs.
   const auto tool = ReadFile(install.executable);
   RemoveTree(install.executable);
