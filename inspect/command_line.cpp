@@ -124,7 +124,8 @@ int RunCommandLine(std::vector<std::string> arguments, std::string& out, std::st
       out = Guide(report);
       return 2;
     }
-    out = RenderCheck(report);
+    // A double-clicked window shows its last lines: the verdict goes last.
+    out = RenderCheck(report) + "\n" + RenderCheckVerdict(report);
     return ExitCode(report);
   }
   if (*toc) {

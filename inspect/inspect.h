@@ -48,5 +48,8 @@ std::string RenderToc(const Json& report);
 std::string RenderScan(const ScanReport& report);
 std::string RenderSave(const Json& report);
 std::string RenderCheck(const Json& report);
+// check's verdict in a few lines: whether the save is up to date, and the
+// problems by their codes, the first of them in words.
+std::string RenderCheckVerdict(const Json& report);
 
 }  // namespace inspect

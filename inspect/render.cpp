@@ -242,4 +242,19 @@ std::string RenderCheck(const Json& report) {
   return out;
 }
 
+std::string RenderCheckVerdict(const Json& report) {
+  const Json& problems = report["problemDetails"];
+  std::string out = "In short: ";
+  if (report["status"] == "error") {
+    out += "check could not look at the save";
+  } else {
+    out += report["upToDate"].get<bool>() ? "the save is up to date" : "the save is NOT up to date";
+  }
+  if (problems.empty()) return out + ", and nothing stands in the way.\n";
+  out += "; " + std::to_string(problems.size()) +
+         (problems.size() == 1 ? " problem" : " problems") + " (above):";
+  for (const Json& problem : problems) out += " " + Str(problem["code"]);
+  return out + "\nThe first: " + Str(problems[0]["message"]) + "\n";
+}
+
 }  // namespace inspect

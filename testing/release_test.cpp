@@ -189,8 +189,13 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
       runner_->Command(install.binaries + "/modpaths-inspect.exe", {}), runner_->Env(), options);
   const Bytes report = ReadFile(options.outputFile);
   EXPECT_EQ(clicked.exitStatus, 0) << std::string(report.begin(), report.end());
-  EXPECT_NE(std::string(report.begin(), report.end()).find("the save is up to date"),
-            std::string::npos);
+  const std::string clickedText(report.begin(), report.end());
+  EXPECT_NE(clickedText.find("the save is up to date"), std::string::npos);
+  // The verdict stands last, in view in a window of 25 lines.
+  EXPECT_NE(clickedText.find("In short: the save is up to date, and nothing stands in the way.\n"),
+            std::string::npos)
+      << clickedText;
+  EXPECT_EQ(clickedText.find('\n', clickedText.find("In short:")), clickedText.size() - 1);
 }
 
 // On the Steam Deck the zip is unpacked by a file manager or unzip: the
