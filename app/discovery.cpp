@@ -2,7 +2,7 @@
 
 #include "extract/package_paths.h"
 #include "iostore/toc_resource.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace modpaths {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "fixtures/test_files.h"
 #include "fixtures/toc_fixture.h"
 

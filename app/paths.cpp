@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace modpaths {
 namespace {

@@ -3,7 +3,7 @@
 #include "app/discovery.h"
 #include "app/paths.h"
 #include "app/save_file.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "platform/replacing_file.h"
 
 namespace modpaths {

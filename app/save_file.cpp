@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "platform/replacing_file.h"
 #include "serializer/serializable.h"
 #include "serializer/serializer.h"

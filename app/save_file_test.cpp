@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/replacing_file.h"
 #include "testing/process.h"
 #include "fixtures/test_files.h"

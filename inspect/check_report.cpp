@@ -13,7 +13,7 @@
 #include "inspect/save_report.h"
 #include "launch/launch.h"
 #include "launch/record.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "platform/replacing_file.h"
 
 namespace inspect {

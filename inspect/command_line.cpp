@@ -10,7 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "inspect/inspect.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 namespace {

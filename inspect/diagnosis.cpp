@@ -13,7 +13,7 @@
 #include "app/paths.h"
 #include "extract/package_paths.h"
 #include "inspect/read_report.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 namespace {

@@ -16,7 +16,8 @@
 #include <string>
 
 #include "inspect/inspect.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -60,10 +61,16 @@ int main(int argc, char** argv) {
     status = inspect::RunCommandLine(platform::CommandLineArguments(argc, argv), out, err,
                                      progress);
   }
+  const platform::ConsoleFacts console = platform::DescribeConsole();
+  for (const bool toError : {false, true}) {
+    const std::string& text = toError ? err : out;
+    if (const auto width = platform::WidthToShow(text, platform::ConsoleWidth(toError), console))
+      platform::SetConsoleWidth(*width, toError);
+  }
   platform::WriteText(out);
   platform::WriteText(err, true);
   // Double-clicked, its window would close before anyone could read it.
-  if (platform::WaitsForEnter(platform::DescribeConsole())) {
+  if (platform::WaitsForEnter(console)) {
     platform::WriteText("\nPress Enter to close\n");
     for (int c = 0; c != '\n' && c != EOF;) c = std::getchar();
   }

@@ -4,7 +4,7 @@
 
 #include "inspect/game.h"
 #include "inspect/inspect.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 

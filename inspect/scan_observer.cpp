@@ -7,7 +7,7 @@
 #include "app/paths.h"
 #include "inspect/mount_order.h"
 #include "inspect/read_report.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 namespace {

@@ -5,7 +5,7 @@
 #include "inspect/game.h"
 #include "inspect/inspect.h"
 #include "inspect/read_report.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 

@@ -3,7 +3,8 @@
 #include <exception>
 
 #include "app/paths.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace launch {
 namespace {

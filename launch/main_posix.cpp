@@ -15,7 +15,8 @@
 #include "app/paths.h"
 #include "launch/launch.h"
 #include "steam/prefix.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   // A write beyond the file-size limit fails like any other failed write.

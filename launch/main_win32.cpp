@@ -16,7 +16,9 @@
 #include "app/paths.h"
 #include "launch/launch.h"
 #include "platform/command_line.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string line = platform::OwnCommandLine();

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "platform/replacing_file.h"
 
 namespace launch {

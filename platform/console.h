@@ -1,11 +1,14 @@
 #pragma once
 
-// How a console program was started, from what the system says of its
+// The console, or the terminal standing for it (console_win32.cpp,
+// console_posix.cpp), and how a console program was started, from what the system says of its
 // console: double-clicked (a console window of its own, which closes with
 // it), in a terminal, or under Wine or Proton in a Unix terminal. The
 // rules are pure, so that they are tested on any host.
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace platform {
 
@@ -27,5 +30,27 @@ bool WaitsForEnter(const ConsoleFacts& console);
 // longer than its width with real line breaks, where the terminal would
 // only wrap them, so a long line must widen it first.
 bool IsWineTerminal(const ConsoleFacts& console);
+
+// The width a Wine terminal's console must have so that no line of `text`
+// is cut in two, when it is wider than `width`; nothing otherwise, and for
+// any other console.
+std::optional<uint32_t> WidthToShow(std::string_view text, uint32_t width,
+                                    const ConsoleFacts& console);
+
+// Writes UTF-8 text to standard output (or standard error). A Windows
+// console gets it as UTF-16, so that every character shows whatever its
+// code page; anything else, a file or a pipe, gets the UTF-8 bytes.
+void WriteText(std::string_view text, bool toError = false);
+
+// Whether standard output (or standard error) is a console or terminal a
+// person watches, rather than a file or a pipe.
+bool IsConsole(bool error = false);
+
+// What the system says of this process's console; nothing on POSIX.
+ConsoleFacts DescribeConsole();
+
+// The console's width in characters (Windows; 0 elsewhere), and a new one.
+uint32_t ConsoleWidth(bool error = false);
+void SetConsoleWidth(uint32_t width, bool error = false);
 
 }  // namespace platform

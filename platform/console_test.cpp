@@ -1,5 +1,7 @@
 #include "platform/console.h"
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace platform {
@@ -22,6 +24,12 @@ TEST(Console, WaitsForEnterOnlyInAWindowADoubleClickMade) {
   for (const Row& row : rows) {
     EXPECT_EQ(WaitsForEnter(row.console), row.waits) << row.started;
     EXPECT_EQ(IsWineTerminal(row.console), row.wineTerminal) << row.started;
+    // Only Wine's terminal is widened, to the longest line in characters.
+    const std::string line(80, 'x');
+    EXPECT_EQ(WidthToShow("short\n" + line + "\xD0\xA9\n", 80, row.console),
+              row.wineTerminal ? std::optional<uint32_t>(82) : std::nullopt)
+        << row.started;
+    EXPECT_EQ(WidthToShow("short\n", 80, row.console), std::nullopt) << row.started;
   }
 }
 

@@ -1,7 +1,8 @@
 // The platform layer itself, on whichever system the tests were built for:
 // the POSIX stand-in natively, the Windows implementation under Wine.
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #include "platform/replacing_file.h"
 
+#include "platform/process.h"
+
 namespace platform {
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "serializer/serializer.h"
 
 namespace Tessel {

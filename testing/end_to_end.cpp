@@ -9,7 +9,8 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/unicode.h"
 
 namespace testing_support {

@@ -14,7 +14,8 @@
 #include "app/save_file.h"
 #include "fixtures/record_io.h"
 #include "inspect/inspect.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/process.h"
 #include "testing/end_to_end.h"
 
 namespace {

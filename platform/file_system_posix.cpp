@@ -1,15 +1,12 @@
-// The platform on Linux: the launch wrapper for Proton and the Steam Deck
-// ships with it, and the tool, its tests and its tools run on it for
-// development. There, the Saved Games folder is "$HOME/Saved Games"; the
-// wrapper finds the one inside the game's Proton prefix itself.
+// Files and folders on Linux: the launch wrapper for Proton and the Steam
+// Deck ships with them, and the tool, its tests and its tools run on them
+// for development. There, the Saved Games folder is "$HOME/Saved Games";
+// the wrapper finds the one inside the game's Proton prefix itself.
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,12 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <thread>
 #include <string>
+#include <thread>
 
-#include "platform/platform.h"
-
-extern char** environ;
+#include "platform/file_system.h"
 
 namespace platform {
 namespace {
@@ -37,20 +32,6 @@ bool SameLetters(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
-}
-
-std::map<pid_t, std::chrono::steady_clock::time_point>& StartTimes() {
-  static std::map<pid_t, std::chrono::steady_clock::time_point> times;
-  return times;
-}
-
-// In the child, between fork and exec: only async-signal-safe calls.
-void RedirectTo(const std::string& file, int fd) {
-  if (file.empty()) return;
-  const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (out < 0) _exit(127);
-  dup2(out, fd);
-  close(out);
 }
 
 // The byte File::Claim locks, far beyond any file we write: a lock there
@@ -69,16 +50,10 @@ bool LockClaimByte(int fd, short type) {
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (std::string& text : strings) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
 }  // namespace
 
 const PathStyle kNativePaths = kPosixPaths;
+
 const std::string_view kExecutableSuffix{};
 
 std::optional<std::string> SavedGamesFolder() {
@@ -300,12 +275,6 @@ bool SyncFolder(const std::string& folder) {
   return synced;
 }
 
-uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
-
-std::vector<std::string> CommandLineArguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -347,14 +316,6 @@ bool CanReplace(const std::string& path) {
   return !S_ISDIR(info.st_mode) && (info.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
 }
 
-void WriteText(std::string_view text, bool toError) {
-  std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
-}
-
-bool IsConsole(bool error) { return isatty(error ? STDERR_FILENO : STDOUT_FILENO) == 1; }
-
-ConsoleFacts DescribeConsole() { return {}; }
-
 std::string FindCaseless(const std::string& path) {
   struct stat info {};
   if (path.empty() || lstat(path.c_str(), &info) == 0) return path;
@@ -388,161 +349,6 @@ std::string FindCaseless(const std::string& path) {
     start = end + 1;
   }
   return found;
-}
-
-Environment CurrentEnvironment() {
-  Environment env;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string pair = *entry;
-    const size_t equals = pair.find('=');
-    if (equals != std::string::npos) env[pair.substr(0, equals)] = pair.substr(equals + 1);
-  }
-  return env;
-}
-
-std::optional<std::string> EnvironmentVariable(const std::string& name) {
-  const char* value = std::getenv(name.c_str());
-  if (value == nullptr) return std::nullopt;
-  return std::string(value);
-}
-
-Process StartProgram(const std::vector<std::string>& argv, const ProcessOptions& options,
-                     std::string* why) {
-  auto fail = [&](int error) {
-    if (why) *why = std::strerror(error);
-    return Process{-1};
-  };
-  if (argv.empty()) return fail(EINVAL);
-  const std::string program =
-      argv[0].find('/') == std::string::npos ? FindOnPath(argv[0]) : argv[0];
-  if (program.empty()) return fail(ENOENT);
-  std::vector<std::string> args = argv;
-  std::vector<char*> argp = Pointers(args);
-  std::vector<std::string> pairs;
-  if (options.environment) {
-    for (const auto& [name, value] : *options.environment) pairs.push_back(name + "=" + value);
-  }
-  std::vector<char*> envp = Pointers(pairs);
-  // The child reports a failed exec through this pipe, which a successful
-  // one closes.
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) return fail(errno);
-
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(report[0]);
-    if (options.fileSizeLimit > 0) {
-      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    if (options.noInput) {
-      const int nothing = open("/dev/null", O_RDONLY);
-      if (nothing >= 0) {
-        dup2(nothing, STDIN_FILENO);
-        close(nothing);
-      }
-    }
-    RedirectTo(options.outputFile, STDOUT_FILENO);
-    RedirectTo(options.errorFile, STDERR_FILENO);
-    execve(program.c_str(), argp.data(), options.environment ? envp.data() : environ);
-    const int error = errno;
-    ssize_t ignored = write(report[1], &error, sizeof error);
-    (void)ignored;
-    _exit(127);
-  }
-  close(report[1]);
-  if (pid < 0) {
-    const int error = errno;
-    close(report[0]);
-    return fail(error);
-  }
-  int error = 0;
-  ssize_t got;
-  do {
-    got = read(report[0], &error, sizeof error);
-  } while (got < 0 && errno == EINTR);
-  close(report[0]);
-  if (got == static_cast<ssize_t>(sizeof error)) {
-    waitpid(pid, nullptr, 0);
-    return fail(error);
-  }
-  StartTimes()[pid] = std::chrono::steady_clock::now();
-  return pid;
-}
-
-Process StartCommandLine(const std::string&, std::string* why) {
-  if (why) *why = "a POSIX program takes its arguments one by one, not as a command line";
-  return -1;
-}
-
-ProcessResult WaitProgram(Process process) {
-  ProcessResult result;
-  if (process <= 0) return result;
-  const auto pid = static_cast<pid_t>(process);
-  int status = 0;
-  rusage usage{};
-  pid_t waited;
-  do {
-    waited = wait4(pid, &status, 0, &usage);
-  } while (waited < 0 && errno == EINTR);
-  if (waited != pid) return result;
-  result.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTimes()[pid]).count();
-  StartTimes().erase(pid);
-  result.peakKilobytes = usage.ru_maxrss;
-  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  return result;
-}
-
-void KillProgram(Process process) {
-  if (process > 0) kill(static_cast<pid_t>(process), SIGKILL);
-}
-
-std::string FindOnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (!rest.empty()) {
-    const size_t colon = rest.find(':');
-    const std::string folder = rest.substr(0, colon);
-    rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-    const std::string candidate = folder + "/" + program;
-    struct stat info {};
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        access(candidate.c_str(), X_OK) == 0) {
-      return candidate;
-    }
-  }
-  return {};
-}
-
-std::string OwnCommandLine() { return {}; }
-
-std::string ReplaceProcess(const std::vector<std::string>& argv) {
-  if (argv.empty()) return std::strerror(EINVAL);
-  std::vector<std::string> args = argv;
-  std::vector<char*> argp = Pointers(args);
-  execvp(argp[0], argp.data());
-  return std::strerror(errno);
-}
-
-bool CopyToClipboard(const std::string&) { return false; }
-
-std::string LocalTimeIso8601() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return {};
-  char text[64];
-  const long offset = local.tm_gmtoff / 60;
-  const long magnitude = offset < 0 ? -offset : offset;
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
-                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                local.tm_sec, offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-  return text;
-}
-
-void ShowMessage(const std::string& title, const std::string& text, bool) {
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 }  // namespace platform

@@ -1,18 +1,16 @@
 #pragma once
 
-// The operating system as the tool sees it: platform_win32.cpp for Windows,
-// platform_posix.cpp for Linux, where the launch wrapper runs for Proton and
-// the Steam Deck (and the tool, its tests and its tools run for development).
-// Every path crossing this boundary is UTF-8.
+// Files and folders as the tool sees them: file_system_win32.cpp for
+// Windows, file_system_posix.cpp for Linux, where the launch wrapper runs
+// for Proton and the Steam Deck (and the tool, its tests and its tools run
+// for development). Every path crossing this boundary is UTF-8.
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/console.h"
 #include "platform/path_style.h"
 
 namespace platform {
@@ -141,8 +139,6 @@ class ExclusiveLock {
 // Windows does so with the rename itself.
 bool SyncFolder(const std::string& folder);
 
-uint32_t ProcessId();
-
 // True when a folder exists at the path.
 bool IsFolder(const std::string& path);
 
@@ -170,94 +166,10 @@ std::string AbsolutePath(const std::string& path);
 // replaced. True when nothing is there.
 bool CanReplace(const std::string& path);
 
-// For console tools: the command line as UTF-8 strings (on Windows, taken
-// from the wide command line rather than the ANSI argv).
-std::vector<std::string> CommandLineArguments(int argc, char** argv);
-
-// Writes UTF-8 text to standard output (or standard error). A Windows
-// console gets it as UTF-16, so that every character shows whatever its
-// code page; anything else, a file or a pipe, gets the UTF-8 bytes.
-void WriteText(std::string_view text, bool toError = false);
-
-// Whether standard output (or standard error) is a console or terminal a
-// person watches, rather than a file or a pipe.
-bool IsConsole(bool error = false);
-
-// What the system says of this process's console (see console.h); nothing
-// on POSIX.
-ConsoleFacts DescribeConsole();
-
 // POSIX: the path with each component that does not exist as spelled found
 // without regard to the case of ASCII letters, as Wine finds the files of a
 // Windows program; from the first component found in no case on, the rest
 // stays as given. Windows compares names without case itself: as given.
 std::string FindCaseless(const std::string& path);
-
-// Environment and processes.
-
-using Environment = std::map<std::string, std::string>;
-
-// This process's environment, and one variable of it (nothing when unset).
-Environment CurrentEnvironment();
-std::optional<std::string> EnvironmentVariable(const std::string& name);
-
-// A started program: a pid on POSIX, a process handle on Windows; 0 or less
-// when it could not be started.
-using Process = int64_t;
-
-struct ProcessOptions {
-  std::optional<Environment> environment;  // exactly this one; nothing: this process's
-  std::string outputFile;                  // receives standard output when set
-  std::string errorFile;                   // receives standard error when set
-  bool noInput = false;                    // standard input from the null device
-  uint64_t fileSizeLimit = 0;              // RLIMIT_FSIZE in bytes (POSIX); 0: as it is
-};
-
-struct ProcessResult {
-  int exitStatus = -1;  // -1 when the program did not exit by itself
-  int signal = 0;       // the signal that ended it, if one did (POSIX)
-  long peakKilobytes = 0;
-  double seconds = 0;
-};
-
-// Starts argv[0] (looked up on PATH when it names no folder) with exactly
-// these arguments: on Windows each is quoted so that the program's own
-// splitting gives it back. The system's reason goes to `why` on failure.
-Process StartProgram(const std::vector<std::string>& argv, const ProcessOptions& options = {},
-                     std::string* why = nullptr);
-
-// Starts a command line exactly as it stands, its program being its first
-// token, in this process's folder and environment. Windows only: POSIX
-// programs take their arguments one by one, and this fails there.
-Process StartCommandLine(const std::string& commandLine, std::string* why = nullptr);
-
-ProcessResult WaitProgram(Process process);
-// Ends the program at once (SIGKILL, TerminateProcess); WaitProgram still
-// has to collect it.
-void KillProgram(Process process);
-
-// The full path of a program on PATH, or empty.
-std::string FindOnPath(const std::string& program);
-
-// The command line this program was started with, as the system holds it
-// (Windows); empty on POSIX.
-std::string OwnCommandLine();
-
-// Puts the program in this process's place (execvp), so that whoever waits
-// for this process waits for it. Returns only when that failed, with the
-// system's reason; on Windows, where a process cannot be replaced, always.
-std::string ReplaceProcess(const std::vector<std::string>& argv);
-
-// Puts the text on the clipboard as Unicode text (Windows); false where
-// there is none to put it on.
-bool CopyToClipboard(const std::string& text);
-
-// The local time now, as ISO 8601 with its offset from UTC:
-// "2026-12-08T23:58:14+01:00".
-std::string LocalTimeIso8601();
-
-// Tells a person something where there may be no console: a message box on
-// Windows (its text can be copied with Ctrl+C), standard error on POSIX.
-void ShowMessage(const std::string& title, const std::string& text, bool warning);
 
 }  // namespace platform

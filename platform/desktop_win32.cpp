@@ -1,0 +1,42 @@
+// The clipboard and message boxes on Windows.
+
+#include "platform/win32_api.h"
+
+
+#include <cstring>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace platform {
+
+bool CopyToClipboard(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return false;
+  void* target = GlobalLock(memory);
+  if (target == nullptr) {
+    GlobalFree(memory);
+    return false;
+  }
+  std::memcpy(target, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it has taken it.
+  const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!taken) GlobalFree(memory);
+  return taken;
+}
+
+void ShowMessage(const std::string& title, const std::string& text, bool warning) {
+  MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(),
+              MB_OK | MB_SETFOREGROUND | (warning ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+}  // namespace platform
