@@ -39,7 +39,7 @@ bool Same(const steam::KeyValue& a, const steam::KeyValue& b) {
   return true;
 }
 
-void Check(std::string_view text, const steam::KeyValue& block) {
+void Check(std::string_view text, const steam::KeyValue& block, bool whole) {
   size_t last = block.valueRange.begin;
   for (const steam::KeyValue& entry : block.children) {
     Require(entry.keyRange.begin >= last && entry.keyRange.begin < entry.keyRange.end &&
@@ -47,8 +47,8 @@ void Check(std::string_view text, const steam::KeyValue& block) {
             entry.valueRange.begin < entry.valueRange.end && entry.valueRange.end <= text.size());
     last = entry.valueRange.end;
     if (entry.isBlock) {
-      Require(text[entry.valueRange.begin] == '{' && text[entry.valueRange.end - 1] == '}');
-      Check(text, entry);
+      Require(text[entry.valueRange.begin] == '{' && (!whole || text[entry.valueRange.end - 1] == '}'));
+      Check(text, entry, whole);
     } else {
       // The value's range alone reads as the same word.
       const std::string alone =
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const steam::KeyValueText read = steam::ParseKeyValues(text);
   Require(read.problemAt <= size);
-  Check(text, read.root);
+  Check(text, read.root, read.Read());
   if (!read.Read()) return 0;
   std::string written;
   Write(read.root, written);

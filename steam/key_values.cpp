@@ -35,6 +35,8 @@ class Parser {
         entry.isBlock = true;
         entry.valueRange.begin = at_++;
         Block(entry, depth + 1);
+        // A block cut short ends where the reading stopped.
+        if (failed() && entry.valueRange.end <= entry.valueRange.begin) entry.valueRange.end = at_;
         block.children.push_back(std::move(entry));
         if (failed()) return;
       } else {

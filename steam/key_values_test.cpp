@@ -64,6 +64,10 @@ TEST(KeyValues, SaysWhereADamagedTextBreaks) {
     const KeyValueText read = ParseKeyValues(row.text);
     EXPECT_NE(read.problem.find(row.problem), std::string::npos) << read.problem;
     EXPECT_LE(read.problemAt, row.text.size());
+    for (const KeyValue& entry : read.root.children) {
+      EXPECT_LT(entry.valueRange.begin, entry.valueRange.end) << "a block cut short ends somewhere";
+      EXPECT_LE(entry.valueRange.end, row.text.size());
+    }
     std::string why;
     EXPECT_EQ(ManifestValue(row.text, "installdir", &why), std::nullopt);
     EXPECT_NE(why, "");
