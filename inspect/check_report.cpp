@@ -2,6 +2,7 @@
 // against the save on disk, and whatever stops modpaths.exe from writing it.
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "app/discovery.h"
@@ -160,178 +161,171 @@ struct Comparison {
 
 Comparison Compare(const std::vector<std::string>& saved,
                    const std::vector<MountedContainer>& containers) {
-  struct Keyed {
-    uint64_t hash;
-    uint32_t container, index;  // the save: container 0, index in the save
-  };
-  std::vector<Keyed> given, save;
+  // The save's paths stand as the list after the containers', so that of
+  // one path the given come first.
+  const auto kSave = static_cast<uint32_t>(containers.size());
+  std::vector<HashedPath> paths;
   for (size_t c = 0; c < containers.size(); ++c) {
-    const PathList& paths = containers[c].packagePaths;
-    for (size_t i = 0; i < paths.size(); ++i)
-      given.push_back({PathHash(paths[i], false), static_cast<uint32_t>(c), static_cast<uint32_t>(i)});
+    const PathList& given = containers[c].packagePaths;
+    for (size_t i = 0; i < given.size(); ++i)
+      paths.push_back({PathHash(given[i], false), static_cast<uint32_t>(c), static_cast<uint32_t>(i)});
   }
   for (size_t i = 0; i < saved.size(); ++i)
-    save.push_back({PathHash(saved[i], false), 0, static_cast<uint32_t>(i)});
-  SortByHash(given);
-  SortByHash(save);
-  auto pathGiven = [&](const Keyed& k) { return containers[k.container].packagePaths[k.index]; };
-  auto pathSaved = [&](const Keyed& k) { return std::string_view(saved[k.index]); };
+    paths.push_back({PathHash(saved[i], false), kSave, static_cast<uint32_t>(i)});
+  SortByHash(paths);
 
   Comparison result;
   result.missing.assign(containers.size(), 0);
-  // One hash at a time; where two paths share it, each path apart.
-  std::vector<bool> doneGiven, doneSaved;
-  for (size_t g = 0, s = 0; g < given.size() || s < save.size();) {
-    const uint64_t hash = g == given.size()  ? save[s].hash
-                          : s == save.size() ? given[g].hash
-                                             : std::min(given[g].hash, save[s].hash);
-    size_t gEnd = g, sEnd = s;
-    while (gEnd < given.size() && given[gEnd].hash == hash) ++gEnd;
-    while (sEnd < save.size() && save[sEnd].hash == hash) ++sEnd;
-    doneGiven.assign(gEnd - g, false);
-    doneSaved.assign(sEnd - s, false);
-    for (size_t first = 0; first < (gEnd - g) + (sEnd - s); ++first) {
-      const bool isGiven = first < gEnd - g;
-      const size_t at = isGiven ? first : first - (gEnd - g);
-      if (isGiven ? doneGiven[at] : doneSaved[at]) continue;
-      const std::string_view path = isGiven ? pathGiven(given[g + at]) : pathSaved(save[s + at]);
-      int64_t inSave = 0;
-      for (size_t i = 0; i < sEnd - s; ++i) {
-        if (!doneSaved[i] && pathSaved(save[s + i]) == path) {
-          doneSaved[i] = true;
-          ++inSave;
+  ForEachSamePath(
+      paths,
+      [&](const HashedPath& p) {
+        return p.list == kSave ? std::string_view(saved[p.index])
+                               : containers[p.list].packagePaths[p.index];
+      },
+      [](std::string_view a, std::string_view b) { return a == b; },
+      [](const HashedPath&, const HashedPath&) { return false; },
+      [&](std::string_view path, const std::vector<const HashedPath*>& members) {
+        const auto inSave = static_cast<int64_t>(std::count_if(
+            members.begin(), members.end(), [&](const HashedPath* m) { return m->list == kSave; }));
+        int64_t givenSoFar = 0;
+        for (const HashedPath* member : members) {
+          if (member->list != kSave && ++givenSoFar > inSave) ++result.missing[member->list];
         }
-      }
-      int64_t givenSoFar = 0;
-      for (size_t i = 0; i < gEnd - g; ++i) {
-        if (doneGiven[i] || pathGiven(given[g + i]) != path) continue;
-        doneGiven[i] = true;
-        if (++givenSoFar > inSave) ++result.missing[given[g + i].container];
-      }
-      if (inSave > givenSoFar) {
-        result.removed += inSave - givenSoFar;
-        result.gone.emplace_back(path);
-      }
-    }
-    g = gEnd;
-    s = sEnd;
-  }
+        if (inSave > givenSoFar) {
+          result.removed += inSave - givenSoFar;
+          result.gone.emplace_back(path);
+        }
+      });
   return result;
 }
 
-}  // namespace
+// What check looks at: the game, what modpaths would write for it now,
+// what stops modpaths.exe from writing, and the save.
+struct CheckFacts {
+  modpaths::RunPaths paths;
+  std::string save;
+  bool ownSave = false;  // the save modpaths writes, which running it would mend
+  std::unique_ptr<ScanObserver> current;
+  uint64_t currentPaths = 0;
+  modpaths::Obstacle obstacle = modpaths::Obstacle::None;
+  std::vector<uint8_t> templ;
+  Problems problems;
+  bool blocked = false;  // modpaths.exe cannot write the save until a problem is fixed
+};
 
-Json InspectCheck(const std::optional<std::string>& gameFolder,
-                  const std::optional<std::string>& savePath, const Progress& progress) {
-  Json doc = Document("check");
+// Gathers the facts into `doc`; nothing, with the error in `doc`, when there
+// is no game or save to look at.
+std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
+                                 const std::optional<std::string>& savePath,
+                                 const Progress& progress, Json& doc) {
   const std::optional<modpaths::GameFolders> game = FindGame(gameFolder, doc);
-  if (!game) return doc;
+  if (!game) return std::nullopt;
   const std::string& paks = game->paks;
   doc["paksFolder"] = paks;
   const std::optional<std::string> savedGames = platform::SavedGamesFolder();
   if (!savedGames && !savePath) {
     Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
-    return doc;
+    return std::nullopt;
   }
-  const modpaths::RunPaths paths =
+  CheckFacts facts;
+  facts.paths =
       modpaths::PathsFor({game->toolFolder, savedGames.value_or(std::string())}, kNativePaths);
-  // Only the save modpaths writes is one that running it would mend.
-  const std::string save = savePath ? *savePath : paths.output;
-  const bool ownSave = platform::InStyle(save, kNativePaths) == paths.output;
+  facts.save = savePath ? *savePath : facts.paths.output;
+  facts.ownSave = platform::InStyle(facts.save, kNativePaths) == facts.paths.output;
   if (!platform::ListFolder(paks)) {
     Problems::PutError(doc, "cannot-list", "cannot list " + paks);
-    return doc;
+    return std::nullopt;
   }
-  doc["save"] = save;
+  doc["save"] = facts.save;
   doc["launchOptions"] = LaunchOptions(platform::AbsolutePath(game->toolFolder));
 
   // The mods' own mistakes count as well: a mod that cannot load does not
   // show up, however fresh the save.
-  ScanObserver current(paks, progress, false);
-  uint64_t currentPaths = 0;
-  modpaths::CollectModPaths(paks, [&](std::string_view) { ++currentPaths; }, &current);
-  current.Finish();
-  doc["currentPaths"] = currentPaths;
+  facts.current = std::make_unique<ScanObserver>(paks, progress, false);
+  modpaths::CollectModPaths(paks, [&](std::string_view) { ++facts.currentPaths; }, facts.current.get());
+  facts.current->Finish();
+  doc["currentPaths"] = facts.currentPaths;
 
   // What stops modpaths.exe from writing the save at all: then running it
   // again changes nothing, and the fix is named instead.
-  Problems problems;
-  std::vector<uint8_t> templ;
-  const modpaths::Obstacle obstacle = modpaths::FindObstacle(paths, templ);
-  AddObstacles(*game, paths, obstacle, ownSave, problems);
-  const bool blocked = !problems.empty();
-  doc["launchRecord"] = LastLaunch(game->toolFolder, save, problems);
+  facts.obstacle = modpaths::FindObstacle(facts.paths, facts.templ);
+  AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, facts.problems);
+  facts.blocked = !facts.problems.empty();
+  doc["launchRecord"] = LastLaunch(game->toolFolder, facts.save, facts.problems);
   // Litter, which stops nothing.
-  if (ownSave && obstacle != modpaths::Obstacle::NoSaveFolder) {
-    const std::vector<std::string> leftovers = platform::LeftoverTemporaries(paths.output);
+  if (facts.ownSave && facts.obstacle != modpaths::Obstacle::NoSaveFolder) {
+    const std::vector<std::string> leftovers = platform::LeftoverTemporaries(facts.paths.output);
     if (!leftovers.empty()) {
-      problems.Add("leftover-temporary",
-                   Count(leftovers.size(), "temporary file", "temporary files") +
-                       " of a run that was stopped while it wrote the save: " +
-                       Examples(leftovers, leftovers.size()) +
-                       "; the next run of modpaths removes such files, or delete them yourself");
+      facts.problems.Add("leftover-temporary",
+                         Count(leftovers.size(), "temporary file", "temporary files") +
+                             " of a run that was stopped while it wrote the save: " +
+                             Examples(leftovers, leftovers.size()) +
+                             "; the next run of modpaths removes such files, or delete them "
+                             "yourself");
     }
   }
-  const std::string advice = !ownSave  ? ""
-                             : blocked ? " (" + kTool + " cannot write it until the above is fixed)"
-                                       : ": run " + kTool + " again";
+  return facts;
+}
 
-  auto finish = [&](bool upToDate) {
-    doc["upToDate"] = upToDate;
-    problems.Add(current.problems, "");
-    problems.Put(doc);
-    return doc;
-  };
+// Whether the save holds what modpaths would write now; what differs goes
+// into `doc` and the problems.
+bool CompareSave(CheckFacts& facts, Json& doc) {
+  Problems& problems = facts.problems;
+  const std::string advice = !facts.ownSave ? ""
+                             : facts.blocked
+                                 ? " (" + kTool + " cannot write it until the above is fixed)"
+                                 : ": run " + kTool + " again";
   std::vector<uint8_t> saved;
-  if (!modpaths::ReadSaveTemplate(save, saved)) {
+  if (!modpaths::ReadSaveTemplate(facts.save, saved)) {
     doc["savedPaths"] = nullptr;
-    problems.Add("no-save", "there is no save at " + save +
-                                (ownSave && !blocked ? ": run " + kTool : advice));
-    return finish(false);
+    problems.Add("no-save", "there is no save at " + facts.save +
+                                (facts.ownSave && !facts.blocked ? ": run " + kTool : advice));
+    return false;
   }
   // The template tells where the list starts; without one it is inferred.
   // A template the save does not start with has changed since: the list
   // would be sought in the wrong place.
-  const bool haveTemplate = obstacle == modpaths::Obstacle::None ||
-                            obstacle == modpaths::Obstacle::NoSaveFolder;
-  doc["template"] = haveTemplate ? Json(paths.templatePath) : Json(nullptr);
+  const bool haveTemplate = facts.obstacle == modpaths::Obstacle::None ||
+                            facts.obstacle == modpaths::Obstacle::NoSaveFolder;
+  doc["template"] = haveTemplate ? Json(facts.paths.templatePath) : Json(nullptr);
   if (haveTemplate) {
-    if (const auto differs = modpaths::FirstDifferenceFromTemplate(saved, templ)) {
+    if (const auto differs = modpaths::FirstDifferenceFromTemplate(saved, facts.templ)) {
       doc["savedPaths"] = nullptr;
       problems.Add("template-changed", TemplateChangedMessage(*differs));
       problems.Add("save-out-of-date", "the save is out of date" + advice);
-      return finish(false);
+      return false;
     }
   }
   const modpaths::DecodedSave decoded = modpaths::DecodeModPathsSave(
-      saved, haveTemplate ? std::optional<uint64_t>(templ.size()) : std::nullopt);
+      saved, haveTemplate ? std::optional<uint64_t>(facts.templ.size()) : std::nullopt);
   if (!decoded.valid) {
     doc["savedPaths"] = nullptr;
     problems.Add("save-damaged", "the save is damaged: " + decoded.problem + " (offset " +
                                      std::to_string(decoded.problemOffset) + ")" + advice);
-    return finish(false);
+    return false;
   }
   doc["savedPaths"] = decoded.paths.size();
 
   // The save as this system writes it, path for path, is the usual case,
   // and the quick one to tell.
-  bool sameOrder = decoded.paths.size() == currentPaths;
+  const std::vector<MountedContainer>& mods = facts.current->mods;
+  bool sameOrder = decoded.paths.size() == facts.currentPaths;
   size_t next = 0;
-  for (const MountedContainer& container : current.mods) {
+  for (const MountedContainer& container : mods) {
     for (size_t i = 0; sameOrder && i < container.packagePaths.size(); ++i)
       sameOrder = decoded.paths[next++] == container.packagePaths[i];
   }
   Comparison compared;
   if (sameOrder) {
-    compared.missing.assign(current.mods.size(), 0);
+    compared.missing.assign(mods.size(), 0);
   } else {
-    compared = Compare(decoded.paths, current.mods);
+    compared = Compare(decoded.paths, mods);
   }
   Json added = Json::array();
-  for (size_t c = 0; c < current.mods.size(); ++c) {
+  for (size_t c = 0; c < mods.size(); ++c) {
     if (compared.missing[c] == 0) continue;
-    added.push_back(Fields({{"path", current.mods[c].path},
-                            {"packagePaths", current.mods[c].packagePaths.size()},
+    added.push_back(Fields({{"path", mods[c].path},
+                            {"packagePaths", mods[c].packagePaths.size()},
                             {"missing", compared.missing[c]}}));
   }
   const int64_t removed = compared.removed;
@@ -369,7 +363,20 @@ Json InspectCheck(const std::optional<std::string>& gameFolder,
   }
   if (decoded.eightBitPaths > 0) problems.Add("eight-bit-paths", EightBitPathsMessage(decoded));
   if (!upToDate) problems.Add("save-out-of-date", "the save is out of date" + advice);
-  return finish(upToDate);
+  return upToDate;
+}
+
+}  // namespace
+
+Json InspectCheck(const std::optional<std::string>& gameFolder,
+                  const std::optional<std::string>& savePath, const Progress& progress) {
+  Json doc = Document("check");
+  std::optional<CheckFacts> facts = Gather(gameFolder, savePath, progress, doc);
+  if (!facts) return doc;
+  doc["upToDate"] = CompareSave(*facts, doc);
+  facts->problems.Add(facts->current->problems, "");
+  facts->problems.Put(doc);
+  return doc;
 }
 
 }  // namespace inspect

@@ -55,18 +55,13 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
   // Every package path by its hash without case, then its container and
   // place: equal paths stand together, in the order the containers give
   // them.
-  struct Given {
-    uint64_t hash;
-    uint32_t container, index;
-  };
-  std::vector<Given> given;
+  std::vector<HashedPath> given;
   for (size_t c = 0; c < containers.size(); ++c) {
     const PathList& paths = containers[c].packagePaths;
     for (size_t i = 0; i < paths.size(); ++i)
       given.push_back({PathHash(paths[i], true), static_cast<uint32_t>(c), static_cast<uint32_t>(i)});
   }
   SortByHash(given);
-  auto pathOf = [&](const Given& g) { return containers[g.container].packagePaths[g.index]; };
   // Each path two or more containers give: its name without case, who
   // gives it and how the first spells it.
   struct Shared {
@@ -75,25 +70,19 @@ Collisions FindCollisions(const std::vector<MountedContainer>& containers) {
     std::string_view spelled;
   };
   std::vector<Shared> shared;
-  std::vector<bool> grouped;
-  for (size_t run = 0, end; run < given.size(); run = end) {
-    for (end = run + 1; end < given.size() && given[end].hash == given[run].hash;) ++end;
-    if (given[run].container == given[end - 1].container) continue;  // one container's alone
-    // A run of one hash is one path but where two paths share a hash.
-    grouped.assign(end - run, false);
-    for (size_t first = run; first < end; ++first) {
-      if (grouped[first - run]) continue;
-      Shared path{modpaths::AsciiLower(pathOf(given[first])), {}, pathOf(given[first])};
-      for (size_t other = first; other < end; ++other) {
-        if (grouped[other - run] || !modpaths::SameLetters(pathOf(given[other]), path.spelled))
-          continue;
-        grouped[other - run] = true;
-        if (path.givers.empty() || path.givers.back() != given[other].container)
-          path.givers.push_back(given[other].container);
-      }
-      if (path.givers.size() > 1) shared.push_back(std::move(path));
-    }
-  }
+  ForEachSamePath(
+      given, [&](const HashedPath& g) { return containers[g.list].packagePaths[g.index]; },
+      modpaths::SameLetters,
+      // One container's alone: the first and last of a run are its.
+      [](const HashedPath& first, const HashedPath& last) { return first.list == last.list; },
+      [&](std::string_view spelled, const std::vector<const HashedPath*>& members) {
+        Shared path{modpaths::AsciiLower(spelled), {}, spelled};
+        for (const HashedPath* member : members) {
+          if (path.givers.empty() || path.givers.back() != member->list)
+            path.givers.push_back(member->list);
+        }
+        if (path.givers.size() > 1) shared.push_back(std::move(path));
+      });
   // In the order of their names, so that a report reads the same every
   // time; the paths of one group of containers together.
   std::sort(shared.begin(), shared.end(),

@@ -52,6 +52,42 @@ void SortByHash(std::vector<Item>& items) {
   }
 }
 
+// A package path among those of several lists (containers, a save): its
+// hash, and where it stands.
+struct HashedPath {
+  uint64_t hash;
+  uint32_t list, index;
+};
+
+// The one grouping of paths by hash, for conflicts and for the save's
+// comparison: `sorted` is in hash order (SortByHash), and `visit(path,
+// members)` is called once for each distinct path, with the entries that
+// give it in the order they stand; paths that share a hash are told apart
+// by `same`. A run of one hash for which `skip(first, last)` holds is passed
+// over whole.
+template <typename PathOf, typename Same, typename Skip, typename Visit>
+void ForEachSamePath(const std::vector<HashedPath>& sorted, const PathOf& pathOf, const Same& same,
+                     const Skip& skip, const Visit& visit) {
+  std::vector<bool> grouped;
+  std::vector<const HashedPath*> members;
+  for (size_t run = 0, end; run < sorted.size(); run = end) {
+    for (end = run + 1; end < sorted.size() && sorted[end].hash == sorted[run].hash;) ++end;
+    if (skip(sorted[run], sorted[end - 1])) continue;
+    grouped.assign(end - run, false);
+    for (size_t first = run; first < end; ++first) {
+      if (grouped[first - run]) continue;
+      const std::string_view path = pathOf(sorted[first]);
+      members.clear();
+      for (size_t other = first; other < end; ++other) {
+        if (grouped[other - run] || !same(pathOf(sorted[other]), path)) continue;
+        grouped[other - run] = true;
+        members.push_back(&sorted[other]);
+      }
+      visit(path, members);
+    }
+  }
+}
+
 // One container as the engine sees it.
 struct MountedContainer {
   std::string path;        // as modpaths lists it
