@@ -27,12 +27,13 @@ int ExitCode(const Json& report);
 // A game folder, when not given, is the game around the inspector (see
 // FindGame); a save, when not given, the one modpaths writes for this user.
 Json InspectToc(const std::string& path, bool listFiles);
-// scan's report: the document, whose "entries" and "containers" are kept
-// typed apart from it until ScanJson puts them in.
+// scan's report: the document, whose "entries", "containers" and
+// "packagePaths" are kept typed apart from it until ScanJson puts them in.
 struct ScanReport {
   Json doc;
   std::vector<EntryReport> entries;
   std::vector<ContainerReport> containers;
+  PathList packagePaths;  // what the tool writes, in order
 };
 ScanReport InspectScan(const std::optional<std::string>& gameFolder,
                        const Progress& progress = {});

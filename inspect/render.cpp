@@ -159,7 +159,13 @@ std::string RenderScan(const ScanReport& scan) {
                 out, "    ");
     WalkSummary(WalkJson(container.walk, container.indexRead, container.read), out, "    ");
   }
-  List("package paths the tool writes, in order", report["packagePaths"], out);
+  const PathList& paths = scan.packagePaths;
+  out += "package paths the tool writes, in order (" + std::to_string(paths.size()) + "):\n";
+  for (size_t i = 0; i < paths.size(); ++i) {
+    out += "  ";
+    out += paths[i];
+    out += '\n';
+  }
   RenderProblems(report, out);
   return out;
 }

@@ -22,14 +22,15 @@ ScanReport InspectScan(const std::optional<std::string>& folder, const Progress&
   }
 
   ScanObserver observer(paks, progress);
-  const std::vector<std::string> packagePaths = modpaths::CollectModPaths(paks, &observer);
+  modpaths::CollectModPaths(paks, [&](std::string_view path) { report.packagePaths.Add(path); },
+                            &observer);
   observer.Finish();
   // In their places in the document; filled by ScanJson.
   doc["entries"] = nullptr;
   doc["containers"] = nullptr;
   report.entries = std::move(observer.entries);
   report.containers = std::move(observer.containers);
-  doc["packagePaths"] = packagePaths;
+  doc["packagePaths"] = nullptr;
   observer.problems.Put(doc);
   return report;
 }
@@ -40,6 +41,8 @@ Json ScanJson(ScanReport report) {
   Json& entries = doc["entries"] = Json::array();
   for (const EntryReport& entry : report.entries)
     entries.push_back(Fields({{"path", entry.path}, {"decision", DecisionName(entry.decision)}}));
+  Json& paths = doc["packagePaths"] = Json::array();
+  for (size_t i = 0; i < report.packagePaths.size(); ++i) paths.push_back(report.packagePaths[i]);
   Json& containers = doc["containers"] = Json::array();
   for (const ContainerReport& c : report.containers) {
     containers.push_back(Fields({{"path", c.path},
