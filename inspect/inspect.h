@@ -33,7 +33,7 @@ struct ScanReport {
   Json doc;
   std::vector<EntryReport> entries;
   std::vector<ContainerReport> containers;
-  PathList packagePaths;  // what the tool writes, in order
+  std::vector<PathList> packagePaths;  // what the tool writes, container by container
 };
 ScanReport InspectScan(const std::optional<std::string>& gameFolder,
                        const Progress& progress = {});

@@ -159,12 +159,15 @@ std::string RenderScan(const ScanReport& scan) {
                 out, "    ");
     WalkSummary(WalkJson(container.walk, container.indexRead, container.read), out, "    ");
   }
-  const PathList& paths = scan.packagePaths;
-  out += "package paths the tool writes, in order (" + std::to_string(paths.size()) + "):\n";
-  for (size_t i = 0; i < paths.size(); ++i) {
-    out += "  ";
-    out += paths[i];
-    out += '\n';
+  size_t count = 0;
+  for (const PathList& paths : scan.packagePaths) count += paths.size();
+  out += "package paths the tool writes, in order (" + std::to_string(count) + "):\n";
+  for (const PathList& paths : scan.packagePaths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+      out += "  ";
+      out += paths[i];
+      out += '\n';
+    }
   }
   RenderProblems(report, out);
   return out;

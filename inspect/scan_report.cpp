@@ -22,9 +22,10 @@ ScanReport InspectScan(const std::optional<std::string>& folder, const Progress&
   }
 
   ScanObserver observer(paks, progress);
-  modpaths::CollectModPaths(paks, [&](std::string_view path) { report.packagePaths.Add(path); },
-                            &observer);
+  // The observer keeps each container's paths, in the tool's order.
+  modpaths::CollectModPaths(paks, [](std::string_view) {}, &observer);
   observer.Finish();
+  for (MountedContainer& mod : observer.mods) report.packagePaths.push_back(std::move(mod.packagePaths));
   // In their places in the document; filled by ScanJson.
   doc["entries"] = nullptr;
   doc["containers"] = nullptr;
@@ -42,7 +43,9 @@ Json ScanJson(ScanReport report) {
   for (const EntryReport& entry : report.entries)
     entries.push_back(Fields({{"path", entry.path}, {"decision", DecisionName(entry.decision)}}));
   Json& paths = doc["packagePaths"] = Json::array();
-  for (size_t i = 0; i < report.packagePaths.size(); ++i) paths.push_back(report.packagePaths[i]);
+  for (const PathList& container : report.packagePaths) {
+    for (size_t i = 0; i < container.size(); ++i) paths.push_back(container[i]);
+  }
   Json& containers = doc["containers"] = Json::array();
   for (const ContainerReport& c : report.containers) {
     containers.push_back(Fields({{"path", c.path},

@@ -25,6 +25,9 @@ class Real final : public FileSystem {
     }
     return text;
   }
+  std::optional<std::string> Identity(const std::string& path) const override {
+    return platform::FileIdentity(platform::FindCaseless(path));
+  }
 };
 
 }  // namespace

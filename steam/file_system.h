@@ -21,6 +21,9 @@ class FileSystem {
   virtual std::optional<std::vector<platform::DirectoryEntry>> List(const std::string& folder) const = 0;
   // The file's text; nothing when it cannot be read or is larger than `most`.
   virtual std::optional<std::string> ReadText(const std::string& path, size_t most) const = 0;
+  // What tells a folder apart whatever path reaches it (platform::FileIdentity).
+  virtual std::optional<std::string> Identity(const std::string& path) const = 0;
+  bool Exists(const std::string& path) const { return Identity(path).has_value(); }
 };
 
 // The machine's own.

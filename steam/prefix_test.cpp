@@ -36,6 +36,10 @@ class TableFiles final : public FileSystem {
       if (Lower(name) == Lower(path)) return text;
     return std::nullopt;
   }
+  std::optional<std::string> Identity(const std::string& path) const override {
+    if (IsFolder(path) || ReadText(path, 0)) return Lower(path);
+    return std::nullopt;
+  }
 
  private:
   static std::string Lower(std::string path) {
