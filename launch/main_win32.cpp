@@ -15,20 +15,81 @@
 
 #include "app/paths.h"
 #include "launch/launch.h"
+#include "launch/setup.h"
 #include "platform/command_line.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/registry.h"
+
+namespace {
+
+constexpr char kSteamKey[] = "Software\\Valve\\Steam";
+
+steam::SteamHints Hints() {
+  steam::SteamHints hints;
+  hints.windows = true;
+  hints.steamPath = platform::RegistryText(false, kSteamKey, "SteamPath");
+  hints.installPath =
+      platform::RegistryText(true, "SOFTWARE\\WOW6432Node\\Valve\\Steam", "InstallPath");
+  hints.programFilesX86 = platform::EnvironmentVariable("ProgramFiles(x86)");
+  return hints;
+}
+
+launch::SetupContext ThisSetup() {
+  launch::SetupContext context;
+  context.hints = Hints();
+  const std::string active = std::string(kSteamKey) + "\\ActiveProcess";
+  context.activeUser = platform::RegistryNumber(false, active, "ActiveUser");
+  const std::optional<uint32_t> pid = platform::RegistryNumber(false, active, "pid");
+  context.steamRunning =
+      platform::ProgramRunning("steam.exe") || (pid && *pid != 0 && platform::ProcessAlive(*pid));
+  context.self = platform::ExecutablePath().value_or("");
+  context.userFolder = platform::EnvironmentVariable("LOCALAPPDATA").value_or("") + "\\modpaths";
+  context.posix = false;
+  return context;
+}
+
+int Setup(const launch::SetupRequest& request) {
+  const launch::SetupOutcome outcome = launch::RunSetup(request, ThisSetup());
+  platform::ShowMessage("modpaths", outcome.text, !outcome.done);
+  return outcome.done ? 0 : 1;
+}
+
+// The program the command line starts: its first token.
+std::string FirstToken(std::string_view command) {
+  if (!command.empty() && command[0] == '"') {
+    const size_t end = command.find('"', 1);
+    return std::string(command.substr(1, end == std::string_view::npos ? end : end - 1));
+  }
+  return std::string(command.substr(0, command.find_first_of(" \t")));
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string line = platform::OwnCommandLine();
   const std::string command(platform::CommandTail(line));
+  const std::vector<std::string> arguments = [] {
+    std::vector<std::string> all = platform::CommandLineArguments(0, nullptr);
+    if (!all.empty()) all.erase(all.begin());
+    return all;
+  }();
+  if (const auto request = launch::SetupRequested(arguments)) return Setup(*request);
   const bool byHand = command.empty();
   // Nothing before the game may keep it from starting.
   launch::WrapperRun run;
   try {
+    std::string toolFolder = modpaths::GetExecutableDirectory();
+    // The copy that --setup installs finds the game from Steam's command.
+    if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
+      if (auto game = launch::GameOfCommand({FirstToken(command)},
+                                            platform::EnvironmentVariable("SteamAppId"), Hints())) {
+        toolFolder = *game;
+      }
+    }
     run = launch::RunWrapper(
-        modpaths::GetExecutableDirectory(), byHand,
+        toolFolder, byHand,
         [] {
           launch::SavedGamesLookup lookup;
           lookup.folder = platform::SavedGamesFolder();
@@ -40,6 +101,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     run.failed = true;
   }
   if (byHand) {
+    // Double-clicked outside a game: offer the setup.
+    if (!run.hasGame) {
+      const auto yes = platform::AskYesNo(
+          "modpaths", run.text + "\nSet up modpaths for Hollow Voyage in Steam now? It then runs "
+                                 "at every start of the game from Steam and keeps the mod list up "
+                                 "to date. Steam must be closed.");
+      if (yes && *yes) return Setup(launch::SetupRequest{});
+      return 1;
+    }
     // Double-clicked: say what was done, and how to have it done by Steam.
     std::string text = run.text;
     if (run.hasGame)

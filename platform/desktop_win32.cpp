@@ -39,4 +39,16 @@ void ShowMessage(const std::string& title, const std::string& text, bool warning
               MB_OK | MB_SETFOREGROUND | (warning ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
+std::optional<bool> AskYesNo(const std::string& title, const std::string& text) {
+  const int answer = MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(),
+                                 MB_YESNO | MB_SETFOREGROUND | MB_ICONQUESTION);
+  if (answer == 0) return std::nullopt;
+  return answer == IDYES;
+}
+
+bool ShowDialog(const std::string& title, const std::string& text, bool warning) {
+  ShowMessage(title, text, warning);
+  return true;
+}
+
 }  // namespace platform

@@ -172,4 +172,11 @@ bool CanReplace(const std::string& path);
 // stays as given. Windows compares names without case itself: as given.
 std::string FindCaseless(const std::string& path);
 
+// Makes the folder and those above it that are missing.
+bool CreateFolders(const std::string& path);
+
+// Lets everyone run the file, its owner change it (POSIX; Windows needs
+// nothing).
+bool MakeExecutable(const std::string& path);
+
 }  // namespace platform

@@ -351,4 +351,13 @@ std::string FindCaseless(const std::string& path) {
   return found;
 }
 
+bool CreateFolders(const std::string& path) {
+  if (path.empty() || IsFolder(path)) return !path.empty();
+  const size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
+  return mkdir(path.c_str(), 0777) == 0 || IsFolder(path);
+}
+
+bool MakeExecutable(const std::string& path) { return chmod(path.c_str(), 0755) == 0; }
+
 }  // namespace platform

@@ -360,4 +360,13 @@ bool CanReplace(const std::string& path) {
 
 std::string FindCaseless(const std::string& path) { return path; }
 
+bool CreateFolders(const std::string& path) {
+  if (path.empty() || IsFolder(path)) return !path.empty();
+  const size_t slash = path.find_last_of("\\/");
+  if (slash != std::string::npos && slash > 2) CreateFolders(path.substr(0, slash));
+  return CreateDirectoryW(ForApi(path).c_str(), nullptr) != 0 || IsFolder(path);
+}
+
+bool MakeExecutable(const std::string&) { return true; }
+
 }  // namespace platform

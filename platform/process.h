@@ -70,4 +70,12 @@ std::string OwnCommandLine();
 // system's reason; on Windows, where a process cannot be replaced, always.
 std::string ReplaceProcess(const std::vector<std::string>& argv);
 
+// Whether a process of this id runs.
+bool ProcessAlive(uint32_t processId);
+
+// Whether a program of this user runs whose executable's file name is
+// `name` (in any case on Windows), or, on POSIX, whose executable's path
+// ends in `pathEnd` ("ubuntu12_32/steam").
+bool ProgramRunning(const std::string& name, const std::string& pathEnd = {});
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 // This process and the programs it starts, on Linux.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -176,6 +178,46 @@ std::string FindOnPath(const std::string& program) {
 }
 
 std::string OwnCommandLine() { return {}; }
+
+bool ProcessAlive(uint32_t processId) {
+  return processId > 0 && (kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM);
+}
+
+bool ProgramRunning(const std::string& name, const std::string& pathEnd) {
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return false;
+  bool running = false;
+  while (const dirent* process = readdir(processes)) {
+    if (running) break;
+    if (process->d_name[0] < '0' || process->d_name[0] > '9') continue;
+    const std::string folder = std::string("/proc/") + process->d_name;
+    struct stat owner {};
+    if (stat(folder.c_str(), &owner) != 0 || owner.st_uid != getuid()) continue;
+    char buffer[4096];
+    const ssize_t length = readlink((folder + "/exe").c_str(), buffer, sizeof buffer - 1);
+    if (length > 0) {
+      const std::string exe(buffer, static_cast<size_t>(length));
+      const std::string base = exe.substr(exe.rfind('/') + 1);
+      running = base == name || (!pathEnd.empty() && exe.size() >= pathEnd.size() &&
+                                 exe.compare(exe.size() - pathEnd.size(), pathEnd.size(), pathEnd) == 0);
+    }
+    if (!running) {
+      // A process we may not look into, or run by a loader: its own name.
+      FILE* comm = std::fopen((folder + "/comm").c_str(), "r");
+      if (comm != nullptr) {
+        char text[64] = {};
+        if (std::fgets(text, sizeof text, comm) != nullptr) {
+          std::string own = text;
+          while (!own.empty() && own.back() == '\n') own.pop_back();
+          running = own == name;
+        }
+        std::fclose(comm);
+      }
+    }
+  }
+  closedir(processes);
+  return running;
+}
 
 std::string ReplaceProcess(const std::vector<std::string>& argv) {
   if (argv.empty()) return std::strerror(EINVAL);

@@ -2,6 +2,8 @@
 
 #include "platform/win32_api.h"
 
+#include <tlhelp32.h>
+
 #include <shellapi.h>
 
 #include <chrono>
@@ -152,6 +154,30 @@ std::string FindOnPath(const std::string& program) {
 }
 
 std::string OwnCommandLine() { return ToNarrow(GetCommandLineW()); }
+
+bool ProcessAlive(uint32_t processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return false;
+  DWORD code = 0;
+  const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return alive;
+}
+
+bool ProgramRunning(const std::string& name, const std::string&) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool running = false;
+  const std::wstring wanted = Wide(name);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !running;
+       more = Process32NextW(snapshot, &entry)) {
+    running = _wcsicmp(entry.szExeFile, wanted.c_str()) == 0;
+  }
+  CloseHandle(snapshot);
+  return running;
+}
 
 std::string ReplaceProcess(const std::vector<std::string>&) {
   return "a Windows process cannot be replaced by another";

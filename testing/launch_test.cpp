@@ -4,6 +4,8 @@
 
 #include "testing/end_to_end.h"
 
+#include "platform/process.h"
+
 namespace {
 
 using namespace testing_support;
@@ -239,6 +241,127 @@ TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
   // Runs at once each keep their line, and none is refused the save.
   ExpectRunsAtOnceAllRecorded(runner->Command(wrapper, arguments), env, 7,
                               install.binaries + "/modpaths-launch.log", expected, install.output);
+}
+
+}  // namespace
+
+namespace {
+
+// A Steam as on a Steam Deck: its own library and one on an SD card, two
+// accounts, the game on the card.
+struct FakeSteam {
+  FakeSteam() {
+    for (const std::string& folder : {steam + "/steamapps", steam + "/config",
+                                      steam + "/userdata/39734273/config",
+                                      steam + "/userdata/39734274/config"})
+      MakeFolders(folder);
+    WriteFile(steam + "/userdata/39734274/config/localconfig.vdf", localconfig);
+    WriteFile(steam + "/steamapps/libraryfolders.vdf",
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam +
+                  "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + card + "\"\n\t}\n}\n");
+    WriteFile(steam + "/config/loginusers.vdf",
+              "\"users\"\n{\n\t\"76561198000000001\"\n\t{\n\t\t\"AccountName\"\t\t\"deck\"\n"
+              "\t\t\"Timestamp\"\t\t\"1733700000\"\n\t}\n\t\"76561198000000002\"\n\t{\n"
+              "\t\t\"AccountName\"\t\t\"guest\"\n\t\t\"Timestamp\"\t\t\"1733600000\"\n\t}\n}\n");
+    WriteFile(config, localconfig);
+    Install(card);
+  }
+  void Install(const std::string& library) {
+    const std::string tools = library + "/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64";
+    MakeFolders(tools);
+    WriteFile(tools + "/SourceSave.sav", Hex("47 56 41 53"));
+    EXPECT_TRUE(PlaceContainer(tools + "/../../Content/Paks/Mods/Sails.utoc",
+                               ModTree("Sails", {"S.uasset"})));
+    WriteFile(library + "/steamapps/appmanifest_1234560.acf",
+              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
+    MakeFolders(library + "/steamapps/compatdata/1234560/pfx/drive_c/users/steamuser/Saved Games/"
+                          "Corvane/HollowVoyage");
+  }
+  std::string Save(const std::string& library) const {
+    return library + "/steamapps/compatdata/1234560/pfx/drive_c/users/steamuser/Saved Games/"
+                     "Corvane/HollowVoyage/ModManager_ModPaths.sav";
+  }
+  std::string Game(const std::string& library) const {
+    return library + "/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64/"
+                     "HollowVoyage-Win64-Shipping.exe";
+  }
+
+  TempDir root;
+  const std::string home = root / "home";
+  const std::string steam = home + "/.local/share/Steam";
+  const std::string card = root / "mmcblk0p1";
+  const std::string config = steam + "/userdata/39734273/config/localconfig.vdf";
+  const std::string localconfig =
+      "\"UserLocalConfigStore\"\n{\n\t\"Software\"\n\t{\n\t\t\"Valve\"\n\t\t{\n\t\t\t\"Steam\"\n"
+      "\t\t\t{\n\t\t\t\t\"apps\"\n\t\t\t\t{\n\t\t\t\t\t\"1234560\"\n\t\t\t\t\t{\n"
+      "\t\t\t\t\t\t\"LaunchOptions\"\t\t\"PROTON_LOG=1 %command% -dx11\"\n\t\t\t\t\t}\n"
+      "\t\t\t\t}\n\t\t\t}\n\t\t}\n\t}\n}\n";
+};
+
+// --setup, a launch as Steam starts it, the game moved to the other
+// library and launched again, --remove: the file as it was.
+TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  FakeSteam fake;
+  MakeFolders(fake.root / "Downloads");
+  const std::string unzipped = fake.root / "Downloads/modpaths-launch";
+  WriteFile(unzipped, ReadFile(wrapper));
+  MakeExecutable(unzipped);
+  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
+  RunOptions options;
+  options.outputFile = fake.root / "told.txt";
+  auto told = [&] {
+    const Bytes bytes = ReadFile(options.outputFile);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  auto config = [&] {
+    const Bytes bytes = ReadFile(fake.config);
+    return std::string(bytes.begin(), bytes.end());
+  };
+
+  // Steam running: refused, nothing changed.
+  MakeFolders(fake.home + "/.steam");
+  WriteFile(fake.home + "/.steam/steam.pid", std::to_string(platform::ProcessId()));
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
+  EXPECT_NE(told().find("close Steam (Steam menu, Exit), then run this again"), std::string::npos)
+      << told();
+  EXPECT_EQ(config(), fake.localconfig);
+  RemoveTree(fake.home + "/.steam");
+
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  const std::string copy = fake.home + "/.local/share/modpaths/modpaths-launch";
+  for (const std::string& said : std::vector<std::string>{fake.card, "deck", "guest (--account guest)",
+                                  "PROTON_LOG=1 %command% -dx11", copy}) {
+    EXPECT_NE(told().find(said), std::string::npos) << said << "\n" << told();
+  }
+  EXPECT_NE(config().find("\"PROTON_LOG=1 \\\"" + copy + "\\\" %command% -dx11\""), std::string::npos)
+      << config();
+  const std::string once = config();
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0);
+  EXPECT_EQ(config(), once) << "twice is once";
+
+  // As Steam starts the game through Proton, from either library.
+  const std::string proton = fake.root / "proton.sh";
+  WriteFile(proton, "#!/bin/sh\nexit 7\n");
+  MakeExecutable(proton);
+  for (const bool moved : {false, true}) {
+    SCOPED_TRACE(moved ? "moved to Steam's own library" : "on the SD card");
+    const std::string library = moved ? fake.steam : fake.card;
+    if (moved) {
+      RemoveTree(fake.card + "/steamapps");
+      fake.Install(fake.steam);
+    }
+    Environment launched = env;
+    launched["STEAM_COMPAT_DATA_PATH"] = library + "/steamapps/compatdata/1234560";
+    launched["SteamAppId"] = "1234560";
+    EXPECT_EQ(RunProgram({copy, proton, "waitforexitandrun", fake.Game(library)}, launched), 7);
+    EXPECT_GT(ReadFile(fake.Save(library)).size(), 4u + 17u);
+  }
+
+  EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(config(), fake.localconfig) << "byte for byte";
+  EXPECT_FALSE(FileExists(copy));
 }
 
 }  // namespace
