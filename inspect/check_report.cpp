@@ -14,6 +14,8 @@
 #include "inspect/save_report.h"
 #include "launch/launch.h"
 #include "launch/record.h"
+#include "steam/install.h"
+#include "steam/launch_options.h"
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
 
@@ -52,6 +54,55 @@ Json LaunchOptions(const std::string& toolFolder) {
         Exists(toolFolder, modpaths::kWindowsLauncher) || Exists(toolFolder, modpaths::kLinuxLauncher)},
        // Files one folder too deep: no line names them there.
        {"moveTo", nested ? Json(*nested) : Json()}});
+}
+
+// A wrapper's path as a launch option names it: without its quotes, and
+// on POSIX without the shell's escapes.
+std::string WrapperPath(std::string_view word) {
+  if (word.size() >= 2 && word.front() == '"' && word.back() == '"') word = word.substr(1, word.size() - 2);
+  std::string path;
+  const bool posix = !word.empty() && word.front() == '/';
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (posix && word[i] == '\\' && i + 1 < word.size()) ++i;
+    path += word[i];
+  }
+  return path;
+}
+
+// Steam's launch option for the game, for each account that has one:
+// whether it runs a wrapper of ours, and whether that wrapper is there (a
+// launch option naming one that is gone keeps the game from starting).
+Json SteamLaunchOptions(Problems& problems) {
+  Json accounts = Json::array();
+  const steam::FileSystem& files = steam::RealFileSystem();
+  for (const std::string& folder : steam::FindSteamFolders(steam::HintsOfThisMachine(), files)) {
+    const auto game = steam::FindGame(steam::Libraries(folder, files), files);
+    if (!game) continue;
+    for (const steam::Account& account : steam::Accounts(folder, files)) {
+      const auto text = files.ReadText(steam::LocalConfigPath(folder, account), 64u << 20);
+      std::string why;
+      const auto value = text ? steam::LaunchOptionsOf(*text, game->appId, &why) : std::nullopt;
+      if (!value) continue;
+      const auto word = steam::WrapperIn(*value);
+      const std::string wrapper =
+          word ? WrapperPath(std::string_view(*value).substr(word->first, word->second - word->first))
+               : std::string();
+      const bool present = word && platform::PathExists(wrapper);
+      const std::string name = account.name.empty() ? account.accountId : account.name;
+      accounts.push_back(Fields({{"account", name},
+                                 {"launchOptions", *value},
+                                 {"wrapper", word ? Json(wrapper) : Json()},
+                                 {"wrapperPresent", present}}));
+      if (word && !present) {
+        problems.Add("launch-option-broken",
+                     "Steam's launch option for the game (account " + name + ") names " + wrapper +
+                         ", which is no longer there: Steam cannot start the game at all; close "
+                         "Steam and run modpaths-launch --setup again (or --remove)");
+      }
+    }
+    break;
+  }
+  return accounts;
 }
 
 // What stands between modpaths.exe and the save it writes for this game,
@@ -252,6 +303,7 @@ std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
   AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, facts.problems);
   facts.blocked = !facts.problems.empty();
   doc["launchRecord"] = LastLaunch(game->toolFolder, facts.save, facts.problems);
+  doc["steamLaunchOptions"] = SteamLaunchOptions(facts.problems);
   // Litter, which stops nothing.
   if (facts.ownSave && facts.obstacle != modpaths::Obstacle::NoSaveFolder) {
     const std::vector<std::string> leftovers = platform::LeftoverTemporaries(facts.paths.output);

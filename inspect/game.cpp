@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "steam/install.h"
 
 namespace inspect {
 namespace {
@@ -84,6 +85,10 @@ std::optional<modpaths::GameFolders> FindGame(const std::optional<std::string>& 
   if (!own.empty()) game = Resolve(own);
   if (!game) {
     if (const auto current = platform::CurrentFolder()) game = Resolve(*current);
+  }
+  // Else the game in Steam's libraries, as modpaths-launch --setup finds it.
+  if (!game) {
+    if (const auto tools = steam::ToolFolderInSteam()) game = Resolve(*tools);
   }
   doc["folder"] = game ? Json(game->game) : Json(nullptr);
   if (game) return game;

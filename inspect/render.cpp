@@ -233,13 +233,27 @@ std::string RenderCheck(const Json& report) {
     out += "modpaths-launch keeps no record here: its folder takes no new file, so its last "
            "runs are not known\n";
   }
+  bool steamRuns = false;
+  for (const Json& account : report["steamLaunchOptions"]) {
+    const bool runs = !account["wrapper"].is_null() && account["wrapperPresent"].get<bool>();
+    steamRuns = steamRuns || runs;
+    out += "Steam's launch option (account " + Str(account["account"]) + "): " +
+           Str(account["launchOptions"]) +
+           (account["wrapper"].is_null() ? "" : runs ? " (runs modpaths-launch)" : " (BROKEN)") + "\n";
+  }
   RenderProblems(report, out);
   if (!launch["moveTo"].is_null()) return out;
+  if (steamRuns) {
+    out += "\nSteam runs modpaths-launch at the game's start: nothing to set up.\n";
+    return out;
+  }
   if (record["runsAtGameStart"].get<bool>()) {
     out += "\nmodpaths-launch runs at the game's start (its record shows it): nothing to set up.\n";
     return out;
   }
-  out += "\nTo have modpaths run before every start of the game, paste this line into Steam, "
+  out += "\nTo have modpaths run before every start of the game from Steam, run  modpaths-launch "
+         "--setup  with Steam closed (or double-click modpaths-launch.exe), or paste this line into "
+         "Steam, "
          "in the game's Properties, General, Launch Options (on Linux, the same path is "
          "Lutris' command prefix or Heroic's wrapper)";
   out += launch["wrapperInPlace"].get<bool>()

@@ -46,8 +46,7 @@ bool SteamRuns() {
 
 launch::SetupContext ThisSetup() {
   launch::SetupContext context;
-  context.hints.windows = false;
-  context.hints.home = Home();
+  context.hints = steam::HintsOfThisMachine();
   context.steamRunning = SteamRuns();
   context.self = platform::ExecutablePath().value_or("");
   const std::string data = platform::EnvironmentVariable("XDG_DATA_HOME").value_or("");
@@ -99,10 +98,8 @@ int main(int argc, char** argv) {
     std::string toolFolder = ownFolder;
     // The copy that --setup installs finds the game from Steam's command.
     if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
-      steam::SteamHints hints;
-      hints.home = Home();
       if (auto game = launch::GameOfCommand(arguments, platform::EnvironmentVariable("SteamAppId"),
-                                            hints)) {
+                                            steam::HintsOfThisMachine())) {
         toolFolder = *game;
       }
     }

@@ -26,21 +26,11 @@ namespace {
 
 constexpr char kSteamKey[] = "Software\\Valve\\Steam";
 
-steam::SteamHints Hints() {
-  steam::SteamHints hints;
-  hints.windows = true;
-  hints.steamPath = platform::RegistryText(false, kSteamKey, "SteamPath");
-  hints.installPath =
-      platform::RegistryText(true, "SOFTWARE\\WOW6432Node\\Valve\\Steam", "InstallPath");
-  hints.programFilesX86 = platform::EnvironmentVariable("ProgramFiles(x86)");
-  return hints;
-}
-
 launch::SetupContext ThisSetup() {
   launch::SetupContext context;
-  context.hints = Hints();
+  context.hints = steam::HintsOfThisMachine();
   const std::string active = std::string(kSteamKey) + "\\ActiveProcess";
-  context.activeUser = platform::RegistryNumber(false, active, "ActiveUser");
+  context.activeUser = steam::ActiveUserOfThisMachine();
   const std::optional<uint32_t> pid = platform::RegistryNumber(false, active, "pid");
   context.steamRunning =
       platform::ProgramRunning("steam.exe") || (pid && *pid != 0 && platform::ProcessAlive(*pid));
@@ -84,7 +74,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The copy that --setup installs finds the game from Steam's command.
     if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
       if (auto game = launch::GameOfCommand({FirstToken(command)},
-                                            platform::EnvironmentVariable("SteamAppId"), Hints())) {
+                                            platform::EnvironmentVariable("SteamAppId"),
+                                            steam::HintsOfThisMachine())) {
         toolFolder = *game;
       }
     }

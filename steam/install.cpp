@@ -4,6 +4,8 @@
 #include <set>
 
 #include "app/paths.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 #include "steam/key_values.h"
 
 namespace steam {
@@ -59,6 +61,32 @@ std::vector<std::string> SteamFolderCandidates(const SteamHints& hints) {
     candidates.push_back(Join(*hints.home, below));
   }
   return candidates;
+}
+
+SteamHints HintsOfThisMachine() {
+  SteamHints hints;
+  hints.windows = platform::kNativePaths.separator == '\\';
+  if (hints.windows) {
+    hints.steamPath = platform::RegistryText(false, "Software\\Valve\\Steam", "SteamPath");
+    hints.installPath =
+        platform::RegistryText(true, "SOFTWARE\\WOW6432Node\\Valve\\Steam", "InstallPath");
+    hints.programFilesX86 = platform::EnvironmentVariable("ProgramFiles(x86)");
+  } else {
+    hints.home = platform::EnvironmentVariable("HOME");
+  }
+  return hints;
+}
+
+std::optional<uint32_t> ActiveUserOfThisMachine() {
+  return platform::RegistryNumber(false, "Software\\Valve\\Steam\\ActiveProcess", "ActiveUser");
+}
+
+std::optional<std::string> ToolFolderInSteam(const FileSystem& files) {
+  for (const std::string& folder : FindSteamFolders(HintsOfThisMachine(), files)) {
+    if (const auto game = FindGame(Libraries(folder, files), files))
+      return platform::InStyle(game->toolFolder, platform::kNativePaths);
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> FindSteamFolders(const SteamHints& hints, const FileSystem& files) {

@@ -23,6 +23,14 @@ struct SteamHints {
 };
 std::vector<std::string> SteamFolderCandidates(const SteamHints& hints);
 
+// What this machine says: the registry and %ProgramFiles(x86)% on Windows
+// (Wine's under Wine), HOME elsewhere; and Windows' ActiveUser.
+SteamHints HintsOfThisMachine();
+std::optional<uint32_t> ActiveUserOfThisMachine();
+
+// The game's Binaries/Win64 in the Steam of this machine, when one holds it.
+std::optional<std::string> ToolFolderInSteam(const FileSystem& files = RealFileSystem());
+
 // The candidates that exist, each Steam once however many paths reach it.
 std::vector<std::string> FindSteamFolders(const SteamHints& hints, const FileSystem& files);
 

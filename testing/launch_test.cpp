@@ -359,6 +359,20 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
     EXPECT_GT(ReadFile(fake.Save(library)).size(), 4u + 17u);
   }
 
+  // check tells whether Steam's launch option runs the wrapper, and calls
+  // one naming a wrapper that is gone a problem; given no folder, it finds
+  // the game through Steam.
+  if (const std::string inspect = Setting("MODPATHS_INSPECT_EXE"); FileExists(inspect)) {
+    RunMeasured({inspect, "check"}, env, options);
+    EXPECT_NE(told().find("(account deck): PROTON_LOG=1 \"" + copy + "\" %command% -dx11 (runs"),
+              std::string::npos)
+        << told();
+    RemoveTree(copy);
+    EXPECT_EQ(RunMeasured({inspect, "check"}, env, options).exitStatus, 1);
+    EXPECT_NE(told().find("[launch-option-broken]"), std::string::npos) << told();
+    WriteFile(copy, ReadFile(wrapper));
+  }
+
   EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
   EXPECT_EQ(config(), fake.localconfig) << "byte for byte";
   EXPECT_FALSE(FileExists(copy));
