@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "steam/key_values.h"
+#include "steam/launch_options.h"
 
 namespace {
 
@@ -63,8 +65,53 @@ void Check(std::string_view text, const steam::KeyValue& block, bool whole) {
 
 }  // namespace
 
+bool EndsCaseless(const std::string& text, std::string_view end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 0; i < end.size(); ++i) {
+    char c = text[text.size() - end.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != end[i]) return false;
+  }
+  return true;
+}
+
+// Each string value with the keys that lead to it, but the game's launch
+// options, which the splice changes.
+void Leaves(const steam::KeyValue& block, const std::string& path, std::vector<std::string>& out) {
+  for (const steam::KeyValue& entry : block.children) {
+    const std::string at = path + "/" + entry.key;
+    if (entry.isBlock) {
+      Leaves(entry, at, out);
+    } else if (!EndsCaseless(at, "/1234560/launchoptions")) {
+      out.push_back(at + "=" + entry.value);
+    }
+  }
+}
+
+// The launch option's splice on any text: what it writes reads back whole
+// with the new value, every byte before the value (or the line added) is
+// as it was, and taking it out again gives the value that stood there.
+void CheckSplice(std::string_view text) {
+  const std::string word = steam::WrapperWord("/home/deck/.local/share/modpaths/modpaths-launch", true);
+  const steam::LaunchOptionsEdit edit = steam::AddWrapper(text, "1234560", word);
+  if (!edit.problem.empty() || !edit.changed) {
+    Require(edit.text == text);
+    return;
+  }
+  std::string why;
+  Require(steam::LaunchOptionsOf(edit.text, "1234560", &why) == edit.after);
+  // Every other value as it was.
+  std::vector<std::string> before, after;
+  Leaves(steam::ParseKeyValues(text).root, "", before);
+  Leaves(steam::ParseKeyValues(edit.text).root, "", after);
+  Require(before == after);
+  const steam::LaunchOptionsEdit back = steam::PutBack(edit.text, "1234560", edit.before);
+  Require(back.problem.empty() && steam::LaunchOptionsOf(back.text, "1234560", &why) == edit.before);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
+  CheckSplice(text);
   const steam::KeyValueText read = steam::ParseKeyValues(text);
   Require(read.problemAt <= size);
   Check(text, read.root, read.Read());
