@@ -4,7 +4,12 @@
 
 #include "testing/end_to_end.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "platform/path_style.h"
 #include "platform/process.h"
+#include "steam/key_values.h"
 
 namespace {
 
@@ -250,15 +255,19 @@ namespace {
 // A Steam as on a Steam Deck: its own library and one on an SD card, two
 // accounts, the game on the card.
 struct FakeSteam {
-  FakeSteam() {
+  // `named` gives a folder as Steam names it in its files: for Steam under
+  // Wine, on drive Z:.
+  explicit FakeSteam(std::function<std::string(const std::string&)> named =
+                         [](const std::string& path) { return path; }) {
     for (const std::string& folder : {steam + "/steamapps", steam + "/config",
                                       steam + "/userdata/39734273/config",
                                       steam + "/userdata/39734274/config"})
       MakeFolders(folder);
     WriteFile(steam + "/userdata/39734274/config/localconfig.vdf", localconfig);
     WriteFile(steam + "/steamapps/libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam +
-                  "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + card + "\"\n\t}\n}\n");
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t" +
+                  steam::QuoteKeyValue(named(steam)) + "\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t" +
+                  steam::QuoteKeyValue(named(card)) + "\n\t}\n}\n");
     WriteFile(steam + "/config/loginusers.vdf",
               "\"users\"\n{\n\t\"76561198000000001\"\n\t{\n\t\t\"AccountName\"\t\t\"deck\"\n"
               "\t\t\"Timestamp\"\t\t\"1733700000\"\n\t}\n\t\"76561198000000002\"\n\t{\n"
@@ -376,6 +385,60 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
   EXPECT_EQ(config(), fake.localconfig) << "byte for byte";
   EXPECT_FALSE(FileExists(copy));
+}
+
+}  // namespace
+
+namespace {
+
+// The same under Wine with the zip's modpaths-launch.exe, Steam's folder
+// in the registry as Steam writes it.
+TEST(LaunchSetup, OnWindowsFindsSteamFromTheRegistryAndUndoesItself) {
+  auto runner = MakeRunner("wine");
+  if (const std::string why = runner->Unavailable(); !why.empty()) {
+    if (RequireWine()) FAIL() << why;
+    GTEST_SKIP() << why;
+  }
+  auto onZ = [](const std::string& path) {
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+  };
+  FakeSteam fake(onZ);
+  const Environment env = runner->Env();
+  const std::string key = "HKCU\\Software\\Valve\\Steam";
+  ASSERT_EQ(RunProgram(runner->Command("reg", {"add", key, "/v", "SteamPath", "/t", "REG_SZ", "/d",
+                                               "z:" + fake.steam, "/f"}),
+                       env),
+            0);
+  MakeFolders(fake.root / "Downloads");
+  const std::string unzipped = fake.root / "Downloads/modpaths-launch.exe";
+  WriteFile(unzipped, ReadFile(WindowsBuildFile("modpaths-launch.exe")));
+  EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--setup"}), env), 0);
+  const Bytes set = ReadFile(fake.config);
+  const std::string config(set.begin(), set.end());
+  EXPECT_NE(config.find("\\AppData\\\\Local\\\\modpaths\\\\modpaths-launch.exe\\\" %command% -dx11\""),
+            std::string::npos)
+      << config;
+  const std::string profile(platform::ParentFolder(runner->SavedGames(), platform::kPosixPaths));
+  const std::string copy = profile + "/AppData/Local/modpaths/modpaths-launch.exe";
+  EXPECT_TRUE(FileExists(copy));
+
+  // Steam starts the copy with the game's own executable after it.
+  const std::string game = fake.card + "/steamapps/common/Hollow Voyage";
+  WriteFile(game + "/HollowVoyage.exe", ReadFile(WindowsBuildFile("testing/modpaths-record-command.exe")));
+  const std::string saves = runner->SavedGames() + "/Corvane/HollowVoyage";
+  RemoveTree(saves);
+  MakeFolders(saves);
+  Environment launched = env;
+  launched["MODPATHS_RECORD"] = onZ(fake.root / "record");
+  EXPECT_EQ(RunProgram(runner->Command(copy, {onZ(game + "/HollowVoyage.exe"), "-dx11"}), launched), 7);
+  EXPECT_GT(ReadFile(saves + "/ModManager_ModPaths.sav").size(), 4u + 17u);
+
+  EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--remove"}), env), 0);
+  EXPECT_EQ(ReadFile(fake.config), Bytes(fake.localconfig.begin(), fake.localconfig.end()));
+  EXPECT_FALSE(FileExists(copy));
+  RunProgram(runner->Command("reg", {"delete", key, "/v", "SteamPath", "/f"}), env);
 }
 
 }  // namespace
