@@ -425,15 +425,27 @@ TEST(LaunchSetup, OnWindowsFindsSteamFromTheRegistryAndUndoesItself) {
   EXPECT_TRUE(FileExists(copy));
 
   // Steam starts the copy with the game's own executable after it.
-  const std::string game = fake.card + "/steamapps/common/Hollow Voyage";
-  WriteFile(game + "/HollowVoyage.exe", ReadFile(WindowsBuildFile("testing/modpaths-record-command.exe")));
+  WriteFile(fake.card + "/steamapps/common/Hollow Voyage/HollowVoyage.exe",
+            ReadFile(WindowsBuildFile("testing/modpaths-record-command.exe")));
   const std::string saves = runner->SavedGames() + "/Corvane/HollowVoyage";
   RemoveTree(saves);
   MakeFolders(saves);
   Environment launched = env;
   launched["MODPATHS_RECORD"] = onZ(fake.root / "record");
-  EXPECT_EQ(RunProgram(runner->Command(copy, {onZ(game + "/HollowVoyage.exe"), "-dx11"}), launched), 7);
-  EXPECT_GT(ReadFile(saves + "/ModManager_ModPaths.sav").size(), 4u + 17u);
+  // On the SD card, then moved to Steam's own library.
+  for (const std::string& library : {fake.card, fake.steam}) {
+    const std::string game = library + "/steamapps/common/Hollow Voyage";
+    if (library == fake.steam) {
+      RemoveTree(fake.card + "/steamapps");
+      fake.Install(fake.steam);
+      WriteFile(game + "/HollowVoyage.exe",
+                ReadFile(WindowsBuildFile("testing/modpaths-record-command.exe")));
+    }
+    RemoveTree(saves + "/ModManager_ModPaths.sav");
+    EXPECT_EQ(RunProgram(runner->Command(copy, {onZ(game + "/HollowVoyage.exe"), "-dx11"}), launched),
+              7);
+    EXPECT_GT(ReadFile(saves + "/ModManager_ModPaths.sav").size(), 4u + 17u) << library;
+  }
 
   EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--remove"}), env), 0);
   EXPECT_EQ(ReadFile(fake.config), Bytes(fake.localconfig.begin(), fake.localconfig.end()));
