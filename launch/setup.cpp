@@ -165,26 +165,20 @@ SetupOutcome Set(const Found& found, const SetupContext& context, const steam::F
       return Fail(said + "\nNo backup of " + Shown(config) + " could be written beside it. " +
                   "Nothing was changed in Steam.\n");
     }
-    std::string state = "\"modpaths\"\n{\n\t\"localconfig\"\t\t" + steam::QuoteKeyValue(config) +
-                        "\n\t\"appid\"\t\t" + steam::QuoteKeyValue(found.game.appId) +
-                        "\n\t\"written\"\t\t\"" + std::to_string(Digest(edit.text)) + "\"\n";
-    if (edit.before) state += "\t\"before\"\t\t" + steam::QuoteKeyValue(*edit.before) + "\n";
-    state += "}\n";
-    // An earlier setup's state keeps what stood there before it.
+    // What stood there before modpaths: an earlier setup's state keeps it.
     const std::string statePath = StatePath(context, found.account);
+    std::optional<std::string> before = edit.before;
     if (const auto earlier = files.ReadText(statePath, kMostConfigBytes)) {
       const steam::KeyValueText read = steam::ParseKeyValues(*earlier);
       const steam::KeyValue* kept = read.root.Find("modpaths");
-      if (kept && kept->isBlock && kept->ValueOf("appid") == found.game.appId) {
-        state = "\"modpaths\"\n{\n\t\"localconfig\"\t\t" + steam::QuoteKeyValue(config) +
-                "\n\t\"appid\"\t\t" + steam::QuoteKeyValue(found.game.appId) + "\n\t\"written\"\t\t\"" +
-                std::to_string(Digest(edit.text)) + "\"\n" +
-                (kept->ValueOf("before") ? "\t\"before\"\t\t" +
-                                               steam::QuoteKeyValue(*kept->ValueOf("before")) + "\n"
-                                         : std::string()) +
-                "}\n";
-      }
+      if (kept && kept->isBlock && kept->ValueOf("appid") == found.game.appId)
+        before = kept->ValueOf("before");
     }
+    const std::string state =
+        "\"modpaths\"\n{\n\t\"localconfig\"\t\t" + steam::QuoteKeyValue(config) + "\n\t\"appid\"\t\t" +
+        steam::QuoteKeyValue(found.game.appId) + "\n\t\"written\"\t\t\"" +
+        std::to_string(Digest(edit.text)) + "\"\n" +
+        (before ? "\t\"before\"\t\t" + steam::QuoteKeyValue(*before) + "\n" : std::string()) + "}\n";
     if (!WriteWhole(statePath, state, files) || !WriteWhole(config, edit.text, files)) {
       return Fail(said + "\n" + Shown(config) + " could not be replaced. Nothing was changed.\n");
     }

@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "steam/key_values.h"
+#include "steam/library.h"
 
 namespace steam {
 namespace {
@@ -132,30 +133,14 @@ std::vector<std::string> Libraries(const std::string& steamFolder, const FileSys
 
 std::optional<InstalledGame> FindGame(const std::vector<std::string>& libraries,
                                       const FileSystem& files) {
-  const std::string_view prefix = "appmanifest_", suffix = ".acf";
   for (const std::string& library : libraries) {
     const std::string steamapps = Join(library, "steamapps");
-    const auto entries = files.List(steamapps);
-    if (!entries) continue;
-    for (const platform::DirectoryEntry& entry : *entries) {
-      const std::string_view name = entry.name;
-      if (entry.isFolder || name.size() <= prefix.size() + suffix.size() ||
-          !SameLetters(name.substr(0, prefix.size()), prefix) || !EndsWithCaseless(name, suffix)) {
+    for (const AppManifest& manifest : AppManifests(steamapps, files)) {
+      if (manifest.installDir.empty() || manifest.installDir.find_first_of("/\\") != std::string::npos)
         continue;
-      }
-      const auto manifest = files.ReadText(Join(steamapps, entry.name), 1u << 20);
-      if (!manifest) continue;
-      const KeyValueText read = ParseKeyValues(*manifest);
-      const KeyValue* state = read.root.Find("AppState");
-      const auto installDir = state && read.Read() ? state->ValueOf("installdir") : std::nullopt;
-      if (!installDir || installDir->empty() || installDir->find_first_of("/\\") != std::string::npos)
-        continue;
-      const std::string game = Join(steamapps, "common/" + *installDir);
+      const std::string game = Join(steamapps, "common/" + manifest.installDir);
       const std::string tool = game + "/HollowVoyage/Binaries/Win64";
-      if (!files.Exists(tool + "/SourceSave.sav")) continue;
-      return InstalledGame{
-          library, std::string(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size())),
-          game, tool};
+      if (files.Exists(tool + "/SourceSave.sav")) return InstalledGame{library, manifest.appId, game, tool};
     }
   }
   return std::nullopt;

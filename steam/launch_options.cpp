@@ -1,5 +1,8 @@
 #include "steam/launch_options.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/paths.h"
 #include "steam/key_values.h"
 
@@ -98,10 +101,12 @@ std::optional<std::pair<size_t, size_t>> WrapperIn(std::string_view value) {
     size_t end;
     std::string_view inside;
     if (value[at] == '"') {
+      // To the closing quote, past the shell's escapes; or to the end.
       end = at + 1;
-      while (end < value.size() && value[end] != '"') end += value[end] == '\\' ? 2 : 1;
-      end = end < value.size() ? end + 1 : value.size();
-      inside = value.substr(at + 1, end - at - 1 - (end <= value.size() && value[end - 1] == '"'));
+      while (end < value.size() && value[end] != '"') end += value[end] == '\\' ? size_t{2} : size_t{1};
+      end = std::min(end, value.size());
+      inside = value.substr(at + 1, end - at - 1);
+      if (end < value.size()) ++end;  // the closing quote
     } else {
       end = value.find(' ', at);
       if (end == std::string_view::npos) end = value.size();

@@ -49,9 +49,10 @@ std::optional<std::string> ManifestValue(std::string_view manifest, std::string_
   return state->ValueOf(key);
 }
 
-std::optional<std::string> AppIdOf(const SteamGame& game, const FileSystem& files) {
-  const auto entries = files.List(game.steamapps);
-  if (!entries) return std::nullopt;
+std::vector<AppManifest> AppManifests(const std::string& steamapps, const FileSystem& files) {
+  std::vector<AppManifest> manifests;
+  const auto entries = files.List(steamapps);
+  if (!entries) return manifests;
   const std::string_view prefix = "appmanifest_", suffix = ".acf";
   for (const platform::DirectoryEntry& entry : *entries) {
     const std::string_view name = entry.name;
@@ -60,13 +61,19 @@ std::optional<std::string> AppIdOf(const SteamGame& game, const FileSystem& file
         !SameLetters(name.substr(name.size() - suffix.size()), suffix)) {
       continue;
     }
-    const auto manifest = files.ReadText(game.steamapps + "/" + entry.name, kMostManifestBytes);
-    if (!manifest) continue;
-    const auto installDir = ManifestValue(*manifest, "installdir");
-    if (installDir && SameLetters(*installDir, game.installDir)) {
-      return std::string(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()));
-    }
+    const auto manifest = files.ReadText(steamapps + "/" + entry.name, kMostManifestBytes);
+    const auto installDir = manifest ? ManifestValue(*manifest, "installdir") : std::nullopt;
+    if (!installDir) continue;
+    manifests.push_back(
+        {std::string(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size())),
+         *installDir});
   }
+  return manifests;
+}
+
+std::optional<std::string> AppIdOf(const SteamGame& game, const FileSystem& files) {
+  for (const AppManifest& manifest : AppManifests(game.steamapps, files))
+    if (SameLetters(manifest.installDir, game.installDir)) return manifest.appId;
   return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "steam/file_system.h"
 
@@ -26,6 +27,14 @@ std::optional<SteamGame> SteamGameOf(std::string_view path);
 // or has no such block.
 std::optional<std::string> ManifestValue(std::string_view manifest, std::string_view key,
                                          std::string* why = nullptr);
+
+// The app manifests in a library's steamapps folder (appmanifest_<id>.acf)
+// that read whole: the app id, from the file's name, and the installdir.
+// A manifest that cannot be read is skipped.
+struct AppManifest {
+  std::string appId, installDir;
+};
+std::vector<AppManifest> AppManifests(const std::string& steamapps, const FileSystem& files);
 
 // The app id of the manifest (steamapps/appmanifest_<id>.acf) whose
 // installdir is the game's. A manifest that cannot be read is skipped.
