@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/test_files.h"
+
 namespace steam {
 namespace {
 
@@ -51,6 +53,40 @@ TEST(SteamInstall, TheGameFromTheCommandSteamHandsTheWrapper) {
       {{"/usr/bin/true"}, std::nullopt},
   };
   for (const Row& row : rows) EXPECT_EQ(ToolFolderFromCommand(row.command), row.tool);
+}
+
+// libraryfolders.vdf in today's form and in the old one, where the value
+// is the path itself; loginusers.vdf with MostRecent, and with Timestamp
+// alone as recent Steam writes it.
+TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
+  using testing_support::MakeFolders;
+  using testing_support::WriteFile;
+  testing_support::TempDir dir;
+  const std::string steam = dir / "Steam";
+  for (const char* folder : {"Steam/steamapps", "Steam/config", "Card", "Old"}) MakeFolders(dir / folder);
+  struct Row {
+    std::string libraryfolders, loginusers;
+    std::vector<std::string> libraries;
+    const char* last;
+  } const rows[] = {
+      {"\"libraryfolders\" { \"contentstatsid\" \"1\" \"0\" { \"path\" \"" + steam +
+           "\" } \"1\" { \"path\" \"" + dir / "Card" + "\" \"apps\" { \"1234560\" \"1\" } } }",
+       "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"MostRecent\" \"1\" "
+       "\"Timestamp\" \"1\" } \"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
+       {steam, dir / "Card"}, "a"},
+      {"\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"" + dir / "Old" + "\" }",
+       "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"Timestamp\" \"1\" } "
+       "\"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
+       {steam, dir / "Old"}, "b"},
+  };
+  for (const Row& row : rows) {
+    WriteFile(steam + "/steamapps/libraryfolders.vdf", row.libraryfolders);
+    WriteFile(steam + "/config/loginusers.vdf", row.loginusers);
+    EXPECT_EQ(Libraries(steam, RealFileSystem()), row.libraries);
+    const auto last = LastAccount(Accounts(steam, RealFileSystem()), std::nullopt);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->name, row.last);
+  }
 }
 
 }  // namespace
