@@ -16,7 +16,9 @@
 #include "launch/record.h"
 #include "steam/install.h"
 #include "steam/launch_options.h"
+#include "steam/prefix.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/replacing_file.h"
 
 namespace inspect {
@@ -108,10 +110,12 @@ Json SteamLaunchOptions(Problems& problems) {
 // What stands between modpaths.exe and the save it writes for this game,
 // as problems: the tool itself, then what it meets when it runs.
 void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& paths,
-                  modpaths::Obstacle obstacle, bool ownSave, Problems& problems) {
+                  modpaths::Obstacle obstacle, bool ownSave, bool steamRunsWrapper,
+                  Problems& problems) {
   // The launch wrappers run the tool's own code, and on Linux Wine or
-  // Proton runs modpaths.exe.
-  if (!Exists(game.toolFolder, kToolFile) && !Exists(game.toolFolder, kTool) &&
+  // Proton runs modpaths.exe; the copy that Steam's launch option runs
+  // needs none in the game's folder.
+  if (!steamRunsWrapper && !Exists(game.toolFolder, kToolFile) && !Exists(game.toolFolder, kTool) &&
       !Exists(game.toolFolder, modpaths::kWindowsLauncher) &&
       !Exists(game.toolFolder, modpaths::kLinuxLauncher)) {
     // A copy elsewhere finds no game: its rules start from its own folder.
@@ -273,7 +277,13 @@ std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
   if (!game) return std::nullopt;
   const std::string& paks = game->paks;
   doc["paksFolder"] = paks;
-  const std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  std::optional<std::string> savedGames = platform::SavedGamesFolder();
+  // On Linux the game's own Saved Games folder lies in its Wine prefix.
+  if (kNativePaths.separator == '/') {
+    const steam::SavedGamesLookup prefix = steam::PrefixSavedGames(
+        game->toolFolder, [](const std::string& name) { return platform::EnvironmentVariable(name); });
+    if (prefix.folder) savedGames = prefix.folder;
+  }
   if (!savedGames && !savePath) {
     Problems::PutError(doc, "no-saved-games", "the Saved Games folder cannot be found");
     return std::nullopt;
@@ -300,10 +310,17 @@ std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
   // What stops modpaths.exe from writing the save at all: then running it
   // again changes nothing, and the fix is named instead.
   facts.obstacle = modpaths::FindObstacle(facts.paths, facts.templ);
-  AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, facts.problems);
+  Problems steamProblems;
+  const Json steamOptions = SteamLaunchOptions(steamProblems);
+  const bool steamRunsWrapper =
+      std::any_of(steamOptions.begin(), steamOptions.end(), [](const Json& account) {
+        return !account["wrapper"].is_null() && account["wrapperPresent"].get<bool>();
+      });
+  AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, steamRunsWrapper, facts.problems);
   facts.blocked = !facts.problems.empty();
   doc["launchRecord"] = LastLaunch(game->toolFolder, facts.save, facts.problems);
-  doc["steamLaunchOptions"] = SteamLaunchOptions(facts.problems);
+  doc["steamLaunchOptions"] = steamOptions;
+  facts.problems.Add(steamProblems, "");
   // Litter, which stops nothing.
   if (facts.ownSave && facts.obstacle != modpaths::Obstacle::NoSaveFolder) {
     const std::vector<std::string> leftovers = platform::LeftoverTemporaries(facts.paths.output);
