@@ -10,7 +10,7 @@
 namespace inspect {
 
 ScanReport InspectScan(const std::optional<std::string>& folder, const Progress& progress) {
-  ScanReport report{Document("scan"), {}, {}};
+  ScanReport report{Document("scan"), {}, {}, {}};
   Json& doc = report.doc;
   const std::optional<modpaths::GameFolders> game = FindGame(folder, doc);
   if (!game) return report;
