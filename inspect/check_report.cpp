@@ -15,6 +15,7 @@
 #include "launch/launch.h"
 #include "launch/record.h"
 #include "steam/install.h"
+#include "steam/key_values.h"
 #include "steam/launch_options.h"
 #include "steam/prefix.h"
 #include "platform/file_system.h"
@@ -81,7 +82,8 @@ Json SteamLaunchOptions(Problems& problems) {
     const auto game = steam::FindGame(steam::Libraries(folder, files), files);
     if (!game) continue;
     for (const steam::Account& account : steam::Accounts(folder, files)) {
-      const auto text = files.ReadText(steam::LocalConfigPath(folder, account), 64u << 20);
+      const auto text = files.ReadText(steam::LocalConfigPath(folder, account),
+                                   steam::kMostKeyValueBytes);
       std::string why;
       const auto value = text ? steam::LaunchOptionsOf(*text, game->appId, &why) : std::nullopt;
       if (!value) continue;

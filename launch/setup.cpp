@@ -9,7 +9,6 @@
 namespace launch {
 namespace {
 
-constexpr size_t kMostConfigBytes = 64u << 20;
 constexpr std::string_view kBackupSuffix = ".modpaths-backup";
 
 std::string Shown(const std::string& path) { return platform::InStyle(path, platform::kNativePaths); }
@@ -21,7 +20,7 @@ bool WriteWhole(const std::string& path, const std::string& text, const steam::F
       !replacing.file().Sync() || !replacing.Commit()) {
     return false;
   }
-  return files.ReadText(path, kMostConfigBytes) == text;
+  return files.ReadText(path, steam::kMostKeyValueBytes) == text;
 }
 
 uint64_t Digest(std::string_view text) {
@@ -117,7 +116,7 @@ std::optional<Found> FindAll(const SetupRequest& request, const SetupContext& co
   found.account = *chosen;
   for (const steam::Account& account : found.accounts) {
     if (account.accountId == found.account.accountId) continue;
-    const auto text = files.ReadText(steam::LocalConfigPath(found.steam, account), kMostConfigBytes);
+    const auto text = files.ReadText(steam::LocalConfigPath(found.steam, account), steam::kMostKeyValueBytes);
     // The game's block in the account's settings: it has played it.
     if (text && text->find("\"" + found.game.appId + "\"") != std::string::npos) {
       found.others += "  " + Named(account) + " (--account " +
@@ -137,7 +136,7 @@ SetupOutcome Fail(std::string text) { return {false, std::move(text)}; }
 
 SetupOutcome Set(const Found& found, const SetupContext& context, const steam::FileSystem& files) {
   const std::string config = steam::LocalConfigPath(found.steam, found.account);
-  const std::optional<std::string> text = files.ReadText(config, kMostConfigBytes);
+  const std::optional<std::string> text = files.ReadText(config, steam::kMostKeyValueBytes);
   if (!text) {
     return Fail(Where(found) + "\nThere is no " + Shown(config) +
                 " that can be read: start the game from Steam once with this account, close "
@@ -168,7 +167,7 @@ SetupOutcome Set(const Found& found, const SetupContext& context, const steam::F
     // What stood there before modpaths: an earlier setup's state keeps it.
     const std::string statePath = StatePath(context, found.account);
     std::optional<std::string> before = edit.before;
-    if (const auto earlier = files.ReadText(statePath, kMostConfigBytes)) {
+    if (const auto earlier = files.ReadText(statePath, steam::kMostKeyValueBytes)) {
       const steam::KeyValueText read = steam::ParseKeyValues(*earlier);
       const steam::KeyValue* kept = read.root.Find("modpaths");
       if (kept && kept->isBlock && kept->ValueOf("appid") == found.game.appId)
@@ -202,15 +201,15 @@ SetupOutcome Set(const Found& found, const SetupContext& context, const steam::F
 SetupOutcome Remove(const Found& found, const SetupContext& context, const steam::FileSystem& files) {
   const std::string statePath = StatePath(context, found.account);
   const std::string config = steam::LocalConfigPath(found.steam, found.account);
-  const auto state = files.ReadText(statePath, kMostConfigBytes);
+  const auto state = files.ReadText(statePath, steam::kMostKeyValueBytes);
   const steam::KeyValueText read = state ? steam::ParseKeyValues(*state) : steam::KeyValueText();
   const steam::KeyValue* kept = read.root.Find("modpaths");
-  const auto text = files.ReadText(config, kMostConfigBytes);
+  const auto text = files.ReadText(config, steam::kMostKeyValueBytes);
   if (!text) return Fail(Where(found) + "\nThere is no " + Shown(config) + " that can be read.\n");
   std::string restored;
   std::optional<std::string> before;
   if (kept && kept->isBlock) before = kept->ValueOf("before");
-  const auto backup = files.ReadText(config + std::string(kBackupSuffix), kMostConfigBytes);
+  const auto backup = files.ReadText(config + std::string(kBackupSuffix), steam::kMostKeyValueBytes);
   if (kept && kept->ValueOf("written") == std::to_string(Digest(*text)) && backup) {
     // Nothing else changed since: the file as it was, byte for byte.
     restored = *backup;

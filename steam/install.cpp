@@ -14,7 +14,6 @@ namespace {
 
 using modpaths::SameLetters;
 
-constexpr size_t kMostConfigBytes = 64u << 20;
 constexpr uint64_t kSteamId64Base = 76561197960265728u;
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -114,7 +113,7 @@ std::vector<std::string> Libraries(const std::string& steamFolder, const FileSys
   std::vector<std::string> libraries{steamFolder};
   std::set<std::string> seen;
   if (const auto identity = files.Identity(steamFolder)) seen.insert(*identity);
-  const auto text = files.ReadText(Join(steamFolder, "steamapps/libraryfolders.vdf"), kMostConfigBytes);
+  const auto text = files.ReadText(Join(steamFolder, "steamapps/libraryfolders.vdf"), kMostKeyValueBytes);
   if (!text) return libraries;
   const KeyValueText read = ParseKeyValues(*text);
   const KeyValue* folders = read.root.Find("libraryfolders");
@@ -168,7 +167,7 @@ std::vector<Account> Accounts(const std::string& steamFolder, const FileSystem& 
                               std::string* why) {
   std::vector<Account> accounts;
   const std::string path = Join(steamFolder, "config/loginusers.vdf");
-  const auto text = files.ReadText(path, kMostConfigBytes);
+  const auto text = files.ReadText(path, kMostKeyValueBytes);
   if (!text) {
     if (why) *why = "there is no " + path;
     return accounts;
