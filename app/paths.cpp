@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/command_line.h"
 #include "platform/file_system.h"
 
 namespace modpaths {
@@ -61,14 +62,9 @@ std::string LaunchOptionsLine(std::string_view toolFolder, const PathStyle& styl
   std::string wrapper(toolFolder);
   wrapper += style.separator;
   wrapper += windows ? kWindowsLauncher : kLinuxLauncher;
-  // Windows names hold no quote; in a POSIX shell's double quotes these four
-  // characters keep their meaning unless escaped.
-  std::string word = "\"";
-  for (const char c : wrapper) {
-    if (!windows && (c == '"' || c == '\\' || c == '$' || c == '`')) word += '\\';
-    word += c;
-  }
-  return word + "\" %command%";
+  return platform::QuotedWord(wrapper, windows ? platform::WordRule::Windows : platform::WordRule::Shell,
+                              true) +
+         " %command%";
 }
 
 std::optional<std::string> LinuxPathOf(std::string_view windowsPath) {
@@ -93,12 +89,6 @@ std::string AsciiLower(std::string_view text) {
   std::string lower(text);
   MakeAsciiLower(lower);
   return lower;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::optional<GameFolders> ResolveGameFolder(std::string_view given, const PathStyle& style,

@@ -45,7 +45,7 @@ std::optional<std::string> LinuxPathOf(std::string_view windowsPath);
 // letters; the tool itself compares them exactly.
 std::string AsciiLower(std::string_view text);
 void MakeAsciiLower(std::string& text);  // in place
-bool SameLetters(std::string_view a, std::string_view b);
+using platform::SameLetters;
 
 // One game installation, as the tool finds its own from its executable.
 struct GameFolders {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "steam/key_values.h"
 #include "steam/launch_options.h"
 
@@ -89,29 +90,49 @@ void Leaves(const steam::KeyValue& block, const std::string& path, std::vector<s
 }
 
 // The launch option's splice on any text: what it writes reads back whole
-// with the new value, every byte before the value (or the line added) is
-// as it was, and taking it out again gives the value that stood there.
+// with the new value, every other value is as it was, and setting the
+// value that stood there again reads back as it.
 void CheckSplice(std::string_view text) {
-  const std::string word = steam::WrapperWord("/home/deck/.local/share/modpaths/modpaths-launch", true);
-  const steam::LaunchOptionsEdit edit = steam::AddWrapper(text, "1234560", word);
-  if (!edit.problem.empty() || !edit.changed) {
+  const std::string copy = "/home/deck/.local/share/modpaths/modpaths-launch";
+  const steam::LaunchOptionsPlace place = steam::FindLaunchOptions(text, "1234560");
+  const steam::Splice splice = steam::WithWrapper(place.value.value_or(""), copy, platform::WordRule::Shell);
+  if (!splice.problem.empty()) return;
+  const steam::LaunchOptionsEdit edit = steam::SetLaunchOptions(text, "1234560", splice.value);
+  if (!edit.problem.empty()) {
     Require(edit.text == text);
     return;
   }
-  std::string why;
-  Require(steam::LaunchOptionsOf(edit.text, "1234560", &why) == edit.after);
+  Require(steam::FindLaunchOptions(edit.text, "1234560").value == splice.value);
   // Every other value as it was.
   std::vector<std::string> before, after;
   Leaves(steam::ParseKeyValues(text).root, "", before);
   Leaves(steam::ParseKeyValues(edit.text).root, "", after);
   Require(before == after);
-  const steam::LaunchOptionsEdit back = steam::PutBack(edit.text, "1234560", edit.before);
-  Require(back.problem.empty() && steam::LaunchOptionsOf(back.text, "1234560", &why) == edit.before);
+  const steam::LaunchOptionsEdit back = steam::SetLaunchOptions(edit.text, "1234560", place.value);
+  Require(back.problem.empty() && steam::FindLaunchOptions(back.text, "1234560").value == place.value);
+}
+
+// Any text as a launch option's words, by both rules: each word's bytes
+// lie inside the text, in order, and its text quoted reads back as itself.
+void CheckWords(std::string_view text) {
+  for (const platform::WordRule rule : {platform::WordRule::Shell, platform::WordRule::Windows}) {
+    const platform::SplitLine split = platform::SplitWords(text, rule);
+    Require(split.problemAt <= text.size());
+    size_t last = 0;
+    for (const platform::Word& word : split.words) {
+      Require(word.begin >= last && word.begin < word.end && word.end <= text.size());
+      last = word.end;
+      if (word.isOperator) continue;
+      const platform::SplitLine again = platform::SplitWords("x " + platform::QuotedWord(word.text, rule), rule);
+      Require(again.Whole() && again.words.size() == 2 && again.words[1].text == word.text);
+    }
+  }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckSplice(text);
+  CheckWords(text.substr(0, 4096));
   const steam::KeyValueText read = steam::ParseKeyValues(text);
   Require(read.problemAt <= size);
   Check(text, read.root, read.Read());

@@ -14,7 +14,9 @@
 #include "inspect/save_report.h"
 #include "launch/launch.h"
 #include "launch/record.h"
+#include "launch/setup.h"
 #include "steam/install.h"
+#include "steam/this_machine.h"
 #include "steam/key_values.h"
 #include "steam/launch_options.h"
 #include "steam/prefix.h"
@@ -59,52 +61,64 @@ Json LaunchOptions(const std::string& toolFolder) {
        {"moveTo", nested ? Json(*nested) : Json()}});
 }
 
-// A wrapper's path as a launch option names it: without its quotes, and
-// on POSIX without the shell's escapes.
-std::string WrapperPath(std::string_view word) {
-  if (word.size() >= 2 && word.front() == '"' && word.back() == '"') word = word.substr(1, word.size() - 2);
-  std::string path;
-  const bool posix = !word.empty() && word.front() == '/';
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (posix && word[i] == '\\' && i + 1 < word.size()) ++i;
-    path += word[i];
-  }
-  return path;
+// Whether a wrapper's path names one file wherever it is started from:
+// nothing the shell expands, and from the root.
+bool PlainAbsolute(const platform::Word& word) {
+  const std::string& path = word.text;
+  if (word.expands) return false;
+  if (platform::kNativeWords == platform::WordRule::Shell) return !path.empty() && path[0] == '/';
+  return (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+         path.rfind("\\\\", 0) == 0;
 }
 
 // Steam's launch option for the game, for each account that has one:
-// whether it runs a wrapper of ours, and whether that wrapper is there (a
-// launch option naming one that is gone keeps the game from starting).
+// whether it runs a wrapper of ours at the game's start, read by the rule
+// Steam's system reads it with. A wrapper it names that is gone keeps the
+// game from starting; one named through $HOME, ~ or a relative path
+// cannot be told from here, and is not called broken.
 Json SteamLaunchOptions(Problems& problems) {
   Json accounts = Json::array();
   const steam::FileSystem& files = steam::RealFileSystem();
-  for (const std::string& folder : steam::FindSteamFolders(steam::HintsOfThisMachine(), files)) {
-    const auto game = steam::FindGame(steam::Libraries(folder, files), files);
-    if (!game) continue;
-    for (const steam::Account& account : steam::Accounts(folder, files)) {
-      const auto text = files.ReadText(steam::LocalConfigPath(folder, account),
-                                   steam::kMostKeyValueBytes);
-      std::string why;
-      const auto value = text ? steam::LaunchOptionsOf(*text, game->appId, &why) : std::nullopt;
-      if (!value) continue;
-      const auto word = steam::WrapperIn(*value);
-      const std::string wrapper =
-          word ? WrapperPath(std::string_view(*value).substr(word->first, word->second - word->first))
-               : std::string();
-      const bool present = word && platform::PathExists(wrapper);
-      const std::string name = account.name.empty() ? account.accountId : account.name;
-      accounts.push_back(Fields({{"account", name},
-                                 {"launchOptions", *value},
-                                 {"wrapper", word ? Json(wrapper) : Json()},
-                                 {"wrapperPresent", present}}));
-      if (word && !present) {
+  const steam::GameChoice choice =
+      steam::FindInstalledGame(steam::FindSteamFolders(steam::HintsOfThisMachine(), files), files);
+  const steam::InstalledGame* game =
+      choice.game ? &*choice.game : choice.candidates.empty() ? nullptr : &choice.candidates.front();
+  if (game == nullptr) return accounts;
+  for (const steam::Account& account : steam::Accounts(game->steam.folder, files)) {
+    const auto text = files.ReadText(steam::LocalConfigPath(game->steam.folder, account), steam::kMostKeyValueBytes);
+    const steam::LaunchOptionsPlace place =
+        text ? steam::FindLaunchOptions(*text, game->appId) : steam::LaunchOptionsPlace{};
+    if (!place.value) continue;
+    const steam::LaunchOptionWords words = steam::ReadLaunchOption(*place.value, platform::kNativeWords);
+    const std::string name = account.name.empty() ? account.accountId : account.name;
+    Json entry = Fields({{"account", name}, {"launchOptions", *place.value}, {"wrapper", nullptr},
+                         {"wrapperPresent", false}, {"runs", "no"}, {"why", nullptr},
+                         {"wrapperVersion", nullptr}});
+    if (!words.problem.empty()) {
+      entry["runs"] = "cannot-tell";
+      entry["why"] = "its words cannot be told apart: " + words.problem;
+    } else if (!words.wrappers.empty()) {
+      const platform::Word& word = words.split.words[words.wrappers.front()];
+      entry["wrapper"] = word.text;
+      if (!PlainAbsolute(word)) {
+        entry["runs"] = "cannot-tell";
+        entry["why"] = "it names " + std::string(*place.value).substr(word.begin, word.end - word.begin) +
+                       ", which the shell expands or which depends on the folder it starts in";
+      } else if (files.Exists(word.text)) {
+        entry["wrapperPresent"] = true;
+        entry["runs"] = "yes";
+        const auto bytes = files.ReadText(word.text, 256u << 20);
+        const auto version = bytes ? launch::WrapperVersionOf(*bytes) : std::nullopt;
+        entry["wrapperVersion"] = version ? Json(*version) : Json("1.4.0 or earlier");
+      } else {
+        entry["runs"] = "broken";
         problems.Add("launch-option-broken",
-                     "Steam's launch option for the game (account " + name + ") names " + wrapper +
+                     "Steam's launch option for the game (account " + name + ") names " + word.text +
                          ", which is no longer there: Steam cannot start the game at all; close "
                          "Steam and run modpaths-launch --setup again (or --remove)");
       }
     }
-    break;
+    accounts.push_back(std::move(entry));
   }
   return accounts;
 }
@@ -314,14 +328,24 @@ std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
   facts.obstacle = modpaths::FindObstacle(facts.paths, facts.templ);
   Problems steamProblems;
   const Json steamOptions = SteamLaunchOptions(steamProblems);
+  // Set up in one step, the copy Steam runs finds the game from Steam's
+  // command: no tool in the game's folder is missing, whatever else is.
   const bool steamRunsWrapper =
       std::any_of(steamOptions.begin(), steamOptions.end(), [](const Json& account) {
-        return !account["wrapper"].is_null() && account["wrapperPresent"].get<bool>();
+        return !account["wrapper"].is_null() || account["runs"] == "cannot-tell";
       });
   AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, steamRunsWrapper, facts.problems);
   facts.blocked = !facts.problems.empty();
   doc["launchRecord"] = LastLaunch(game->toolFolder, facts.save, facts.problems);
   doc["steamLaunchOptions"] = steamOptions;
+  // Whether the wrapper runs at the game's start is the launch options'
+  // to say, not the record's: true, false, or null when it cannot be told.
+  Json runs = false;
+  for (const Json& account : steamOptions) {
+    if (account["runs"] == "yes") runs = true;
+    if (account["runs"] == "cannot-tell" && runs == false) runs = nullptr;
+  }
+  doc["runsAtGameStart"] = runs;
   facts.problems.Add(steamProblems, "");
   // Litter, which stops nothing.
   if (facts.ownSave && facts.obstacle != modpaths::Obstacle::NoSaveFolder) {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "steam/install.h"
+#include "steam/this_machine.h"
 
 namespace inspect {
 namespace {

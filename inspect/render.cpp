@@ -5,6 +5,7 @@
 
 #include "inspect/inspect.h"
 #include "inspect/read_report.h"
+#include "platform/file_system.h"
 
 namespace inspect {
 namespace {
@@ -233,29 +234,39 @@ std::string RenderCheck(const Json& report) {
     out += "modpaths-launch keeps no record here: its folder takes no new file, so its last "
            "runs are not known\n";
   }
-  bool steamRuns = false;
+  bool broken = false;
   for (const Json& account : report["steamLaunchOptions"]) {
-    const bool runs = !account["wrapper"].is_null() && account["wrapperPresent"].get<bool>();
-    steamRuns = steamRuns || runs;
-    out += "Steam's launch option (account " + Str(account["account"]) + "): " +
-           Str(account["launchOptions"]) +
-           (account["wrapper"].is_null() ? "" : runs ? " (runs modpaths-launch)" : " (BROKEN)") + "\n";
+    const std::string runs = Str(account["runs"]);
+    broken = broken || runs == "broken";
+    out += "Steam's launch option (account " + Str(account["account"]) + "): " + Str(account["launchOptions"]) +
+           (runs == "yes"           ? " (runs modpaths-launch)"
+            : runs == "broken"      ? " (BROKEN)"
+            : runs == "cannot-tell" ? " (whether it runs modpaths-launch cannot be told: " + Str(account["why"]) + ")"
+                                    : "") +
+           "\n";
+    const Json& version = account["wrapperVersion"];
+    if (!version.is_null() && Str(version) != MODPATHS_VERSION) {
+      out += "  the modpaths-launch it runs is version " + Str(version) + ", not this " MODPATHS_VERSION
+             ": run modpaths-launch --setup again (Steam closed) to bring it up to date\n";
+    }
   }
   RenderProblems(report, out);
   if (!launch["moveTo"].is_null()) return out;
-  if (steamRuns) {
+  const Json& runs = report["runsAtGameStart"];
+  if (runs.is_boolean() && runs.get<bool>()) {
     out += "\nSteam runs modpaths-launch at the game's start: nothing to set up.\n";
     return out;
   }
-  if (record["runsAtGameStart"].get<bool>()) {
-    out += "\nmodpaths-launch runs at the game's start (its record shows it): nothing to set up.\n";
-    return out;
-  }
-  out += "\nTo have modpaths run before every start of the game from Steam, run  modpaths-launch "
-         "--setup  with Steam closed (or double-click modpaths-launch.exe), or paste this line into "
-         "Steam, "
-         "in the game's Properties, General, Launch Options (on Linux, the same path is "
-         "Lutris' command prefix or Heroic's wrapper)";
+  // A broken launch option's fix is its problem's; an unreadable one is
+  // the player's own.
+  if (broken || runs.is_null()) return out;
+  out += std::string("\nTo have modpaths run before every start of the game from Steam, close Steam "
+                     "and, where you unzipped modpaths, ") +
+         (platform::kNativePaths.separator == '\\'
+              ? "double-click modpaths-launch.exe (or run  modpaths-launch.exe --setup)"
+              : "run  ./modpaths-launch --setup") +
+         "; or paste this line into Steam, in the game's Properties, General, Launch Options (on "
+         "Linux, the same path is Lutris' command prefix or Heroic's wrapper)";
   out += launch["wrapperInPlace"].get<bool>()
              ? ":\n"
              : " (after copying modpaths-launch.exe, and for Linux modpaths-launch, "

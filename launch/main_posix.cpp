@@ -6,10 +6,9 @@
 //   modpaths-launch COMMAND...   update the save, then run COMMAND
 //   modpaths-launch              update the save, and say what was done and
 //                                what to paste into Steam
-//   modpaths-launch --setup [--account NAME]
-//                                set Steam's launch option to run it
-//   modpaths-launch --remove [--account NAME]
-//                                put back what stood there
+//   modpaths-launch --setup | --remove [--account NAME] [--app ID]
+//                                set Steam's launch option to run it, or
+//                                take it out again (launch/setup.h)
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,31 +26,20 @@
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "steam/prefix.h"
+#include "steam/this_machine.h"
 
 namespace {
 
-std::string Home() { return platform::EnvironmentVariable("HOME").value_or(""); }
-
-// Steam runs: its pid file names a live process, or a process of this user
-// is Steam's own executable.
-bool SteamRuns() {
-  if (const auto pid = steam::RealFileSystem().ReadText(Home() + "/.steam/steam.pid", 64)) {
-    try {
-      if (platform::ProcessAlive(static_cast<uint32_t>(std::stoul(*pid)))) return true;
-    } catch (...) {
-    }
-  }
-  return platform::ProgramRunning("steam", "ubuntu12_32/steam");
-}
+constexpr char kCommand[] = "./modpaths-launch";
 
 launch::SetupContext ThisSetup() {
   launch::SetupContext context;
   context.hints = steam::HintsOfThisMachine();
-  context.steamRunning = SteamRuns();
+  context.steamRuns = steam::SteamRunningOnThisMachine();
   context.self = platform::ExecutablePath().value_or("");
-  const std::string data = platform::EnvironmentVariable("XDG_DATA_HOME").value_or("");
-  context.userFolder = (data.empty() || data[0] != '/' ? Home() + "/.local/share" : data) + "/modpaths";
-  context.posix = true;
+  context.userFolder = platform::UserDataFolder().value_or("/tmp") + "/modpaths";
+  context.rule = platform::WordRule::Shell;
+  context.command = kCommand;
   return context;
 }
 
@@ -65,22 +53,45 @@ bool OutputRead() {
 }
 
 // Says the text where the player sees it: the terminal, else the desktop's
-// dialog, else a file beside the wrapper.
-void Tell(const std::string& text, bool warning, const std::string& folder) {
+// dialog, else modpaths-setup.txt beside the wrapper (or in its per-user
+// folder), opened with the desktop's own program for text.
+void Tell(const std::string& text, bool warning, const std::string& folder, std::FILE* stream = stdout) {
   if (OutputRead()) {
-    std::fputs(text.c_str(), stdout);
-  } else if (!platform::ShowDialog("modpaths", text, warning)) {
-    if (std::FILE* file = std::fopen((folder + "/modpaths-setup.txt").c_str(), "w")) {
-      std::fputs(text.c_str(), file);
-      std::fclose(file);
+    std::fputs(text.c_str(), stream);
+    return;
+  }
+  if (platform::ShowDialog("modpaths", text, warning)) return;
+  for (const std::string& place : {folder, platform::UserDataFolder().value_or("") + "/modpaths"}) {
+    if (place.empty() || place == "/modpaths") continue;
+    const std::string file = place + "/modpaths-setup.txt";
+    platform::CreateFolders(place);
+    if (std::FILE* out = std::fopen(file.c_str(), "w")) {
+      const bool written = std::fputs(text.c_str(), out) >= 0;
+      if (std::fclose(out) == 0 && written) {
+        platform::OpenWithDesktop(file);
+        return;
+      }
     }
   }
+  std::fputs(text.c_str(), stderr);
 }
 
-int Setup(const launch::SetupRequest& request, const std::string& folder) {
-  const launch::SetupOutcome outcome = launch::RunSetup(request, ThisSetup());
-  Tell(outcome.text, !outcome.done, folder);
-  return outcome.done ? 0 : 1;
+int Setup(launch::SetupRequest request, const std::string& folder) {
+  for (;;) {
+    const launch::SetupOutcome outcome = launch::RunSetup(request, ThisSetup());
+    // Another account offered: asked where there is no terminal to retype in.
+    if (outcome.offer && !OutputRead()) {
+      const auto yes = platform::AskYesNo(
+          "modpaths", outcome.text + "\nSet modpaths up for " + *outcome.offer->account + " instead?");
+      if (yes && *yes) {
+        request = *outcome.offer;
+        continue;
+      }
+      if (yes) return 1;
+    }
+    Tell(outcome.text, !outcome.done, folder);
+    return outcome.done ? 0 : 1;
+  }
 }
 
 }  // namespace
@@ -90,7 +101,23 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::string ownFolder = modpaths::GetExecutableDirectory();
-  if (const auto request = launch::SetupRequested(arguments)) return Setup(*request, ownFolder);
+  const launch::WrapperCommand command = launch::ParseWrapperCommand(arguments);
+  switch (command.kind) {
+    case launch::WrapperCommand::Kind::Usage:
+      Tell("modpaths-launch: " + command.problem + "\n\n" + launch::WrapperUsage(kCommand), true, ownFolder,
+           stderr);
+      return 2;
+    case launch::WrapperCommand::Kind::Help:
+      std::fputs(launch::WrapperUsage(kCommand).c_str(), stdout);
+      return 0;
+    case launch::WrapperCommand::Kind::Version:
+      std::fputs(launch::WrapperVersionLine().c_str(), stdout);
+      return 0;
+    case launch::WrapperCommand::Kind::Setup:
+      return Setup(command.request, ownFolder);
+    case launch::WrapperCommand::Kind::Game:
+      break;
+  }
   const bool byHand = arguments.empty();
   // Nothing before the game may keep it from starting.
   launch::WrapperRun run;
@@ -98,10 +125,10 @@ int main(int argc, char** argv) {
     std::string toolFolder = ownFolder;
     // The copy that --setup installs finds the game from Steam's command.
     if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
-      if (auto game = launch::GameOfCommand(arguments, platform::EnvironmentVariable("SteamAppId"),
-                                            steam::HintsOfThisMachine())) {
+      const launch::CommandEnvironment environment{platform::EnvironmentVariable("SteamAppId"),
+                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH")};
+      if (auto game = launch::GameOfCommand(arguments, environment, steam::HintsOfThisMachine()))
         toolFolder = *game;
-      }
     }
     run = launch::RunWrapper(
         toolFolder, byHand,
@@ -115,21 +142,34 @@ int main(int argc, char** argv) {
     run.failed = true;
   }
   if (byHand) {
-    // Double-clicked in a file manager, outside a game: offer the setup.
     if (!run.hasGame && !OutputRead()) {
+      // Double-clicked in a file manager, outside a game: offer the setup.
       const auto yes = platform::AskYesNo(
           "modpaths", "Set up modpaths for Hollow Voyage in Steam?\n\nmodpaths then runs at every "
                       "start of the game from Steam, and keeps the mod list up to date. Steam must "
                       "be closed.");
       if (yes && *yes) return Setup(launch::SetupRequest{}, ownFolder);
+      if (!yes) {
+        // Nothing to ask with: the way to ask for it, where it is seen.
+        Tell("To set modpaths up for Hollow Voyage in Steam, close Steam, open a terminal in " + ownFolder +
+                 " and run\n\n  " + kCommand + " --setup\n\nmodpaths then runs at every start of the "
+                 "game from Steam, and keeps the mod list up to date.\n\n" + run.text,
+             false, ownFolder);
+        return 1;
+      }
     }
     std::string text = run.text;
     if (run.hasGame) {
       text += launch::LaunchLineText(run.launchLine, false);
     } else {
-      text += "\nOr let modpaths set Steam up: run  modpaths-launch --setup  with Steam closed.\n";
+      text += std::string("\nOr let modpaths set Steam up: with Steam closed, run  ") + kCommand +
+              " --setup  here.\n";
     }
-    std::fputs(text.c_str(), stdout);
+    if (OutputRead()) {
+      std::fputs(text.c_str(), stdout);
+    } else {
+      Tell(text, run.failed, ownFolder);
+    }
     return run.failed ? 1 : 0;
   }
   // The game gets the signal handling this process was given.

@@ -20,39 +20,39 @@
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
-#include "platform/registry.h"
+#include "steam/this_machine.h"
 
 namespace {
 
-constexpr char kSteamKey[] = "Software\\Valve\\Steam";
+constexpr char kCommand[] = "modpaths-launch.exe";
 
 launch::SetupContext ThisSetup() {
   launch::SetupContext context;
   context.hints = steam::HintsOfThisMachine();
-  const std::string active = std::string(kSteamKey) + "\\ActiveProcess";
   context.activeUser = steam::ActiveUserOfThisMachine();
-  const std::optional<uint32_t> pid = platform::RegistryNumber(false, active, "pid");
-  context.steamRunning =
-      platform::ProgramRunning("steam.exe") || (pid && *pid != 0 && platform::ProcessAlive(*pid));
+  context.steamRuns = steam::SteamRunningOnThisMachine();
   context.self = platform::ExecutablePath().value_or("");
-  context.userFolder = platform::EnvironmentVariable("LOCALAPPDATA").value_or("") + "\\modpaths";
-  context.posix = false;
+  context.userFolder = platform::UserDataFolder().value_or("C:") + "\\modpaths";
+  context.rule = platform::WordRule::Windows;
+  context.command = kCommand;
   return context;
 }
 
-int Setup(const launch::SetupRequest& request) {
-  const launch::SetupOutcome outcome = launch::RunSetup(request, ThisSetup());
-  platform::ShowMessage("modpaths", outcome.text, !outcome.done);
-  return outcome.done ? 0 : 1;
-}
-
-// The program the command line starts: its first token.
-std::string FirstToken(std::string_view command) {
-  if (!command.empty() && command[0] == '"') {
-    const size_t end = command.find('"', 1);
-    return std::string(command.substr(1, end == std::string_view::npos ? end : end - 1));
+int Setup(launch::SetupRequest request) {
+  for (;;) {
+    const launch::SetupOutcome outcome = launch::RunSetup(request, ThisSetup());
+    if (outcome.offer) {
+      const auto yes = platform::AskYesNo(
+          "modpaths", outcome.text + "\nSet modpaths up for " + *outcome.offer->account + " instead?");
+      if (yes && *yes) {
+        request = *outcome.offer;
+        continue;
+      }
+      return 1;
+    }
+    platform::ShowMessage("modpaths", outcome.text, !outcome.done);
+    return outcome.done ? 0 : 1;
   }
-  return std::string(command.substr(0, command.find_first_of(" \t")));
 }
 
 }  // namespace
@@ -65,7 +65,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!all.empty()) all.erase(all.begin());
     return all;
   }();
-  if (const auto request = launch::SetupRequested(arguments)) return Setup(*request);
+  const launch::WrapperCommand parsed = launch::ParseWrapperCommand(arguments);
+  switch (parsed.kind) {
+    case launch::WrapperCommand::Kind::Usage:
+      platform::ShowMessage("modpaths", "modpaths-launch: " + parsed.problem + "\n\n" + launch::WrapperUsage(kCommand),
+                            true);
+      return 2;
+    case launch::WrapperCommand::Kind::Help:
+      platform::ShowMessage("modpaths", launch::WrapperUsage(kCommand), false);
+      return 0;
+    case launch::WrapperCommand::Kind::Version:
+      platform::ShowMessage("modpaths", launch::WrapperVersionLine(), false);
+      return 0;
+    case launch::WrapperCommand::Kind::Setup:
+      return Setup(parsed.request);
+    case launch::WrapperCommand::Kind::Game:
+      break;
+  }
   const bool byHand = command.empty();
   // Nothing before the game may keep it from starting.
   launch::WrapperRun run;
@@ -73,11 +89,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string toolFolder = modpaths::GetExecutableDirectory();
     // The copy that --setup installs finds the game from Steam's command.
     if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
-      if (auto game = launch::GameOfCommand({FirstToken(command)},
-                                            platform::EnvironmentVariable("SteamAppId"),
-                                            steam::HintsOfThisMachine())) {
+      std::vector<std::string> words;
+      for (const platform::Word& word : platform::SplitWords(command, platform::WordRule::Windows).words)
+        words.push_back(word.text);
+      const launch::CommandEnvironment environment{platform::EnvironmentVariable("SteamAppId"),
+                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH")};
+      if (auto game = launch::GameOfCommand(words, environment, steam::HintsOfThisMachine()))
         toolFolder = *game;
-      }
     }
     run = launch::RunWrapper(
         toolFolder, byHand,
@@ -92,13 +110,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     run.failed = true;
   }
   if (byHand) {
-    // Double-clicked outside a game: offer the setup.
+    // Double-clicked outside a game: the setup asked first, the way by
+    // hand shown after No.
     if (!run.hasGame) {
       const auto yes = platform::AskYesNo(
-          "modpaths", run.text + "\nSet up modpaths for Hollow Voyage in Steam now? It then runs "
-                                 "at every start of the game from Steam and keeps the mod list up "
-                                 "to date. Steam must be closed.");
+          "modpaths", "Set up modpaths for Hollow Voyage in Steam now?\n\nmodpaths then runs at every "
+                      "start of the game from Steam and keeps the mod list up to date. Steam must be "
+                      "closed.");
       if (yes && *yes) return Setup(launch::SetupRequest{});
+      platform::ShowMessage("modpaths", run.text, false);
       return 1;
     }
     // Double-clicked: say what was done, and how to have it done by Steam.

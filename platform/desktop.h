@@ -25,4 +25,8 @@ std::optional<bool> AskYesNo(const std::string& title, const std::string& text);
 // message box on Windows); false when there is none.
 bool ShowDialog(const std::string& title, const std::string& text, bool warning);
 
+// Opens a file with the desktop's program for it (xdg-open on POSIX, the
+// shell on Windows); false when there is none.
+bool OpenWithDesktop(const std::string& path);
+
 }  // namespace platform

@@ -51,4 +51,13 @@ bool ShowDialog(const std::string& title, const std::string& text, bool warning)
   return status && *status == 0;
 }
 
+bool OpenWithDesktop(const std::string& path) {
+  const std::string program = FindOnPath("xdg-open");
+  if (program.empty()) return false;
+  ProcessOptions options;
+  options.noInput = true;
+  const Process process = StartProgram({program, path}, options);
+  return process > 0 && WaitProgram(process).exitStatus == 0;
+}
+
 }  // namespace platform

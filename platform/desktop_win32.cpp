@@ -3,6 +3,9 @@
 #include "platform/win32_api.h"
 
 
+#include <shellapi.h>
+
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -49,6 +52,11 @@ std::optional<bool> AskYesNo(const std::string& title, const std::string& text) 
 bool ShowDialog(const std::string& title, const std::string& text, bool warning) {
   ShowMessage(title, text, warning);
   return true;
+}
+
+bool OpenWithDesktop(const std::string& path) {
+  return reinterpret_cast<intptr_t>(
+             ShellExecuteW(nullptr, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 }  // namespace platform

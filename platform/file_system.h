@@ -26,6 +26,11 @@ extern const std::string_view kExecutableSuffix;
 // The user's "Saved Games" folder, without a trailing separator.
 std::optional<std::string> SavedGamesFolder();
 
+// Where a program keeps data of its own for this user: %LOCALAPPDATA%
+// (else the profile's AppData\Local), $XDG_DATA_HOME (else
+// ~/.local/share).
+std::optional<std::string> UserDataFolder();
+
 // Full path of the running executable.
 std::optional<std::string> ExecutablePath();
 
@@ -174,6 +179,9 @@ std::string FindCaseless(const std::string& path);
 
 // Makes the folder and those above it that are missing.
 bool CreateFolders(const std::string& path);
+
+// Removes a folder that holds nothing; false when it holds something.
+bool RemoveEmptyFolder(const std::string& path);
 
 // Lets everyone run the file, its owner change it (POSIX; Windows needs
 // nothing).

@@ -23,17 +23,6 @@
 namespace platform {
 namespace {
 
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The byte File::Claim locks, far beyond any file we write: a lock there
 // keeps no reader or writer of the data out.
 constexpr off_t kClaimByte = off_t{1} << 40;
@@ -65,6 +54,16 @@ std::optional<std::string> SavedGamesFolder() {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   folder += "/Saved Games";
   return folder;
+}
+
+std::optional<std::string> UserDataFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::string(data);
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return std::nullopt;
+  std::string folder = home;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder + "/.local/share";
 }
 
 std::optional<std::string> ExecutablePath() {
@@ -357,6 +356,8 @@ bool CreateFolders(const std::string& path) {
   if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
   return mkdir(path.c_str(), 0777) == 0 || IsFolder(path);
 }
+
+bool RemoveEmptyFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
 
 bool MakeExecutable(const std::string& path) { return chmod(path.c_str(), 0755) == 0; }
 

@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/digest.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -43,6 +44,25 @@ const std::string_view kExecutableSuffix = ".exe";
 std::optional<std::string> SavedGamesFolder() {
   PWSTR path = nullptr;
   const HRESULT result = SHGetKnownFolderPath(FOLDERID_SavedGames, 0, nullptr, &path);
+  std::string folder;
+  if (SUCCEEDED(result) && path != nullptr) folder = ToNarrow(path);
+  CoTaskMemFree(path);
+  if (folder.empty()) return std::nullopt;
+  return folder;
+}
+
+std::optional<std::string> UserDataFolder() {
+  const DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (size > 1) {
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", value.data(), size));
+    const std::string folder = ToNarrow(value.c_str());
+    // Only an absolute path: "\modpaths" would be the current drive's.
+    if (folder.size() > 2 && (folder[1] == ':' || (folder[0] == '\\' && folder[1] == '\\')))
+      return folder;
+  }
+  PWSTR path = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path);
   std::string folder;
   if (SUCCEEDED(result) && path != nullptr) folder = ToNarrow(path);
   CoTaskMemFree(path);
@@ -259,11 +279,12 @@ bool CanCreateIn(const std::string& folder) {
 
 ExclusiveLock::ExclusiveLock(const std::string& path, double seconds) {
   // Named after the path, in any case, as Windows finds files.
-  uint64_t hash = 14695981039346656037u;
+  Digest digest;
   for (char16_t unit : NarrowToWide(AbsolutePath(path))) {
     if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
-    hash = (hash ^ unit) * 1099511628211u;
+    digest.Add(unit);
   }
+  const uint64_t hash = digest.value();
   wchar_t name[64];
   std::swprintf(name, 64, L"Local\\modpaths-%016llx", static_cast<unsigned long long>(hash));
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
@@ -366,6 +387,8 @@ bool CreateFolders(const std::string& path) {
   if (slash != std::string::npos && slash > 2) CreateFolders(path.substr(0, slash));
   return CreateDirectoryW(ForApi(path).c_str(), nullptr) != 0 || IsFolder(path);
 }
+
+bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(ForApi(path).c_str()) != 0; }
 
 bool MakeExecutable(const std::string&) { return true; }
 

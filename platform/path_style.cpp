@@ -33,6 +33,24 @@ std::u16string Tidied(std::u16string root, std::u16string_view rest) {
 
 }  // namespace
 
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name, const PathStyle& style) {
+  std::string joined(folder);
+  if (!joined.empty() && style.separators.find(joined.back()) == std::string_view::npos)
+    joined += style.separator;
+  return joined += name;
+}
+
 std::string_view BaseName(std::string_view path, const PathStyle& style) {
   const size_t last = path.find_last_of(style.separators);
   return last == std::string_view::npos ? path : path.substr(last + 1);

@@ -15,6 +15,17 @@ struct PathStyle {
 
 inline constexpr PathStyle kWindowsPaths{'\\', "\\/"};
 inline constexpr PathStyle kPosixPaths{'/', "/"};
+// Paths of either system, joined with '/', which Windows takes as well: for
+// rules that read another program's files on both.
+inline constexpr PathStyle kEitherPaths{'/', "\\/"};
+
+// Windows, and Proton, compare names without regard to the case of ASCII
+// letters.
+bool SameLetters(std::string_view a, std::string_view b);
+
+// `name` below `folder`, with one separator between them whatever `folder`
+// ends in; `name` alone when `folder` is empty.
+std::string JoinPath(std::string_view folder, std::string_view name, const PathStyle& style);
 
 // The last component of a path: what follows its last separator, or the
 // whole path when it has none.

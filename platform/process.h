@@ -70,12 +70,16 @@ std::string OwnCommandLine();
 // system's reason; on Windows, where a process cannot be replaced, always.
 std::string ReplaceProcess(const std::vector<std::string>& argv);
 
-// Whether a process of this id runs.
-bool ProcessAlive(uint32_t processId);
-
-// Whether a program of this user runs whose executable's file name is
-// `name` (in any case on Windows), or, on POSIX, whose executable's path
-// ends in `pathEnd` ("ubuntu12_32/steam").
-bool ProgramRunning(const std::string& name, const std::string& pathEnd = {});
+// The processes running now, as far as this process may see them: what
+// tells whether a program runs (its executable, not a pid in a file).
+struct ProcessEntry {
+  uint32_t pid = 0;
+  // Of this user (POSIX), in this session (Windows): programs of another
+  // user's desktop are none of ours.
+  bool ours = false;
+  bool zombie = false;     // it has exited, and waits to be collected (POSIX)
+  std::string executable;  // its file's path, or on Windows its name when the path is not told
+};
+std::vector<ProcessEntry> ProcessTable();
 
 }  // namespace platform

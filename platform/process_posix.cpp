@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/process.h"
 
@@ -179,44 +180,44 @@ std::string FindOnPath(const std::string& program) {
 
 std::string OwnCommandLine() { return {}; }
 
-bool ProcessAlive(uint32_t processId) {
-  return processId > 0 && (kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM);
-}
-
-bool ProgramRunning(const std::string& name, const std::string& pathEnd) {
+std::vector<ProcessEntry> ProcessTable() {
+  std::vector<ProcessEntry> table;
   DIR* processes = opendir("/proc");
-  if (processes == nullptr) return false;
-  bool running = false;
+  if (processes == nullptr) return table;
   while (const dirent* process = readdir(processes)) {
-    if (running) break;
-    if (process->d_name[0] < '0' || process->d_name[0] > '9') continue;
-    const std::string folder = std::string("/proc/") + process->d_name;
+    const std::string_view name = process->d_name;
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string_view::npos || name.size() > 9)
+      continue;
+    ProcessEntry entry;
+    entry.pid = static_cast<uint32_t>(std::stoul(std::string(name)));
+    const std::string folder = "/proc/" + std::string(name);
     struct stat owner {};
-    if (stat(folder.c_str(), &owner) != 0 || owner.st_uid != getuid()) continue;
+    if (stat(folder.c_str(), &owner) != 0) continue;
+    entry.ours = owner.st_uid == getuid();
+    // The state follows the name, which may hold anything but ends at the
+    // last ')'.
+    if (FILE* stat = std::fopen((folder + "/stat").c_str(), "r")) {
+      char text[512] = {};
+      const size_t got = std::fread(text, 1, sizeof text - 1, stat);
+      std::fclose(stat);
+      const std::string_view line(text, got);
+      const size_t close = line.rfind(')');
+      if (close != std::string_view::npos && close + 2 < line.size()) entry.zombie = line[close + 2] == 'Z';
+    }
     char buffer[4096];
     const ssize_t length = readlink((folder + "/exe").c_str(), buffer, sizeof buffer - 1);
     if (length > 0) {
-      const std::string exe(buffer, static_cast<size_t>(length));
-      const std::string base = exe.substr(exe.rfind('/') + 1);
-      running = base == name || (!pathEnd.empty() && exe.size() >= pathEnd.size() &&
-                                 exe.compare(exe.size() - pathEnd.size(), pathEnd.size(), pathEnd) == 0);
+      entry.executable.assign(buffer, static_cast<size_t>(length));
+      // A file replaced while it runs, as Steam updates itself.
+      constexpr std::string_view kDeleted = " (deleted)";
+      if (entry.executable.size() > kDeleted.size() &&
+          entry.executable.compare(entry.executable.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
+        entry.executable.resize(entry.executable.size() - kDeleted.size());
     }
-    if (!running) {
-      // A process we may not look into, or run by a loader: its own name.
-      FILE* comm = std::fopen((folder + "/comm").c_str(), "r");
-      if (comm != nullptr) {
-        char text[64] = {};
-        if (std::fgets(text, sizeof text, comm) != nullptr) {
-          std::string own = text;
-          while (!own.empty() && own.back() == '\n') own.pop_back();
-          running = own == name;
-        }
-        std::fclose(comm);
-      }
-    }
+    table.push_back(std::move(entry));
   }
   closedir(processes);
-  return running;
+  return table;
 }
 
 std::string ReplaceProcess(const std::vector<std::string>& argv) {

@@ -155,28 +155,34 @@ std::string FindOnPath(const std::string& program) {
 
 std::string OwnCommandLine() { return ToNarrow(GetCommandLineW()); }
 
-bool ProcessAlive(uint32_t processId) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (process == nullptr) return false;
-  DWORD code = 0;
-  const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  CloseHandle(process);
-  return alive;
-}
-
-bool ProgramRunning(const std::string& name, const std::string&) {
+std::vector<ProcessEntry> ProcessTable() {
+  std::vector<ProcessEntry> table;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  bool running = false;
-  const std::wstring wanted = Wide(name);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !running;
-       more = Process32NextW(snapshot, &entry)) {
-    running = _wcsicmp(entry.szExeFile, wanted.c_str()) == 0;
+  if (snapshot == INVALID_HANDLE_VALUE) return table;
+  DWORD ownSession = 0;
+  const bool knowSession = ProcessIdToSessionId(GetCurrentProcessId(), &ownSession) != 0;
+  PROCESSENTRY32W found{};
+  found.dwSize = sizeof found;
+  for (BOOL more = Process32FirstW(snapshot, &found); more; more = Process32NextW(snapshot, &found)) {
+    ProcessEntry entry;
+    entry.pid = found.th32ProcessID;
+    DWORD session = 0;
+    entry.ours = !knowSession ||
+                 (ProcessIdToSessionId(found.th32ProcessID, &session) != 0 && session == ownSession);
+    entry.executable = ToNarrow(found.szExeFile);
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, found.th32ProcessID)) {
+      std::wstring path(32768, L'\0');
+      DWORD size = static_cast<DWORD>(path.size());
+      if (QueryFullProcessImageNameW(process, 0, path.data(), &size) != 0 && size > 0) {
+        path.resize(size);
+        entry.executable = ToNarrow(path.c_str());
+      }
+      CloseHandle(process);
+    }
+    table.push_back(std::move(entry));
   }
   CloseHandle(snapshot);
-  return running;
+  return table;
 }
 
 std::string ReplaceProcess(const std::vector<std::string>&) {

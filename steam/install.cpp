@@ -1,25 +1,23 @@
 #include "steam/install.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <set>
 
-#include "app/paths.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/path_style.h"
 #include "steam/key_values.h"
 #include "steam/library.h"
 
 namespace steam {
 namespace {
 
-using modpaths::SameLetters;
+using platform::SameLetters;
 
 constexpr uint64_t kSteamId64Base = 76561197960265728u;
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  const char last = folder.back();
-  return folder + (last == '/' || last == '\\' ? "" : "/") + name;
+std::string Join(std::string_view folder, std::string_view name) {
+  return platform::JoinPath(folder, name, platform::kEitherPaths);
 }
 
 std::string Trimmed(std::string path) {
@@ -29,6 +27,11 @@ std::string Trimmed(std::string path) {
 
 bool EndsWithCaseless(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && SameLetters(text.substr(text.size() - end.size()), end);
+}
+
+bool Below(std::string_view path, std::string_view folder) {
+  return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+         (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 std::optional<uint64_t> Number(std::string_view text) {
@@ -43,106 +46,124 @@ std::optional<uint64_t> Number(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::string> SteamFolderCandidates(const SteamHints& hints) {
-  std::vector<std::string> candidates;
+std::string Sandbox::Outside(std::string_view path) const {
+  if (home.empty() || !Below(path, home) || Below(path, data)) return std::string(path);
+  return data + std::string(path.substr(home.size()));
+}
+
+std::vector<SteamFolder> SteamFolderCandidates(const SteamHints& hints) {
+  std::vector<SteamFolder> candidates;
   if (hints.windows) {
     for (const auto& given : {hints.steamPath, hints.installPath})
-      if (given && !given->empty()) candidates.push_back(Trimmed(*given));
+      if (given && !given->empty()) candidates.push_back({Trimmed(*given), std::nullopt});
     if (hints.programFilesX86 && !hints.programFilesX86->empty())
-      candidates.push_back(Trimmed(*hints.programFilesX86) + "\\Steam");
+      candidates.push_back({Trimmed(*hints.programFilesX86) + "\\Steam", std::nullopt});
     return candidates;
   }
   if (!hints.home || hints.home->empty()) return candidates;
-  for (const char* below : {".steam/steam", ".local/share/Steam", ".steam/root",
-                            ".steam/debian-installation",
-                            ".var/app/com.valvesoftware.Steam/.local/share/Steam",
-                            ".var/app/com.valvesoftware.Steam/data/Steam",
-                            "snap/steam/common/.local/share/Steam"}) {
-    candidates.push_back(Join(*hints.home, below));
-  }
+  const std::string home = Trimmed(*hints.home);
+  for (const char* below : {".steam/steam", ".local/share/Steam", ".steam/root", ".steam/debian-installation"})
+    candidates.push_back({Join(home, below), std::nullopt});
+  const Sandbox flatpak{Join(home, ".var/app/com.valvesoftware.Steam"), home};
+  for (const char* below : {".local/share/Steam", "data/Steam"})
+    candidates.push_back({Join(flatpak.data, below), flatpak});
+  const Sandbox snap{Join(home, "snap/steam/common"), {}};
+  candidates.push_back({Join(snap.data, ".local/share/Steam"), snap});
   return candidates;
 }
 
-SteamHints HintsOfThisMachine() {
-  SteamHints hints;
-  hints.windows = platform::kNativePaths.separator == '\\';
-  if (hints.windows) {
-    hints.steamPath = platform::RegistryText(false, "Software\\Valve\\Steam", "SteamPath");
-    hints.installPath =
-        platform::RegistryText(true, "SOFTWARE\\WOW6432Node\\Valve\\Steam", "InstallPath");
-    hints.programFilesX86 = platform::EnvironmentVariable("ProgramFiles(x86)");
-  } else {
-    hints.home = platform::EnvironmentVariable("HOME");
-  }
-  return hints;
-}
-
-std::optional<uint32_t> ActiveUserOfThisMachine() {
-  return platform::RegistryNumber(false, "Software\\Valve\\Steam\\ActiveProcess", "ActiveUser");
-}
-
-std::optional<std::string> ToolFolderInSteam(const FileSystem& files) {
-  for (const std::string& folder : FindSteamFolders(HintsOfThisMachine(), files)) {
-    if (const auto game = FindGame(Libraries(folder, files), files))
-      return platform::InStyle(game->toolFolder, platform::kNativePaths);
-  }
-  return std::nullopt;
-}
-
-std::vector<std::string> FindSteamFolders(const SteamHints& hints, const FileSystem& files) {
-  std::vector<std::string> found;
+std::vector<SteamFolder> FindSteamFolders(const SteamHints& hints, const FileSystem& files) {
+  std::vector<SteamFolder> found;
   std::set<std::string> seen;
-  for (const std::string& folder : SteamFolderCandidates(hints)) {
+  for (SteamFolder& candidate : SteamFolderCandidates(hints)) {
     // Steam's own folder holds its steamapps.
-    if (!files.IsFolder(Join(folder, "steamapps"))) continue;
-    const std::optional<std::string> identity = files.Identity(folder);
-    if (identity && seen.insert(*identity).second) found.push_back(folder);
+    if (!files.IsFolder(Join(candidate.folder, "steamapps"))) continue;
+    const std::optional<std::string> identity = files.Identity(candidate.folder);
+    if (identity && seen.insert(*identity).second) found.push_back(std::move(candidate));
   }
   return found;
 }
 
-std::optional<std::string> SandboxDataFolder(const std::string& steamFolder) {
-  for (const std::string_view sandbox : {"/.var/app/com.valvesoftware.Steam", "/snap/steam/common"}) {
-    const size_t at = steamFolder.find(sandbox);
-    if (at != std::string::npos) return steamFolder.substr(0, at + sandbox.size());
-  }
-  return std::nullopt;
-}
-
-std::vector<std::string> Libraries(const std::string& steamFolder, const FileSystem& files) {
-  std::vector<std::string> libraries{steamFolder};
+std::vector<Library> Libraries(const SteamFolder& steam, const FileSystem& files) {
+  std::vector<Library> libraries{{steam.folder, {}}};
   std::set<std::string> seen;
-  if (const auto identity = files.Identity(steamFolder)) seen.insert(*identity);
-  const auto text = files.ReadText(Join(steamFolder, "steamapps/libraryfolders.vdf"), kMostKeyValueBytes);
+  if (const auto identity = files.Identity(steam.folder)) seen.insert(*identity);
+  const auto text = files.ReadText(Join(steam.folder, "steamapps/libraryfolders.vdf"), kMostListBytes);
   if (!text) return libraries;
   const KeyValueText read = ParseKeyValues(*text);
   const KeyValue* folders = read.root.Find("libraryfolders");
-  if (folders == nullptr) folders = read.root.Find("LibraryFolders");
   if (folders == nullptr || !folders->isBlock) return libraries;
   for (const KeyValue& entry : folders->children) {
     if (!Number(entry.key)) continue;  // "contentstatsid" and such
     const std::optional<std::string> path = entry.isBlock ? entry.ValueOf("path") : entry.value;
     if (!path || path->empty()) continue;
-    const std::string library = Trimmed(*path);
-    const std::optional<std::string> identity = files.Identity(library);
-    if (!identity || seen.insert(*identity).second) libraries.push_back(library);
+    Library library{Trimmed(steam.sandbox ? steam.sandbox->Outside(*path) : *path), {}};
+    if (const KeyValue* apps = entry.isBlock ? entry.Find("apps") : nullptr; apps && apps->isBlock)
+      for (const KeyValue& app : apps->children) library.apps.push_back(app.key);
+    const std::optional<std::string> identity = files.Identity(library.folder);
+    if (!identity) {
+      libraries.push_back(std::move(library));  // a card not inserted: nothing is found there
+    } else if (seen.insert(*identity).second) {
+      libraries.push_back(std::move(library));
+    } else {
+      // Steam's own folder is listed too, with its apps.
+      for (Library& known : libraries) {
+        if (files.Identity(known.folder) == identity && known.apps.empty()) known.apps = library.apps;
+      }
+    }
   }
   return libraries;
 }
 
-std::optional<InstalledGame> FindGame(const std::vector<std::string>& libraries,
-                                      const FileSystem& files) {
-  for (const std::string& library : libraries) {
-    const std::string steamapps = Join(library, "steamapps");
-    for (const AppManifest& manifest : AppManifests(steamapps, files)) {
-      if (manifest.installDir.empty() || manifest.installDir.find_first_of("/\\") != std::string::npos)
-        continue;
-      const std::string game = Join(steamapps, "common/" + manifest.installDir);
-      const std::string tool = game + "/HollowVoyage/Binaries/Win64";
-      if (files.Exists(tool + "/SourceSave.sav")) return InstalledGame{library, manifest.appId, game, tool};
+GameChoice FindInstalledGame(const std::vector<SteamFolder>& steams, const FileSystem& files,
+                             const std::optional<std::string>& appId) {
+  GameChoice choice;
+  for (const SteamFolder& steam : steams) {
+    for (const Library& library : Libraries(steam, files)) {
+      choice.searched.push_back(library.folder);
+      const std::string steamapps = Join(library.folder, "steamapps");
+      for (const AppManifest& manifest : InstalledApps(steamapps, files)) {
+        if (manifest.installDir.find_first_of("/\\") != std::string::npos || manifest.installDir == "." ||
+            manifest.installDir == "..") {
+          continue;
+        }
+        InstalledGame game;
+        game.steam = steam;
+        game.library = library.folder;
+        game.appId = manifest.appId;
+        game.gameFolder = Join(steamapps, "common/" + manifest.installDir);
+        game.toolFolder = game.gameFolder + "/HollowVoyage/Binaries/Win64";
+        if (!files.Exists(game.toolFolder + "/SourceSave.sav")) continue;
+        game.ownName = SameLetters(manifest.installDir, kGameInstallDir);
+        game.listed = std::find(library.apps.begin(), library.apps.end(), manifest.appId) != library.apps.end();
+        choice.candidates.push_back(std::move(game));
+      }
     }
   }
-  return std::nullopt;
+  // Best first; among equals, the order found (Steam, then library).
+  std::stable_sort(choice.candidates.begin(), choice.candidates.end(),
+                   [](const InstalledGame& a, const InstalledGame& b) {
+                     return std::make_pair(a.ownName, a.listed) > std::make_pair(b.ownName, b.listed);
+                   });
+  std::vector<const InstalledGame*> left;
+  for (const InstalledGame& game : choice.candidates) {
+    if (appId ? game.appId == *appId
+              : game.ownName == choice.candidates.front().ownName && game.listed == choice.candidates.front().listed)
+      left.push_back(&game);
+  }
+  if (left.empty()) {
+    choice.why = appId ? "no installed app " + *appId + " holds the game with its mod manager"
+                       : "no library holds the game with its mod manager";
+    return choice;
+  }
+  for (const InstalledGame* game : left) {
+    if (game->appId != left.front()->appId) {
+      choice.why = "more than one installed app holds the game with its mod manager";
+      return choice;
+    }
+  }
+  choice.game = *left.front();
+  return choice;
 }
 
 std::optional<std::string> ToolFolderFromCommand(const std::vector<std::string>& arguments) {
@@ -167,12 +188,12 @@ std::vector<Account> Accounts(const std::string& steamFolder, const FileSystem& 
                               std::string* why) {
   std::vector<Account> accounts;
   const std::string path = Join(steamFolder, "config/loginusers.vdf");
-  const auto text = files.ReadText(path, kMostKeyValueBytes);
-  if (!text) {
-    if (why) *why = "there is no " + path;
+  const FileText file = files.Read(path, kMostListBytes);
+  if (!file.text) {
+    if (why) *why = Unread(path, file, kMostListBytes);
     return accounts;
   }
-  const KeyValueText read = ParseKeyValues(*text);
+  const KeyValueText read = ParseKeyValues(*file.text);
   const KeyValue* users = read.root.Find("users");
   if (!read.Read() || users == nullptr || !users->isBlock) {
     if (why) *why = path + " cannot be read: " + (read.Read() ? "it has no users block" : read.problem);
@@ -180,14 +201,15 @@ std::vector<Account> Accounts(const std::string& steamFolder, const FileSystem& 
   }
   for (const KeyValue& user : users->children) {
     const std::optional<uint64_t> id = Number(user.key);
-    if (!user.isBlock || !id || *id <= kSteamId64Base) continue;
+    if (!user.isBlock || !id || *id <= kSteamId64Base || *id - kSteamId64Base > UINT32_MAX) continue;
     Account account;
     account.steamId = user.key;
     account.accountId = std::to_string(*id - kSteamId64Base);
     account.name = user.ValueOf("AccountName").value_or("");
     account.persona = user.ValueOf("PersonaName").value_or("");
     account.mostRecent = user.ValueOf("MostRecent").value_or("0") == "1";
-    account.timestamp = static_cast<int64_t>(Number(user.ValueOf("Timestamp").value_or("")).value_or(0));
+    account.timestamp = static_cast<int64_t>(
+        std::min<uint64_t>(Number(user.ValueOf("Timestamp").value_or("")).value_or(0), INT64_MAX));
     accounts.push_back(std::move(account));
   }
   return accounts;
@@ -206,6 +228,30 @@ std::optional<Account> LastAccount(const std::vector<Account>& accounts,
       [](const Account& a, const Account& b) { return a.timestamp < b.timestamp; });
   if (latest == accounts.end()) return std::nullopt;
   return *latest;
+}
+
+AccountChoice AccountNamed(const std::vector<Account>& accounts, std::string_view name) {
+  const std::function<bool(const Account&)> rules[] = {
+      [&](const Account& a) { return !a.name.empty() && a.name == name; },
+      [&](const Account& a) { return !a.name.empty() && SameLetters(a.name, name); },
+      [&](const Account& a) { return a.accountId == name || a.steamId == name; },
+      [&](const Account& a) { return !a.persona.empty() && a.persona == name; },
+      [&](const Account& a) { return !a.persona.empty() && SameLetters(a.persona, name); },
+  };
+  AccountChoice choice;
+  for (const auto& rule : rules) {
+    for (const Account& account : accounts)
+      if (rule(account)) choice.matches.push_back(account);
+    if (choice.matches.size() == 1) choice.account = choice.matches.front();
+    if (!choice.matches.empty()) return choice;
+  }
+  return choice;
+}
+
+std::string Named(const Account& account) {
+  if (account.name.empty()) return account.persona.empty() ? account.accountId : account.persona;
+  return account.name +
+         (account.persona.empty() || account.persona == account.name ? "" : " (" + account.persona + ")");
 }
 
 std::string LocalConfigPath(const std::string& steamFolder, const Account& account) {

@@ -2,57 +2,113 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/table_files.h"
 #include "fixtures/test_files.h"
 
 namespace steam {
 namespace {
 
+using testing_support::TableFiles;
+
 TEST(SteamInstall, FolderCandidatesFollowTheRegistryOrTheHome) {
   SteamHints windows{true, {}, "c:/program files (x86)/steam", "C:\\Program Files (x86)\\Steam\\",
                      "C:\\Program Files (x86)"};
-  EXPECT_EQ(SteamFolderCandidates(windows),
-            (std::vector<std::string>{"c:/program files (x86)/steam", "C:\\Program Files (x86)\\Steam",
-                                      "C:\\Program Files (x86)\\Steam"}));
-  const std::vector<std::string> linux = SteamFolderCandidates({false, "/home/deck", {}, {}, {}});
+  std::vector<std::string> folders;
+  for (const SteamFolder& candidate : SteamFolderCandidates(windows)) folders.push_back(candidate.folder);
+  EXPECT_EQ(folders, (std::vector<std::string>{"c:/program files (x86)/steam", "C:\\Program Files (x86)\\Steam",
+                                               "C:\\Program Files (x86)\\Steam"}));
+  const std::vector<SteamFolder> linux = SteamFolderCandidates({false, "/home/deck", {}, {}, {}});
   ASSERT_EQ(linux.size(), 7u);
-  EXPECT_EQ(linux[0], "/home/deck/.steam/steam");
-  EXPECT_EQ(linux[4], "/home/deck/.var/app/com.valvesoftware.Steam/.local/share/Steam");
-  EXPECT_EQ(SandboxDataFolder(linux[4]), "/home/deck/.var/app/com.valvesoftware.Steam");
-  EXPECT_EQ(SandboxDataFolder(linux[6]), "/home/deck/snap/steam/common");
-  EXPECT_EQ(SandboxDataFolder(linux[1]), std::nullopt);
+  EXPECT_EQ(linux[0].folder, "/home/deck/.steam/steam");
+  EXPECT_FALSE(linux[1].sandbox);
+  EXPECT_EQ(linux[4].folder, "/home/deck/.var/app/com.valvesoftware.Steam/.local/share/Steam");
+  ASSERT_TRUE(linux[4].sandbox && linux[6].sandbox);
+  EXPECT_EQ(linux[6].sandbox->data, "/home/deck/snap/steam/common");
+  // The paths a Flatpak Steam writes, as they lie outside its sandbox; a
+  // Snap's are the real ones.
+  const Sandbox& flatpak = *linux[4].sandbox;
+  EXPECT_EQ(flatpak.Outside("/home/deck/.local/share/Steam"),
+            "/home/deck/.var/app/com.valvesoftware.Steam/.local/share/Steam");
+  EXPECT_EQ(flatpak.Outside("/home/deck/.var/app/com.valvesoftware.Steam/modpaths"),
+            "/home/deck/.var/app/com.valvesoftware.Steam/modpaths");
+  EXPECT_EQ(flatpak.Outside("/run/media/mmcblk0p1"), "/run/media/mmcblk0p1");
+  EXPECT_EQ(flatpak.Outside("/home/deckard/x"), "/home/deckard/x");
+  EXPECT_EQ(linux[6].sandbox->Outside("/home/deck/x"), "/home/deck/x");
 }
 
-TEST(SteamInstall, TheAccountSignedInLastAndItsFolder) {
-  auto account = [](const char* id, bool recent, int64_t time) {
-    return Account{id, std::to_string(std::stoull(id) - 76561197960265728u), id, "", recent, time};
+TEST(SteamInstall, TheAccountSignedInLastOrTheOneNamed) {
+  auto account = [](const char* id, const char* name, const char* persona, bool recent, int64_t time) {
+    return Account{id, std::to_string(std::stoull(id) - 76561197960265728u), name, persona, recent, time};
   };
-  const std::vector<Account> both{account("76561198000000001", false, 20),
-                                  account("76561198000000002", true, 10)};
-  const std::vector<Account> stamped{account("76561198000000001", false, 20),
-                                     account("76561198000000002", false, 10)};
+  const std::vector<Account> both{account("76561198000000001", "kid", "Sam", false, 20),
+                                  account("76561198000000002", "parent", "Sam", true, 10)};
+  const std::vector<Account> stamped{account("76561198000000001", "a", "", false, 20),
+                                     account("76561198000000002", "b", "", false, 10)};
   EXPECT_EQ(LastAccount(both, std::nullopt)->steamId, "76561198000000002") << "MostRecent";
   EXPECT_EQ(LastAccount(stamped, std::nullopt)->steamId, "76561198000000001") << "Timestamp";
   EXPECT_EQ(LastAccount(both, 39734273u)->steamId, "76561198000000001") << "ActiveUser";
   EXPECT_EQ(LastAccount(both, 0u)->steamId, "76561198000000002") << "ActiveUser 0: none";
   EXPECT_EQ(LastAccount({}, std::nullopt), std::nullopt);
   EXPECT_EQ(LocalConfigPath("/s", both[0]), "/s/userdata/39734273/config/localconfig.vdf");
+  struct Row {
+    const char* name;
+    const char* chosen;  // nothing: none chosen
+    size_t matches;
+  } const rows[] = {
+      {"parent", "76561198000000002", 1}, {"PARENT", "76561198000000002", 1},
+      {"39734273", "76561198000000001", 1}, {"76561198000000002", "76561198000000002", 1},
+      {"Sam", nullptr, 2},  // a persona two accounts share
+      {"nobody", nullptr, 0},
+  };
+  for (const Row& row : rows) {
+    const AccountChoice choice = AccountNamed(both, row.name);
+    EXPECT_EQ(choice.account ? choice.account->steamId : "", row.chosen ? row.chosen : "") << row.name;
+    EXPECT_EQ(choice.matches.size(), row.matches) << row.name;
+  }
 }
 
+// Each shape of the command Steam has handed a wrapper over the years.
 TEST(SteamInstall, TheGameFromTheCommandSteamHandsTheWrapper) {
+  const std::string exe =
+      "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64/"
+      "HollowVoyage-Win64-Shipping.exe";
+  const std::string tools = "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64";
+  const std::string steam = "/home/deck/.local/share/Steam";
+  const std::string proton = steam + "/steamapps/common/Proton 9.0/proton";
+  const std::string runtime = steam + "/steamapps/common/SteamLinuxRuntime_sniper/_v2-entry-point";
   struct Row {
+    const char* what;
     std::vector<std::string> command;
     std::optional<std::string> tool;
   } const rows[] = {
-      {{"D:\\Games\\steamapps\\common\\Hollow Voyage\\HollowVoyage.exe", "-dx11"},
+      {"Windows", {"D:\\Games\\steamapps\\common\\Hollow Voyage\\HollowVoyage.exe", "-dx11"},
        "D:\\Games\\steamapps\\common\\Hollow Voyage\\HollowVoyage\\Binaries\\Win64"},
-      {{"/home/deck/.steam/steam/ubuntu12_32/reaper", "SteamLaunch", "AppId=1234560", "--",
-        "/home/deck/.local/share/Steam/steamapps/common/Proton 9.0/proton", "waitforexitandrun",
-        "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64/"
-        "HollowVoyage-Win64-Shipping.exe"},
-       "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64"},
-      {{"/usr/bin/true"}, std::nullopt},
+      {"2021: reaper", {steam + "/ubuntu12_32/reaper", "SteamLaunch", "AppId=1234560", "--", proton,
+                        "waitforexitandrun", exe}, tools},
+      {"2022: steam-launch-wrapper after reaper",
+       {steam + "/ubuntu12_32/reaper", "SteamLaunch", "AppId=1234560", "--",
+        steam + "/ubuntu12_32/steam-launch-wrapper", "--", runtime, "--verb=waitforexitandrun", "--", proton,
+        "waitforexitandrun", exe}, tools},
+      {"late 2024: steam-launch-wrapper first",
+       {steam + "/ubuntu12_32/steam-launch-wrapper", "--", steam + "/ubuntu12_32/reaper", "SteamLaunch",
+        "AppId=1234560", "--", runtime, "--verb=waitforexitandrun", "--", proton, "waitforexitandrun", exe},
+       tools},
+      {"2025: SteamLinuxRuntime_4 and python3 before proton",
+       {steam + "/ubuntu12_32/steam-launch-wrapper", "--", steam + "/ubuntu12_32/reaper", "SteamLaunch",
+        "AppId=1234560", "--", steam + "/steamapps/common/SteamLinuxRuntime_4/_v2-entry-point",
+        "--verb=waitforexitandrun", "--", "python3", proton, "waitforexitandrun", exe}, tools},
+      {"a proton build without the runtime",
+       {steam + "/ubuntu12_32/reaper", "SteamLaunch", "AppId=1234560", "--",
+        "/home/deck/.steam/root/compatibilitytools.d/GE-Proton9-20/proton", "waitforexitandrun", exe}, tools},
+      {"the 64-bit client's launch client",
+       {steam + "/steamrt64/steam-runtime-launch-client", "--alongside-steam", "--host", "--",
+        steam + "/steamrt64/steam-launch-wrapper", "--", steam + "/steamrt64/reaper", "SteamLaunch",
+        "AppId=1234560", "--", proton, "waitforexitandrun", exe}, tools},
+      {"the game's root executable", {proton, "waitforexitandrun",
+        "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage.exe"}, tools},
+      {"no game in it", {"/usr/bin/true"}, std::nullopt},
   };
-  for (const Row& row : rows) EXPECT_EQ(ToolFolderFromCommand(row.command), row.tool);
+  for (const Row& row : rows) EXPECT_EQ(ToolFolderFromCommand(row.command), row.tool) << row.what;
 }
 
 // libraryfolders.vdf in today's form and in the old one, where the value
@@ -67,26 +123,119 @@ TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
   struct Row {
     std::string libraryfolders, loginusers;
     std::vector<std::string> libraries;
+    std::vector<std::vector<std::string>> apps;
     const char* last;
   } const rows[] = {
-      {"\"libraryfolders\" { \"contentstatsid\" \"1\" \"0\" { \"path\" \"" + steam +
-           "\" } \"1\" { \"path\" \"" + dir / "Card" + "\" \"apps\" { \"1234560\" \"1\" } } }",
+      {"\xEF\xBB\xBF\"libraryfolders\" { \"contentstatsid\" \"1\" \"0\" { \"path\" \"" + steam +
+           "\" \"apps\" { \"228980\" \"1\" } } \"1\" { \"path\" \"" + dir / "Card" +
+           "\" \"apps\" { \"1234560\" \"1\" } } }",
        "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"MostRecent\" \"1\" "
        "\"Timestamp\" \"1\" } \"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
-       {steam, dir / "Card"}, "a"},
+       {steam, dir / "Card"}, {{"228980"}, {"1234560"}}, "a"},
       {"\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"" + dir / "Old" + "\" }",
        "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"Timestamp\" \"1\" } "
        "\"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
-       {steam, dir / "Old"}, "b"},
+       {steam, dir / "Old"}, {{}, {}}, "b"},
   };
   for (const Row& row : rows) {
     WriteFile(steam + "/steamapps/libraryfolders.vdf", row.libraryfolders);
     WriteFile(steam + "/config/loginusers.vdf", row.loginusers);
-    EXPECT_EQ(Libraries(steam, RealFileSystem()), row.libraries);
+    std::vector<std::string> libraries;
+    std::vector<std::vector<std::string>> apps;
+    for (const Library& library : Libraries({steam, std::nullopt}, RealFileSystem())) {
+      libraries.push_back(library.folder);
+      apps.push_back(library.apps);
+    }
+    EXPECT_EQ(libraries, row.libraries);
+    EXPECT_EQ(apps, row.apps);
     const auto last = LastAccount(Accounts(steam, RealFileSystem()), std::nullopt);
     ASSERT_TRUE(last);
     EXPECT_EQ(last->name, row.last);
   }
+  // A list far larger than Steam writes is said to be so.
+  WriteFile(steam + "/config/loginusers.vdf", std::string(2u << 20, ' '));
+  std::string why;
+  EXPECT_TRUE(Accounts(steam, RealFileSystem(), &why).empty());
+  EXPECT_NE(why.find("too large"), std::string::npos) << why;
+}
+
+// Which copy of the game setup takes, from manifests as Steam leaves them.
+TEST(SteamInstall, TheGameIsAnInstalledAppInTheGamesOwnFolder) {
+  const std::string home = "/home/deck", steam = home + "/.local/share/Steam", card = "/run/media/card";
+  auto manifest = [](const std::string& id, const std::string& dir, const char* flags = "4") {
+    return "\"AppState\" { \"appid\" \"" + id + "\" \"StateFlags\" \"" + flags + "\" \"installdir\" \"" + dir +
+           "\" }";
+  };
+  auto game = [](const std::string& library, const std::string& dir) {
+    return library + "/steamapps/common/" + dir + "/HollowVoyage/Binaries/Win64/SourceSave.sav";
+  };
+  auto lists = [&](const std::string& steamApps, const std::string& cardApps) {
+    return "\"libraryfolders\" { \"0\" { \"path\" \"" + steam + "\" \"apps\" { " + steamApps +
+           " } } \"1\" { \"path\" \"" + card + "\" \"apps\" { " + cardApps + " } } }";
+  };
+  struct Row {
+    const char* what;
+    std::map<std::string, std::string> files;
+    std::optional<std::string> app;       // --app
+    std::string library, appId;           // chosen; empty: none
+    size_t candidates;
+  } const rows[] = {
+      // clang-format off
+      {"the game", {{steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+                    {game(steam, "Hollow Voyage"), ""}}, {}, steam, "1234560", 1},
+      {"a playtest in a look-alike folder loses, whatever the order",
+       {{steam + "/steamapps/appmanifest_1000.acf", manifest("1000", "Hollow Voyage Playtest")},
+        {game(steam, "Hollow Voyage Playtest"), ""},
+        {steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {game(steam, "Hollow Voyage"), ""}}, {}, steam, "1234560", 2},
+      {"the playtest alone is the game", {{steam + "/steamapps/appmanifest_1000.acf",
+       manifest("1000", "Hollow Voyage Playtest")}, {game(steam, "Hollow Voyage Playtest"), ""}},
+       {}, steam, "1000", 1},
+      {"a damaged manifest with another app id, an uninstalled one, one cut short",
+       {{steam + "/steamapps/appmanifest_92.acf", manifest(std::string(400, '9'), "Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_93.acf", manifest("93", "Hollow Voyage", "1")},
+        {steam + "/steamapps/appmanifest_94.acf", manifest("94", "Hollow Voyage").substr(0, 40)},
+        {card + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {game(steam, "Hollow Voyage"), ""}, {game(card, "Hollow Voyage"), ""},
+        {steam + "/steamapps/libraryfolders.vdf", lists("", "")}}, {}, card, "1234560", 1},
+      {"in two libraries: the one libraryfolders.vdf lists it in",
+       {{steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {card + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {game(steam, "Hollow Voyage"), ""}, {game(card, "Hollow Voyage"), ""},
+        {steam + "/steamapps/libraryfolders.vdf", lists("\"228980\" \"1\"", "\"1234560\" \"1\"")}},
+       {}, card, "1234560", 2},
+      {"two apps in the game's own folder name: the player chooses",
+       {{steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {card + "/steamapps/appmanifest_1234561.acf", manifest("1234561", "Hollow Voyage")},
+        {game(steam, "Hollow Voyage"), ""}, {game(card, "Hollow Voyage"), ""},
+        {steam + "/steamapps/libraryfolders.vdf", lists("", "")}}, {}, "", "", 2},
+      {"... with --app", {{steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+        {card + "/steamapps/appmanifest_1234561.acf", manifest("1234561", "Hollow Voyage")},
+        {game(steam, "Hollow Voyage"), ""}, {game(card, "Hollow Voyage"), ""},
+        {steam + "/steamapps/libraryfolders.vdf", lists("", "")}}, std::string("1234561"), card, "1234561", 2},
+      {"an app without the mod manager's template", {{steam + "/steamapps/appmanifest_1234560.acf",
+       manifest("1234560", "Hollow Voyage")}}, {}, "", "", 0},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const TableFiles files({steam + "/steamapps", card + "/steamapps"}, row.files);
+    const GameChoice choice = FindInstalledGame(FindSteamFolders({false, home, {}, {}, {}}, files), files, row.app);
+    EXPECT_EQ(choice.candidates.size(), row.candidates);
+    EXPECT_EQ(choice.game ? choice.game->library : "", row.library) << choice.why;
+    EXPECT_EQ(choice.game ? choice.game->appId : "", row.appId);
+  }
+  // A Flatpak Steam's libraries, as it wrote them inside its sandbox.
+  const std::string flatpak = home + "/.var/app/com.valvesoftware.Steam";
+  const TableFiles sandboxed(
+      {flatpak + "/.local/share/Steam/steamapps"},
+      {{flatpak + "/.local/share/Steam/steamapps/libraryfolders.vdf", lists("\"1234560\" \"1\"", "")},
+       {flatpak + "/.local/share/Steam/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage")},
+       {game(flatpak + "/.local/share/Steam", "Hollow Voyage"), ""}});
+  const GameChoice inSandbox = FindInstalledGame(FindSteamFolders({false, home, {}, {}, {}}, sandboxed), sandboxed);
+  ASSERT_TRUE(inSandbox.game) << inSandbox.why;
+  EXPECT_TRUE(inSandbox.game->listed);
+  EXPECT_EQ(inSandbox.game->library, flatpak + "/.local/share/Steam");
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 
 class Parser {
  public:
-  explicit Parser(std::string_view text) : text_(text) {}
+  explicit Parser(std::string_view text) : text_(text), mostEntries_(MostKeyValueEntries(text.size())) {
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") at_ = 3;
+  }
 
   void Block(KeyValue& block, uint32_t depth) {
     for (;;) {
@@ -25,6 +27,8 @@ class Parser {
         return;
       }
       if (c == '{') return Fail("a block has no key", at_);
+      if (++entries_ > mostEntries_)
+        return Fail("the text holds more entries than a file of Steam's of its size", at_);
       KeyValue entry;
       if (!Word(entry.key, entry.keyRange)) return;
       SkipSpace();
@@ -37,6 +41,7 @@ class Parser {
         Block(entry, depth + 1);
         // A block cut short ends where the reading stopped.
         if (failed() && entry.valueRange.end <= entry.valueRange.begin) entry.valueRange.end = at_;
+        entry.children.shrink_to_fit();
         block.children.push_back(std::move(entry));
         if (failed()) return;
       } else {
@@ -111,6 +116,8 @@ class Parser {
 
   std::string_view text_;
   size_t at_ = 0;
+  size_t entries_ = 0;
+  const size_t mostEntries_;
 };
 
 }  // namespace

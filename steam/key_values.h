@@ -45,9 +45,18 @@ struct KeyValue {
   std::optional<std::string> ValueOf(std::string_view key) const;
 };
 
-// Files larger than this are no files of Steam's that we read.
+// Files larger than this are no files of Steam's that we read: a
+// localconfig.vdf, which keeps every app's and friend's settings, has a few
+// megabytes; the lists (loginusers.vdf, libraryfolders.vdf) and the app
+// manifests have kilobytes.
 inline constexpr size_t kMostKeyValueBytes = 64u << 20;
+inline constexpr size_t kMostListBytes = 1u << 20;
 inline constexpr uint32_t kMostKeyValueDepth = 64;
+// An entry takes some 128 bytes in memory, and Steam writes each on a line
+// of its own, indented, at well over 8 bytes: a text of more entries than
+// this is none of Steam's, and reading it stops, so that the memory stays a
+// small multiple of the text.
+inline constexpr size_t MostKeyValueEntries(size_t textBytes) { return 4096 + textBytes / 8; }
 
 struct KeyValueText {
   KeyValue root;        // a block holding the top-level entries
@@ -57,8 +66,9 @@ struct KeyValueText {
   bool Read() const { return problem.empty(); }
 };
 
-// Reads the whole text. A damaged text gives what was read before the
-// damage, and the problem with its byte offset.
+// Reads the whole text; a UTF-8 byte-order mark before it is read past
+// (and kept: the ranges count it). A damaged text gives what was read
+// before the damage, and the problem with its byte offset.
 KeyValueText ParseKeyValues(std::string_view text);
 
 // The word as it is written: in quotes, with \\ and \" its only escapes.

@@ -1,16 +1,17 @@
 #include "steam/launch_options.h"
 
-#include <algorithm>
-#include <vector>
-
-#include "app/paths.h"
+#include "platform/path_style.h"
 #include "steam/key_values.h"
 
 namespace steam {
 namespace {
 
-constexpr std::string_view kCommand = "%command%";
+using platform::SplitLine;
+using platform::Word;
+using platform::WordRule;
+
 constexpr std::string_view kKey = "LaunchOptions";
+constexpr const char* kPath[] = {"Software", "Valve", "Steam", "apps"};
 
 bool HasControl(std::string_view value) {
   for (const char c : value)
@@ -18,10 +19,61 @@ bool HasControl(std::string_view value) {
   return false;
 }
 
-// Steam's own apps block of one account, and the game's block in it.
+bool SamePath(std::string_view a, std::string_view b, WordRule rule) {
+  return rule == WordRule::Windows ? platform::SameLetters(a, b) : a == b;
+}
+
+// `value` without [begin, end) and the blanks after it (or, at the end,
+// before it).
+std::string Cut(std::string_view value, size_t begin, size_t end) {
+  size_t after = end;
+  while (after < value.size() && (value[after] == ' ' || value[after] == '\t')) ++after;
+  if (after == value.size()) {
+    while (begin > 0 && (value[begin - 1] == ' ' || value[begin - 1] == '\t')) --begin;
+  }
+  return std::string(value.substr(0, begin)) + std::string(value.substr(after));
+}
+
+std::string Replace(std::string_view text, size_t begin, size_t end, std::string_view with) {
+  return std::string(text.substr(0, begin)) + std::string(with) + std::string(text.substr(end));
+}
+
+// The line end the file uses: CRLF when its first line ends so.
+std::string_view LineEnd(std::string_view text) {
+  const size_t end = text.find('\n');
+  return end != std::string_view::npos && end > 0 && text[end - 1] == '\r' ? "\r\n" : "\n";
+}
+
+// Where the line holding byte `at` starts, when only blanks stand before
+// `at` on it, with those blanks.
+std::optional<std::pair<size_t, std::string>> LineStart(std::string_view text, size_t at) {
+  size_t start = at;
+  while (start > 0 && (text[start - 1] == '\t' || text[start - 1] == ' ')) --start;
+  if (start > 0 && text[start - 1] != '\n') return std::nullopt;
+  return std::make_pair(start, std::string(text.substr(start, at - start)));
+}
+
+// `lines` put before the closing brace of `block`, one step deeper than it,
+// in the file's line ends; on the brace's own line when it shares one.
+std::string InsertInBlock(std::string_view text, const KeyValue& block,
+                          const std::vector<std::string>& lines) {
+  const size_t brace = block.valueRange.end - 1;
+  const std::string_view end = LineEnd(text);
+  if (const auto line = LineStart(text, brace)) {
+    std::string added;
+    for (const std::string& entry : lines) added += line->second + "\t" + entry + std::string(end);
+    return Replace(text, line->first, line->first, added);
+  }
+  std::string added;
+  for (const std::string& entry : lines) added += " " + entry;
+  return Replace(text, brace, brace, added + " ");
+}
+
+// The blocks that hold the game's launch options, as far as they are there.
 struct Place {
   KeyValueText read;
-  const KeyValue* apps = nullptr;
+  const KeyValue* store = nullptr;  // UserLocalConfigStore
+  std::vector<const KeyValue*> path;  // Software, Valve, Steam, apps: those found, in order
   const KeyValue* game = nullptr;
   const KeyValue* value = nullptr;
   std::string problem;
@@ -35,186 +87,212 @@ Place Find(std::string_view text, std::string_view appId) {
                     std::to_string(place.read.problemAt) + ")";
     return place;
   }
-  const KeyValue* at = &place.read.root;
-  for (const char* key : {"UserLocalConfigStore", "Software", "Valve", "Steam", "apps"}) {
-    at = at->Find(key);
-    if (at == nullptr || !at->isBlock) {
-      place.problem = "localconfig.vdf has no UserLocalConfigStore/Software/Valve/Steam/apps block";
+  place.store = place.read.root.Find("UserLocalConfigStore");
+  if (place.store == nullptr || !place.store->isBlock) {
+    place.problem = "localconfig.vdf has no UserLocalConfigStore block: it is no settings file of Steam's";
+    return place;
+  }
+  const KeyValue* at = place.store;
+  for (const char* key : kPath) {
+    const KeyValue* next = at->Find(key);
+    if (next == nullptr) return place;
+    if (!next->isBlock) {
+      place.problem = std::string("localconfig.vdf has a ") + key + " that is no block";
       return place;
     }
+    place.path.push_back(at = next);
   }
-  place.apps = at;
   place.game = at->Find(appId);
-  if (place.game != nullptr && !place.game->isBlock) {
+  if (place.game == nullptr) return place;
+  if (!place.game->isBlock) {
     place.problem = "the game's entry in localconfig.vdf is no block";
     return place;
   }
-  if (place.game != nullptr) place.value = place.game->Find(kKey);
+  place.value = place.game->Find(kKey);
   if (place.value != nullptr && place.value->isBlock) place.problem = "LaunchOptions is a block";
   return place;
 }
 
-std::string Replace(std::string_view text, ByteRange range, std::string_view with) {
-  return std::string(text.substr(0, range.begin)) + std::string(with) +
-         std::string(text.substr(range.end));
-}
-
-// The white space that starts the line holding byte `at`, when only white
-// space stands before it there; nothing otherwise.
-std::optional<std::pair<size_t, std::string>> LineStart(std::string_view text, size_t at) {
-  size_t start = at;
-  while (start > 0 && (text[start - 1] == '\t' || text[start - 1] == ' ')) --start;
-  if (start > 0 && text[start - 1] != '\n') return std::nullopt;
-  return std::make_pair(start, std::string(text.substr(start, at - start)));
-}
-
-// `lines` (each ending in a line break, indented one step more than the
-// block's braces) put before the closing brace of `block`.
-std::string InsertInBlock(std::string_view text, const KeyValue& block,
-                          const std::vector<std::string>& lines) {
-  const size_t brace = block.valueRange.end - 1;
-  if (const auto line = LineStart(text, brace)) {
-    std::string added;
-    for (const std::string& entry : lines) added += line->second + "\t" + entry + "\n";
-    return std::string(text.substr(0, line->first)) + added + std::string(text.substr(line->first));
-  }
-  std::string added;
-  for (const std::string& entry : lines) added += " " + entry;
-  return std::string(text.substr(0, brace)) + added + " " + std::string(text.substr(brace));
-}
-
 }  // namespace
 
-std::string WrapperWord(std::string_view wrapperPath, bool posix) {
-  std::string word = "\"";
-  for (const char c : wrapperPath) {
-    if (posix && (c == '"' || c == '\\' || c == '$' || c == '`')) word += '\\';
-    word += c;
-  }
-  return word + "\"";
+std::string WrapperWord(std::string_view wrapperPath, WordRule rule) {
+  return platform::QuotedWord(wrapperPath, rule, true);
 }
 
-std::optional<std::pair<size_t, size_t>> WrapperIn(std::string_view value) {
-  for (size_t at = 0; at < value.size();) {
-    while (at < value.size() && value[at] == ' ') ++at;
-    if (at >= value.size()) break;
-    size_t end;
-    std::string_view inside;
-    if (value[at] == '"') {
-      // To the closing quote, past the shell's escapes; or to the end.
-      end = at + 1;
-      while (end < value.size() && value[end] != '"') end += value[end] == '\\' ? size_t{2} : size_t{1};
-      end = std::min(end, value.size());
-      inside = value.substr(at + 1, end - at - 1);
-      if (end < value.size()) ++end;  // the closing quote
+bool NamesWrapper(std::string_view path) {
+  const std::string_view name = platform::BaseName(path, platform::kEitherPaths);
+  return platform::SameLetters(name, "modpaths-launch") ||
+         platform::SameLetters(name, "modpaths-launch.exe");
+}
+
+LaunchOptionWords ReadLaunchOption(std::string_view value, WordRule rule) {
+  LaunchOptionWords read;
+  read.split = platform::SplitWords(value, rule);
+  if (!read.split.Whole()) {
+    read.problem = read.split.problem + " (at byte " + std::to_string(read.split.problemAt) + ")";
+    return read;
+  }
+  const std::vector<Word>& words = read.split.words;
+  for (size_t i = 0; i < words.size() && !read.command; ++i) {
+    const Word& word = words[i];
+    if (!word.isOperator && !word.quoted && word.text == kCommandWord) {
+      read.command = i;
+    } else if (word.text.find(kCommandWord) != std::string::npos) {
+      read.problem = "%command% stands inside the word " + std::string(value.substr(word.begin, word.end - word.begin));
+      return read;
+    } else if (!word.isOperator && NamesWrapper(word.text)) {
+      read.wrappers.push_back(i);
+    }
+  }
+  if (!read.command) read.wrappers.clear();  // without the game's command no wrapper runs
+  return read;
+}
+
+Splice WithWrapper(std::string_view value, std::string_view wrapperPath, WordRule rule) {
+  Splice splice;
+  const LaunchOptionWords read = ReadLaunchOption(value, rule);
+  if (!read.problem.empty()) {
+    splice.problem = "its words cannot be told apart exactly: " + read.problem;
+    return splice;
+  }
+  const std::string word = WrapperWord(wrapperPath, rule);
+  const std::vector<Word>& words = read.split.words;
+  if (!read.wrappers.empty()) {
+    // The older wrappers, last first, so that the earlier bytes stay put.
+    std::string spliced(value);
+    for (size_t i = read.wrappers.size(); i-- > 1;) {
+      const Word& older = words[read.wrappers[i]];
+      spliced = Cut(spliced, older.begin, older.end);
+    }
+    const Word& first = words[read.wrappers.front()];
+    splice.value = Replace(spliced, first.begin, first.end, word);
+  } else if (read.command) {
+    const size_t at = words[*read.command].begin;
+    splice.value = Replace(value, at, at, word + " ");
+  } else {
+    size_t start = 0;
+    while (start < value.size() && (value[start] == ' ' || value[start] == '\t')) ++start;
+    splice.value = word + " " + std::string(kCommandWord) +
+                   (start == value.size() ? std::string() : " " + std::string(value.substr(start)));
+  }
+  // What Steam will run: the copy as one word of its own before the game.
+  const LaunchOptionWords again = ReadLaunchOption(splice.value, rule);
+  size_t named = 0;
+  for (const size_t i : again.wrappers) {
+    const Word& found = again.split.words[i];
+    if (!found.expands && found.text == wrapperPath) ++named;
+  }
+  if (!again.problem.empty() || !again.command || named != 1 || again.wrappers.size() != 1) {
+    splice.problem = "with the wrapper in it, it would not run the wrapper as one word before %command%";
+    splice.value.clear();
+  }
+  return splice;
+}
+
+Splice WithoutWrapper(std::string_view value, std::string_view wrapperPath, WordRule rule,
+                      bool commandAdded) {
+  Splice splice;
+  const LaunchOptionWords read = ReadLaunchOption(value, rule);
+  if (!read.problem.empty()) {
+    splice.problem = "its words cannot be told apart exactly: " + read.problem;
+    return splice;
+  }
+  splice.value = std::string(value);
+  bool removed = false;
+  for (size_t i = read.wrappers.size(); i-- > 0;) {
+    const Word& word = read.split.words[read.wrappers[i]];
+    if (word.expands || !SamePath(word.text, wrapperPath, rule)) continue;
+    splice.value = Cut(splice.value, word.begin, word.end);
+    removed = true;
+  }
+  if (removed && commandAdded) {
+    const SplitLine left = platform::SplitWords(splice.value, rule);
+    if (!left.words.empty() && !left.words[0].quoted && left.words[0].text == kCommandWord)
+      splice.value = Cut(splice.value, left.words[0].begin, left.words[0].end);
+  }
+  return splice;
+}
+
+LaunchOptionsPlace FindLaunchOptions(std::string_view localconfig, std::string_view appId) {
+  const Place place = Find(localconfig, appId);
+  LaunchOptionsPlace found;
+  found.problem = place.problem;
+  found.gameBlock = place.problem.empty() && place.game != nullptr;
+  if (place.problem.empty() && place.value != nullptr) found.value = place.value->value;
+  return found;
+}
+
+LaunchOptionsEdit SetLaunchOptions(std::string_view localconfig, std::string_view appId,
+                                   const std::optional<std::string>& value) {
+  LaunchOptionsEdit edit;
+  edit.text = std::string(localconfig);
+  const Place place = Find(localconfig, appId);
+  if (!place.problem.empty()) {
+    edit.problem = place.problem;
+    return edit;
+  }
+  if (value && HasControl(*value)) {
+    edit.problem = "the launch option would hold a line break or other control character";
+    return edit;
+  }
+  if (!value) {
+    if (place.value == nullptr) return edit;
+    // The key's line, its indentation and line end included.
+    size_t begin = place.value->keyRange.begin, end = place.value->valueRange.end;
+    const auto start = LineStart(localconfig, begin);
+    size_t after = end;
+    while (after < localconfig.size() && (localconfig[after] == ' ' || localconfig[after] == '\t')) ++after;
+    if (after < localconfig.size() && localconfig[after] == '\r') ++after;
+    if (start && after < localconfig.size() && localconfig[after] == '\n') {
+      begin = start->first;
+      end = after + 1;
     } else {
-      end = value.find(' ', at);
-      if (end == std::string_view::npos) end = value.size();
-      inside = value.substr(at, end - at);
+      while (begin > 0 && (localconfig[begin - 1] == ' ' || localconfig[begin - 1] == '\t')) --begin;
     }
-    const size_t slash = inside.find_last_of("/\\");
-    const std::string_view name = slash == std::string_view::npos ? inside : inside.substr(slash + 1);
-    if (modpaths::SameLetters(name, "modpaths-launch") ||
-        modpaths::SameLetters(name, "modpaths-launch.exe")) {
-      return std::make_pair(at, end);
-    }
-    at = end;
-  }
-  return std::nullopt;
-}
-
-std::string WithWrapper(std::string_view value, std::string_view word) {
-  if (const auto older = WrapperIn(value)) {
-    return std::string(value.substr(0, older->first)) + std::string(word) +
-           std::string(value.substr(older->second));
-  }
-  const size_t command = value.find(kCommand);
-  if (command != std::string_view::npos) {
-    return std::string(value.substr(0, command)) + std::string(word) + " " +
-           std::string(value.substr(command));
-  }
-  size_t start = 0;
-  while (start < value.size() && value[start] == ' ') ++start;
-  if (start == value.size()) return std::string(word) + " " + std::string(kCommand);
-  return std::string(word) + " " + std::string(kCommand) + " " + std::string(value.substr(start));
-}
-
-std::optional<std::string> LaunchOptionsOf(std::string_view localconfig, std::string_view appId,
-                                           std::string* why) {
-  const Place place = Find(localconfig, appId);
-  if (!place.problem.empty()) {
-    if (why) *why = place.problem;
-    return std::nullopt;
-  }
-  if (place.value == nullptr) return std::nullopt;
-  return place.value->value;
-}
-
-LaunchOptionsEdit AddWrapper(std::string_view localconfig, std::string_view appId,
-                             std::string_view word) {
-  LaunchOptionsEdit edit;
-  edit.text = std::string(localconfig);
-  const Place place = Find(localconfig, appId);
-  if (!place.problem.empty()) {
-    edit.problem = place.problem;
+    edit.text = Replace(localconfig, begin, end, "");
     return edit;
   }
+  const std::string quoted = QuoteKeyValue(*value);
   if (place.value != nullptr) {
-    edit.before = place.value->value;
-    if (HasControl(*edit.before)) {
-      edit.problem = "the game's launch options hold a line break or other control character";
-      return edit;
-    }
-  }
-  edit.after = WithWrapper(edit.before.value_or(std::string()), word);
-  if (HasControl(edit.after)) {
-    edit.problem = "the wrapper's path holds a control character";
+    if (place.value->value != *value)
+      edit.text = Replace(localconfig, place.value->valueRange.begin, place.value->valueRange.end, quoted);
     return edit;
   }
-  if (edit.before && *edit.before == edit.after) return edit;  // set already
-  const std::string quoted = QuoteKeyValue(edit.after);
-  if (place.value != nullptr) {
-    edit.text = Replace(localconfig, place.value->valueRange, quoted);
-  } else if (place.game != nullptr) {
-    edit.text = InsertInBlock(localconfig, *place.game, {"\"LaunchOptions\"\t\t" + quoted});
-  } else {
-    const std::string id = QuoteKeyValue(appId);
-    edit.text = InsertInBlock(localconfig, *place.apps,
-                              {id, "{", "\t\"LaunchOptions\"\t\t" + quoted, "}"});
+  // The entry, in the blocks that are missing, put in the deepest there.
+  std::vector<std::string> lines{"\"LaunchOptions\"\t\t" + quoted};
+  auto wrap = [&](const std::string& key) {
+    for (std::string& line : lines) line = "\t" + line;
+    lines.insert(lines.begin(), {QuoteKeyValue(key), "{"});
+    lines.push_back("}");
+  };
+  const KeyValue* deepest = place.game;
+  if (deepest == nullptr) {
+    wrap(std::string(appId));
+    for (size_t i = std::size(kPath); i-- > place.path.size();) wrap(kPath[i]);
+    deepest = place.path.empty() ? place.store : place.path.back();
   }
-  edit.changed = true;
+  edit.text = InsertInBlock(localconfig, *deepest, lines);
   return edit;
 }
 
-LaunchOptionsEdit PutBack(std::string_view localconfig, std::string_view appId,
-                          const std::optional<std::string>& before) {
-  LaunchOptionsEdit edit;
-  edit.text = std::string(localconfig);
-  edit.before = before;
-  const Place place = Find(localconfig, appId);
-  if (!place.problem.empty()) {
-    edit.problem = place.problem;
-    return edit;
-  }
-  if (place.value == nullptr) {
-    // Already gone, or never set: nothing of ours stands there.
-    return edit;
-  }
-  edit.after = before.value_or(std::string());
-  if (before) {
-    if (place.value->value == *before) return edit;
-    edit.text = Replace(localconfig, place.value->valueRange, QuoteKeyValue(*before));
-  } else {
-    // The line added, white space and line break included.
-    ByteRange line{place.value->keyRange.begin, place.value->valueRange.end};
-    if (const auto start = LineStart(localconfig, line.begin);
-        start && line.end < localconfig.size() && localconfig[line.end] == '\n') {
-      line = {start->first, line.end + 1};
+std::vector<std::string> AppsRunning(std::string_view localconfig, std::string_view wrapperPath,
+                                     WordRule rule) {
+  std::vector<std::string> apps;
+  const Place place = Find(localconfig, "");
+  if (!place.problem.empty() || place.path.size() != std::size(kPath)) return apps;
+  for (const KeyValue& app : place.path.back()->children) {
+    const std::optional<std::string> value = app.isBlock ? app.ValueOf(kKey) : std::nullopt;
+    if (!value) continue;
+    const LaunchOptionWords read = ReadLaunchOption(*value, rule);
+    for (const size_t i : read.wrappers) {
+      const Word& word = read.split.words[i];
+      if (!word.expands && SamePath(word.text, wrapperPath, rule)) {
+        apps.push_back(app.key);
+        break;
+      }
     }
-    edit.text = Replace(localconfig, line, "");
   }
-  edit.changed = true;
-  return edit;
+  return apps;
 }
 
 }  // namespace steam

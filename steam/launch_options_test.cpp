@@ -5,6 +5,8 @@
 namespace steam {
 namespace {
 
+using platform::WordRule;
+
 // localconfig.vdf as Steam writes it, with the game's block written in.
 std::string Config(const std::string& game, const std::string& keys = "\"Software\"") {
   return "\"UserLocalConfigStore\"\n{\n\t\"apps\"\n\t{\n\t\t\"1234560\"\n\t\t{\n\t\t\t\"cloud\"\t\t\"1\"\n"
@@ -22,58 +24,116 @@ std::string Options(const std::string& quoted) {
   return "\t\t\t\t\t\t\"LaunchOptions\"\t\t" + quoted + "\n";
 }
 
-// Each way the game's launch options can stand, and what the wrapper makes
-// of them: only the value's bytes change, or the one line or block added.
-TEST(LaunchOptions, PutTheWrapperBeforeTheGameAndChangeNothingElse) {
-  const std::string word = WrapperWord("/home/deck/.local/share/modpaths/modpaths-launch", true);
-  const std::string quotedWord = "\\\"/home/deck/.local/share/modpaths/modpaths-launch\\\"";
+std::string Crlf(std::string text) {
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+  return text;
+}
+
+const std::string kCopy = "/home/deck/.local/share/modpaths/modpaths-launch";
+const std::string kWord = "\"" + kCopy + "\"";
+
+// What the wrapper makes of each launch option players write, and what
+// taking it out again leaves, by the shell's rule and by Windows'.
+TEST(LaunchOptions, TheWrapperGoesInAsOneWordBeforeTheGameAndComesOutAlone) {
+  const std::string win = "C:\\Users\\A\\AppData\\Local\\modpaths\\modpaths-launch.exe";
+  struct Row {
+    WordRule rule;
+    std::string before, after;  // after: empty when refused
+    std::string out;            // WithoutWrapper(after), %command% added when before had none
+  } const rows[] = {
+      // clang-format off
+      {WordRule::Shell, "", kWord + " %command%", ""},
+      {WordRule::Shell, "PROTON_LOG=1 %command% -dx11", "PROTON_LOG=1 " + kWord + " %command% -dx11",
+       "PROTON_LOG=1 %command% -dx11"},
+      {WordRule::Shell, "-dx11 -windowed", kWord + " %command% -dx11 -windowed", "-dx11 -windowed"},
+      {WordRule::Shell, R"(WINEDLLOVERRIDES="dwmapi=n,b" %command%)",
+       R"(WINEDLLOVERRIDES="dwmapi=n,b" )" + kWord + " %command%", R"(WINEDLLOVERRIDES="dwmapi=n,b" %command%)"},
+      // Older wrappers, as tab completion, quotes or $HOME write them.
+      {WordRule::Shell, R"(/games/Hollow\ Voyage/HollowVoyage/Binaries/Win64/modpaths-launch %command%)",
+       kWord + " %command%", "%command%"},
+      {WordRule::Shell, "gamemoderun '/games/Hollow Voyage/modpaths-launch' %command%",
+       "gamemoderun " + kWord + " %command%", "gamemoderun %command%"},
+      {WordRule::Shell, R"("$HOME/x/modpaths-launch" "/y/modpaths-launch" %command%)", kWord + " %command%",
+       "%command%"},
+      // A game argument that ends in modpaths-launch is the game's.
+      {WordRule::Shell, "%command% -log=/tmp/modpaths-launch", kWord + " %command% -log=/tmp/modpaths-launch",
+       "%command% -log=/tmp/modpaths-launch"},
+      {WordRule::Shell, kWord + " %command%", kWord + " %command%", "%command%"},
+      // Words that cannot be told apart exactly: nothing changes.
+      {WordRule::Shell, "\"/y/modpaths-launch %command%", "", ""},
+      {WordRule::Shell, "sh -c \"/y/modpaths-launch %command%\"", "", ""},
+      {WordRule::Windows, "%command% -dx11", "\"" + win + "\" %command% -dx11", "%command% -dx11"},
+      {WordRule::Windows, R"("D:\Games\Hollow Voyage\HollowVoyage\Binaries\Win64\modpaths-launch.exe" %command%)",
+       "\"" + win + "\" %command%", "%command%"},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.before);
+    const std::string copy = row.rule == WordRule::Shell ? kCopy : win;
+    const Splice in = WithWrapper(row.before, copy, row.rule);
+    EXPECT_EQ(in.value, row.after);
+    EXPECT_EQ(in.problem.empty(), !row.after.empty()) << in.problem;
+    if (row.after.empty()) continue;
+    const bool added = !ReadLaunchOption(row.before, row.rule).command;
+    EXPECT_EQ(WithoutWrapper(in.value, copy, row.rule, added).value, row.out);
+  }
+  // Another wrapper of ours, put in by hand since, stays when setup's goes.
+  EXPECT_EQ(WithoutWrapper("\"/y/modpaths-launch\" " + kWord + " %command%", kCopy, WordRule::Shell, false).value,
+            "\"/y/modpaths-launch\" %command%");
+}
+
+// The file around the value: only the value's bytes change, or the lines
+// added, in the file's own line ends; taken out, the key's line goes whole.
+TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
+  const std::string quoted = "\"\\\"" + kCopy + "\\\" %command%\"";
   struct Row {
     const char* what;
     std::string before, after;
-    bool changed;
   } const rows[] = {
       // clang-format off
-      {"with %command%", Config(Game(Options("\"PROTON_LOG=1 %command% -dx11\""))),
-       Config(Game(Options("\"PROTON_LOG=1 " + quotedWord + " %command% -dx11\""))), true},
-      {"without %command%", Config(Game(Options("\"-dx11 -windowed\""))),
-       Config(Game(Options("\"" + quotedWord + " %command% -dx11 -windowed\""))), true},
-      {"no key", Config(Game("")), Config(Game(Options("\"" + quotedWord + " %command%\""))), true},
-      {"no game block", Config(""), Config("\t\t\t\t\t\"1234560\"\n\t\t\t\t\t{\n" +
-       Options("\"" + quotedWord + " %command%\"") + "\t\t\t\t\t}\n"), true},
-      {"already set", Config(Game(Options("\"" + quotedWord + " %command%\""))),
-       Config(Game(Options("\"" + quotedWord + " %command%\""))), false},
-      {"an older wrapper's path", Config(Game(Options(
-       "\"\\\"/run/media/x/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64/modpaths-launch\\\" %command%\""))),
-       Config(Game(Options("\"" + quotedWord + " %command%\""))), true},
+      {"a value", Config(Game(Options("\"%command%\""))), Config(Game(Options(quoted)))},
+      {"no key", Config(Game("")), Config(Game(Options(quoted)))},
+      {"no game block", Config(""), Config("\t\t\t\t\t\"1234560\"\n\t\t\t\t\t{\n" + Options(quoted) + "\t\t\t\t\t}\n")},
       {"keys in other case", Config(Game(Options("\"%command%\"")), "\"software\""),
-       Config(Game(Options("\"" + quotedWord + " %command%\"")), "\"software\""), true},
+       Config(Game(Options(quoted)), "\"software\"")},
+      {"CRLF", Crlf(Config(Game(""))), Crlf(Config(Game(Options(quoted))))},
+      {"a byte-order mark", "\xEF\xBB\xBF" + Config(Game("")), "\xEF\xBB\xBF" + Config(Game(Options(quoted)))},
+      {"no Software block at all",
+       "\"UserLocalConfigStore\"\r\n{\r\n\t\"friends\"\t\t\"1\"\r\n}\r\n",
+       "\"UserLocalConfigStore\"\r\n{\r\n\t\"friends\"\t\t\"1\"\r\n\t\"Software\"\r\n\t{\r\n\t\t\"Valve\"\r\n\t\t{\r\n"
+       "\t\t\t\"Steam\"\r\n\t\t\t{\r\n\t\t\t\t\"apps\"\r\n\t\t\t\t{\r\n\t\t\t\t\t\"1234560\"\r\n\t\t\t\t\t{\r\n"
+       "\t\t\t\t\t\t\"LaunchOptions\"\t\t" + quoted + "\r\n\t\t\t\t\t}\r\n\t\t\t\t}\r\n\t\t\t}\r\n\t\t}\r\n\t}\r\n}\r\n"},
       // clang-format on
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const LaunchOptionsEdit edit = AddWrapper(row.before, "1234560", word);
+    const LaunchOptionsPlace place = FindLaunchOptions(row.before, "1234560");
+    const std::string value = WithWrapper(place.value.value_or(""), kCopy, WordRule::Shell).value;
+    const LaunchOptionsEdit edit = SetLaunchOptions(row.before, "1234560", value);
     EXPECT_EQ(edit.problem, "");
     EXPECT_EQ(edit.text, row.after);
-    EXPECT_EQ(edit.changed, row.changed);
-    std::string why;
-    EXPECT_EQ(LaunchOptionsOf(edit.text, "1234560", &why), edit.after) << why;
-    // And back as it stood; a block added stays, empty.
-    const std::string back = PutBack(edit.text, "1234560", edit.before).text;
-    if (row.before.find("\"1234560\"\n\t\t\t\t\t{") != std::string::npos) {
-      EXPECT_EQ(back, row.before);
-    } else {
-      EXPECT_EQ(LaunchOptionsOf(back, "1234560", &why), std::nullopt);
+    EXPECT_EQ(FindLaunchOptions(edit.text, "1234560").value, value);
+    if (!place.value) {
+      // The key taken out again: the line as if never there.
+      const std::string back = SetLaunchOptions(edit.text, "1234560", std::nullopt).text;
+      EXPECT_EQ(FindLaunchOptions(back, "1234560").value, std::nullopt);
+      if (place.gameBlock) {
+        EXPECT_EQ(back, row.before);
+      }
     }
   }
-  // Refused, the file as it was: a value with a line break, a file cut short.
-  for (const std::string& refused :
-       {Config(Game(Options("\"a\\nb\""))), Config(Game("")).substr(0, 80),
-        std::string("\"UserLocalConfigStore\" { \"apps\" { } }")}) {
-    const LaunchOptionsEdit edit = AddWrapper(refused, "1234560", word);
+  // Refused, the file as it was: a file cut short, none of Steam's, a
+  // value with a line break.
+  for (const std::string& refused : {Config(Game("")).substr(0, 80), std::string("\"apps\" { }")}) {
+    const LaunchOptionsEdit edit = SetLaunchOptions(refused, "1234560", "x");
     EXPECT_NE(edit.problem, "");
     EXPECT_EQ(edit.text, refused);
   }
-  EXPECT_EQ(WrapperWord("C:\\Users\\A\\modpaths-launch.exe", false), "\"C:\\Users\\A\\modpaths-launch.exe\"");
+  EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\nb").problem, "");
+  EXPECT_EQ(AppsRunning(Config(Game(Options(quoted))), kCopy, WordRule::Shell),
+            std::vector<std::string>{"1234560"});
+  EXPECT_EQ(WrapperWord("C:\\Users\\A\\modpaths-launch.exe", WordRule::Windows),
+            "\"C:\\Users\\A\\modpaths-launch.exe\"");
 }
 
 }  // namespace

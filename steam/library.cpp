@@ -2,16 +2,21 @@
 
 #include <vector>
 
-#include "app/paths.h"
+#include "platform/path_style.h"
 #include "steam/key_values.h"
 
 namespace steam {
 namespace {
 
-using modpaths::SameLetters;
+using platform::SameLetters;
 
-// An app manifest is a few kilobytes.
-constexpr size_t kMostManifestBytes = 1u << 20;
+// An app id: a number, as Steam's are (32 bits).
+bool IsAppId(std::string_view text) {
+  return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos &&
+         (text.size() < 10 || text <= "4294967295");
+}
+
+constexpr uint64_t kFullyInstalled = 4;
 
 }  // namespace
 
@@ -49,7 +54,7 @@ std::optional<std::string> ManifestValue(std::string_view manifest, std::string_
   return state->ValueOf(key);
 }
 
-std::vector<AppManifest> AppManifests(const std::string& steamapps, const FileSystem& files) {
+std::vector<AppManifest> InstalledApps(const std::string& steamapps, const FileSystem& files) {
   std::vector<AppManifest> manifests;
   const auto entries = files.List(steamapps);
   if (!entries) return manifests;
@@ -61,18 +66,29 @@ std::vector<AppManifest> AppManifests(const std::string& steamapps, const FileSy
         !SameLetters(name.substr(name.size() - suffix.size()), suffix)) {
       continue;
     }
-    const auto manifest = files.ReadText(steamapps + "/" + entry.name, kMostManifestBytes);
-    const auto installDir = manifest ? ManifestValue(*manifest, "installdir") : std::nullopt;
-    if (!installDir) continue;
-    manifests.push_back(
-        {std::string(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size())),
-         *installDir});
+    const std::string_view id = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (!IsAppId(id)) continue;
+    const auto manifest = files.ReadText(platform::JoinPath(steamapps, entry.name, platform::kEitherPaths),
+                                         kMostListBytes);
+    if (!manifest) continue;
+    const KeyValueText text = ParseKeyValues(*manifest);
+    const KeyValue* state = text.root.Find("AppState");
+    if (!text.Read() || state == nullptr || !state->isBlock) continue;
+    const std::optional<std::string> installDir = state->ValueOf("installdir");
+    const std::optional<std::string> flags = state->ValueOf("StateFlags");
+    if (state->ValueOf("appid") != id || !installDir || installDir->empty() || !flags ||
+        flags->empty() || flags->size() > 10 ||
+        flags->find_first_not_of("0123456789") != std::string::npos ||
+        (std::stoull(*flags) & kFullyInstalled) == 0) {
+      continue;
+    }
+    manifests.push_back({std::string(id), *installDir});
   }
   return manifests;
 }
 
 std::optional<std::string> AppIdOf(const SteamGame& game, const FileSystem& files) {
-  for (const AppManifest& manifest : AppManifests(game.steamapps, files))
+  for (const AppManifest& manifest : InstalledApps(game.steamapps, files))
     if (SameLetters(manifest.installDir, game.installDir)) return manifest.appId;
   return std::nullopt;
 }

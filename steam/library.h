@@ -22,22 +22,24 @@ struct SteamGame {
 std::optional<SteamGame> SteamGameOf(std::string_view path);
 
 // An app manifest's "AppState" block, such as
-//   "AppState" { "appid" "1234560"  "installdir" "Hollow Voyage" ... }
+//   "AppState" { "appid" "1234560"  "StateFlags" "4"  "installdir" "Hollow Voyage" ... }
 // as key and value; nothing, with `why`, when the text does not read whole
 // or has no such block.
 std::optional<std::string> ManifestValue(std::string_view manifest, std::string_view key,
                                          std::string* why = nullptr);
 
-// The app manifests in a library's steamapps folder (appmanifest_<id>.acf)
-// that read whole: the app id, from the file's name, and the installdir.
-// A manifest that cannot be read is skipped.
+// The apps installed in a library's steamapps folder, by their manifests
+// (appmanifest_<id>.acf). A manifest counts only when it reads whole, its
+// appid is the number in its name and its StateFlags say "fully
+// installed" (4): Steam leaves damaged, half-written and uninstalled ones
+// behind. Playtests and demos are apps of their own.
 struct AppManifest {
   std::string appId, installDir;
 };
-std::vector<AppManifest> AppManifests(const std::string& steamapps, const FileSystem& files);
+std::vector<AppManifest> InstalledApps(const std::string& steamapps, const FileSystem& files);
 
-// The app id of the manifest (steamapps/appmanifest_<id>.acf) whose
-// installdir is the game's. A manifest that cannot be read is skipped.
+// The app id of the installed app whose installdir is the game's, the
+// folder compared as Windows compares names.
 std::optional<std::string> AppIdOf(const SteamGame& game, const FileSystem& files);
 
 }  // namespace steam

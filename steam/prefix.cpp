@@ -1,6 +1,10 @@
 #include "steam/prefix.h"
 
+#include <set>
+#include <vector>
+
 #include "app/paths.h"
+#include "steam/install.h"
 #include "steam/library.h"
 
 namespace steam {
@@ -93,13 +97,38 @@ SavedGamesLookup PrefixSavedGames(const std::string& toolFolder, const Environme
                  game->installDir + "\", and SteamAppId is not set";
     return lookup;
   }
-  const std::string prefix = game->steamapps + "/compatdata/" + *appId + "/pfx";
-  if (!files.IsFolder(prefix + "/drive_c")) {
-    lookup.why = "there is no Proton prefix at " + prefix +
-                 " yet: start the game once from Steam, so that Proton makes it";
+  // Proton may keep the prefix in another library than the game's: each
+  // library of the Steams found, the game's first; of several prefixes, the
+  // one Proton locked last.
+  std::vector<std::string> steamapps{game->steamapps};
+  std::set<std::string> seen;
+  if (const auto identity = files.Identity(game->steamapps)) seen.insert(*identity);
+  SteamHints hints;
+  hints.home = env("HOME");
+  for (const SteamFolder& steam : FindSteamFolders(hints, files)) {
+    for (const Library& library : Libraries(steam, files)) {
+      const std::string folder = library.folder + "/steamapps";
+      const auto identity = files.Identity(folder);
+      if (identity && seen.insert(*identity).second) steamapps.push_back(folder);
+    }
+  }
+  std::optional<std::string> best;
+  std::optional<int64_t> bestLock;
+  for (const std::string& folder : steamapps) {
+    const std::string compat = folder + "/compatdata/" + *appId;
+    if (!files.IsFolder(compat + "/pfx/drive_c")) continue;
+    const std::optional<int64_t> lock = files.ModifiedTime(compat + "/pfx.lock");
+    if (!best || (lock && (!bestLock || *lock > *bestLock))) {
+      best = compat + "/pfx";
+      bestLock = lock;
+    }
+  }
+  if (!best) {
+    lookup.why = "there is no Proton prefix at " + game->steamapps + "/compatdata/" + *appId +
+                 "/pfx yet: start the game once from Steam, so that Proton makes it";
     return lookup;
   }
-  return {ProtonSavedGames(prefix), {}, "the Steam library"};
+  return {ProtonSavedGames(*best), {}, "the Steam library"};
 }
 
 }  // namespace steam

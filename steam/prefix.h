@@ -32,10 +32,11 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const std::st
 // - WINEPREFIX alone (Lutris and Heroic with Wine): the prefix itself, and
 //   the user as Wine names the folder, after the login name (USER, then
 //   LOGNAME), else steamuser, else the only user but Public who has played.
-// - neither (started by hand): the prefix Proton made for the game in the
-//   Steam library that holds the tool, steamapps/compatdata/<app id>/pfx,
-//   the app id from SteamAppId or from the app manifest that names the
-//   game's folder.
+// - neither (started by hand): the prefix Proton made for the game,
+//   steamapps/compatdata/<app id>/pfx, in the library that holds the tool
+//   or in another of the Steams below HOME (the one locked last, pfx.lock,
+//   wins); the app id from SteamAppId or from the installed app whose
+//   folder the tool lies in (steam/library.h: InstalledApps).
 // A prefix whose user has no Saved Games folder yet still names that
 // folder: the save then waits until the game has made it.
 SavedGamesLookup PrefixSavedGames(const std::string& toolFolder, const EnvironmentLookup& env,

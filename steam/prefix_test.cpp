@@ -7,58 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "app/paths.h"
+#include "fixtures/table_files.h"
 #include "steam/library.h"
 
 namespace steam {
 namespace {
 
-// Folders and files by path, found in any case, as Wine finds them.
-class TableFiles final : public FileSystem {
- public:
-  TableFiles(std::vector<std::string> folders, std::map<std::string, std::string> files)
-      : files_(std::move(files)) {
-    for (auto& [path, text] : files_) Add(path.substr(0, path.rfind('/')));
-    for (const std::string& folder : folders) Add(folder);
-  }
-  bool IsFolder(const std::string& path) const override { return folders_.count(Lower(path)) > 0; }
-  std::optional<std::vector<platform::DirectoryEntry>> List(const std::string& folder) const override {
-    if (!IsFolder(folder)) return std::nullopt;
-    std::vector<platform::DirectoryEntry> entries;
-    const std::string prefix = Lower(folder) + "/";
-    for (const auto& [lower, spelled] : spelled_) {
-      if (lower.rfind(prefix, 0) == 0 && lower.find('/', prefix.size()) == std::string::npos)
-        entries.push_back({spelled.substr(prefix.size()), folders_.count(lower) > 0});
-    }
-    return entries;
-  }
-  std::optional<std::string> ReadText(const std::string& path, size_t) const override {
-    for (const auto& [name, text] : files_)
-      if (Lower(name) == Lower(path)) return text;
-    return std::nullopt;
-  }
-  std::optional<std::string> Identity(const std::string& path) const override {
-    if (IsFolder(path) || ReadText(path, 0)) return Lower(path);
-    return std::nullopt;
-  }
-
- private:
-  static std::string Lower(std::string path) {
-    for (char& c : path) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return path;
-  }
-  void Add(const std::string& folder) {
-    for (size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-      folders_.insert(Lower(folder.substr(0, slash)));
-      spelled_[Lower(folder.substr(0, slash))] = folder.substr(0, slash);
-    }
-    folders_.insert(Lower(folder));
-    spelled_[Lower(folder)] = folder;
-    for (const auto& [path, text] : files_) spelled_[Lower(path)] = path;
-  }
-  std::map<std::string, std::string> files_;
-  std::set<std::string> folders_;
-  std::map<std::string, std::string> spelled_;
-};
+using testing_support::TableFiles;
 
 TEST(SteamLibrary, IsFoundFromTheLastSteamappsCommonOfAPath) {
   const auto game = SteamGameOf(
@@ -77,13 +32,20 @@ TEST(SteamLibrary, IsFoundFromTheLastSteamappsCommonOfAPath) {
 TEST(WinePrefix, IsTheOneTheLauncherNamesWithTheUserItsWineGives) {
   const std::string lib = "/lib/steamapps", tool = lib + "/common/Hollow Voyage/HV/Binaries/Win64";
   const std::string manifest = lib + "/appmanifest_1234560.acf";
-  const std::string good = "\"AppState\" { \"appid\" \"1234560\" \"installdir\" \"Hollow Voyage\" }";
+  const std::string good =
+      "\"AppState\" { \"appid\" \"1234560\" \"StateFlags\" \"4\" \"installdir\" \"Hollow Voyage\" }";
+  // A second library of the Steam below HOME, where Proton may keep the prefix.
+  const std::string steam = "/home/deck/.local/share/Steam", card = "/card/steamapps";
+  const std::string libraries = steam + "/steamapps/libraryfolders.vdf";
+  const std::string listed = "\"libraryfolders\" { \"0\" { \"path\" \"" + steam +
+                             "\" } \"1\" { \"path\" \"/lib\" } \"2\" { \"path\" \"/card\" } }";
   struct Row {
     const char* what;
     std::map<std::string, std::string> env;
     std::vector<std::string> plays, others;  // "<prefix>/<user>"
     std::map<std::string, std::string> files;
     std::string savedGames, source;  // "<prefix>/<user>"; empty: none
+    std::map<std::string, int64_t> times = {};
   } const rows[] = {
       // clang-format off
       {"Steam's Proton", {{"STEAM_COMPAT_DATA_PATH", "/compat"}}, {"/compat/pfx/steamuser"}, {}, {},
@@ -117,7 +79,22 @@ TEST(WinePrefix, IsTheOneTheLauncherNamesWithTheUserItsWineGives) {
         {lib + "/appmanifest_98.acf", "\"AppState\" { \"installdir\" \"x\\"}, {manifest, good}},
        lib + "/compatdata/1234560/pfx/steamuser", "the Steam library"},
       {"by hand: no manifest names the game", {}, {lib + "/compatdata/1234560/pfx/steamuser"}, {},
-       {{manifest, "\"AppState\" { \"installdir\" \"Other\" }"}}, "", ""},
+       {{manifest, "\"AppState\" { \"appid\" \"1234560\" \"StateFlags\" \"4\" \"installdir\" \"Other\" }"}},
+       "", ""},
+      {"by hand: a damaged manifest claiming the game's folder with another id is no game's", {},
+       {lib + "/compatdata/1234560/pfx/steamuser", lib + "/compatdata/92/pfx/steamuser"}, {},
+       {{lib + "/appmanifest_92.acf", "\"AppState\" { \"appid\" \"" + std::string(400, '9') +
+         "\" \"StateFlags\" \"4\" \"installdir\" \"Hollow Voyage\" }"}, {manifest, good}},
+       lib + "/compatdata/1234560/pfx/steamuser", "the Steam library"},
+      {"by hand: an uninstalled manifest gives no app id", {}, {lib + "/compatdata/1234560/pfx/steamuser"}, {},
+       {{manifest, "\"AppState\" { \"appid\" \"1234560\" \"StateFlags\" \"1\" \"installdir\" \"Hollow Voyage\" }"}},
+       "", ""},
+      {"by hand: the prefix Proton locked last, in another library", {{"HOME", "/home/deck"}},
+       {lib + "/compatdata/1234560/pfx/steamuser", card + "/compatdata/1234560/pfx/steamuser"}, {},
+       {{manifest, good}, {libraries, listed}, {lib + "/compatdata/1234560/pfx.lock", ""},
+        {card + "/compatdata/1234560/pfx.lock", ""}},
+       card + "/compatdata/1234560/pfx/steamuser", "the Steam library",
+       {{lib + "/compatdata/1234560/pfx.lock", 100}, {card + "/compatdata/1234560/pfx.lock", 200}}},
       // clang-format on
   };
   for (const Row& row : rows) {
@@ -130,7 +107,9 @@ TEST(WinePrefix, IsTheOneTheLauncherNamesWithTheUserItsWineGives) {
     for (const std::string& user : row.plays)
       folders.push_back(users(user) + "/Saved Games/Corvane/HollowVoyage");
     for (const std::string& user : row.others) folders.push_back(users(user));
-    const TableFiles files(folders, row.files);
+    std::vector<std::string> withSteam = folders;
+    withSteam.push_back(steam + "/steamapps");
+    const TableFiles files(withSteam, row.files, row.times);
     const SavedGamesLookup found = PrefixSavedGames(
         tool,
         [&](const std::string& name) {

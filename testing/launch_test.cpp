@@ -65,7 +65,8 @@ struct SteamLibrary {
     MakeFolders(tools);
     MakeFolders(saveFolder);
     WriteFile(steamapps + "/appmanifest_1234560.acf",
-              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
+              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"StateFlags\"\t\t\"4\"\n"
+              "\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
     WriteFile(steamapps + "/appmanifest_228980.acf",
               "\"AppState\"\n{\n\t\"installdir\"\t\t\"Steamworks Shared\"\n}\n");
     WriteFile(tools + "/SourceSave.sav", Hex("47 56 41 53"));
@@ -253,21 +254,34 @@ TEST(LaunchWrapper, OnWindowsStartsTheRestOfItsCommandLineAndWaitsForTheGame) {
 namespace {
 
 // A Steam as on a Steam Deck: its own library and one on an SD card, two
-// accounts, the game on the card.
+// accounts, the game on the card; natively, in a Flatpak's folder or a
+// Snap's, as each lays it out.
+enum class SteamKind { Native, Flatpak, Snap };
+
 struct FakeSteam {
   // `named` gives a folder as Steam names it in its files: for Steam under
   // Wine, on drive Z:.
-  explicit FakeSteam(std::function<std::string(const std::string&)> named =
-                         [](const std::string& path) { return path; }) {
+  explicit FakeSteam(SteamKind kind = SteamKind::Native,
+                     std::function<std::string(const std::string&)> named =
+                         [](const std::string& path) { return path; })
+      : sandbox(kind == SteamKind::Flatpak ? home + "/.var/app/com.valvesoftware.Steam"
+                : kind == SteamKind::Snap  ? home + "/snap/steam/common"
+                                           : std::string()),
+        steam((sandbox.empty() ? home : sandbox) + "/.local/share/Steam"),
+        config(steam + "/userdata/39734273/config/localconfig.vdf"),
+        guestConfig(steam + "/userdata/39734274/config/localconfig.vdf"),
+        copy((sandbox.empty() ? home + "/.local/share" : sandbox) + "/modpaths/modpaths-launch") {
     for (const std::string& folder : {steam + "/steamapps", steam + "/config",
                                       steam + "/userdata/39734273/config",
                                       steam + "/userdata/39734274/config"})
       MakeFolders(folder);
-    WriteFile(steam + "/userdata/39734274/config/localconfig.vdf", localconfig);
+    WriteFile(guestConfig, localconfig);
+    // A Flatpak Steam names its own folder as its sandbox sees it.
+    const std::string own = kind == SteamKind::Flatpak ? home + "/.local/share/Steam" : named(steam);
     WriteFile(steam + "/steamapps/libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t" +
-                  steam::QuoteKeyValue(named(steam)) + "\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t" +
-                  steam::QuoteKeyValue(named(card)) + "\n\t}\n}\n");
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t" + steam::QuoteKeyValue(own) +
+                  "\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t" + steam::QuoteKeyValue(named(card)) +
+                  "\n\t\t\"apps\"\n\t\t{\n\t\t\t\"1234560\"\t\t\"1\"\n\t\t}\n\t}\n}\n");
     WriteFile(steam + "/config/loginusers.vdf",
               "\"users\"\n{\n\t\"76561198000000001\"\n\t{\n\t\t\"AccountName\"\t\t\"deck\"\n"
               "\t\t\"Timestamp\"\t\t\"1733700000\"\n\t}\n\t\"76561198000000002\"\n\t{\n"
@@ -282,7 +296,8 @@ struct FakeSteam {
     EXPECT_TRUE(PlaceContainer(tools + "/../../Content/Paks/Mods/Sails.utoc",
                                ModTree("Sails", {"S.uasset"})));
     WriteFile(library + "/steamapps/appmanifest_1234560.acf",
-              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
+              "\"AppState\"\n{\n\t\"appid\"\t\t\"1234560\"\n\t\"StateFlags\"\t\t\"4\"\n"
+              "\t\"installdir\"\t\t\"Hollow Voyage\"\n}\n");
     MakeFolders(library + "/steamapps/compatdata/1234560/pfx/drive_c/users/steamuser/Saved Games/"
                           "Corvane/HollowVoyage");
   }
@@ -294,12 +309,22 @@ struct FakeSteam {
     return library + "/steamapps/common/Hollow Voyage/HollowVoyage/Binaries/Win64/"
                      "HollowVoyage-Win64-Shipping.exe";
   }
+  // The wrapper unzipped into Downloads, as a player has it.
+  std::string Unzipped(const std::string& wrapper, const char* name = "modpaths-launch") const {
+    MakeFolders(root / "Downloads");
+    const std::string unzipped = root / "Downloads" + "/" + name;
+    WriteFile(unzipped, ReadFile(wrapper));
+    MakeExecutable(unzipped);
+    return unzipped;
+  }
 
   TempDir root;
   const std::string home = root / "home";
-  const std::string steam = home + "/.local/share/Steam";
   const std::string card = root / "mmcblk0p1";
-  const std::string config = steam + "/userdata/39734273/config/localconfig.vdf";
+  const std::string sandbox;  // a Flatpak's or Snap's own folder; empty natively
+  const std::string steam;
+  const std::string config, guestConfig;
+  const std::string copy;  // where setup puts the wrapper
   const std::string localconfig =
       "\"UserLocalConfigStore\"\n{\n\t\"Software\"\n\t{\n\t\t\"Valve\"\n\t\t{\n\t\t\t\"Steam\"\n"
       "\t\t\t{\n\t\t\t\t\"apps\"\n\t\t\t\t{\n\t\t\t\t\t\"1234560\"\n\t\t\t\t\t{\n"
@@ -307,48 +332,65 @@ struct FakeSteam {
       "\t\t\t\t}\n\t\t\t}\n\t\t}\n\t}\n}\n";
 };
 
+std::string Text(const std::string& path) {
+  const Bytes bytes = ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// What Steam's launch option for the game is in a localconfig.vdf.
+std::string LaunchOption(const std::string& config) {
+  const std::string text = Text(config);
+  const size_t key = text.find("\"LaunchOptions\"\t\t\"");
+  if (key == std::string::npos) return "(none)";
+  const size_t start = key + 18;
+  size_t end = start;
+  while (end < text.size() && text[end] != '"') end += text[end] == '\\' ? 2 : 1;
+  return text.substr(start, end - start);
+}
+
 // --setup, a launch as Steam starts it, the game moved to the other
-// library and launched again, --remove: the file as it was.
+// library and launched again, check, --remove: the file as it was.
 TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
   if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
   FakeSteam fake;
-  MakeFolders(fake.root / "Downloads");
-  const std::string unzipped = fake.root / "Downloads/modpaths-launch";
-  WriteFile(unzipped, ReadFile(wrapper));
-  MakeExecutable(unzipped);
+  const std::string unzipped = fake.Unzipped(wrapper);
   const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
   RunOptions options;
   options.outputFile = fake.root / "told.txt";
-  auto told = [&] {
-    const Bytes bytes = ReadFile(options.outputFile);
-    return std::string(bytes.begin(), bytes.end());
-  };
-  auto config = [&] {
-    const Bytes bytes = ReadFile(fake.config);
-    return std::string(bytes.begin(), bytes.end());
-  };
+  auto told = [&] { return Text(options.outputFile); };
 
-  // Steam running: refused, nothing changed.
+  // Steam running: its own executable, of this user: refused, nothing
+  // changed. A pid file that names another program is Steam's ghost.
+  const std::string client = fake.steam + "/ubuntu12_32/steam";
+  MakeFolders(fake.steam + "/ubuntu12_32");
+  WriteFile(client, ReadFile(FindOnPath("sleep")));
+  MakeExecutable(client);
+  const Process steam = StartProgram({client, "60"}, env);
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
+  EXPECT_NE(told().find("Steam is running (process " + std::to_string(steam)), std::string::npos) << told();
+  EXPECT_NE(told().find("close Steam (Steam menu, Exit), then run this again"), std::string::npos);
+  KillProgram(steam);
+  WaitProgram(steam);
+  EXPECT_EQ(Text(fake.config), fake.localconfig);
+  EXPECT_FALSE(FileExists(fake.copy));
   MakeFolders(fake.home + "/.steam");
   WriteFile(fake.home + "/.steam/steam.pid", std::to_string(platform::ProcessId()));
-  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
-  EXPECT_NE(told().find("close Steam (Steam menu, Exit), then run this again"), std::string::npos)
-      << told();
-  EXPECT_EQ(config(), fake.localconfig);
-  RemoveTree(fake.home + "/.steam");
 
   EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
-  const std::string copy = fake.home + "/.local/share/modpaths/modpaths-launch";
-  for (const std::string& said : std::vector<std::string>{fake.card, "deck", "guest (--account guest)",
-                                  "PROTON_LOG=1 %command% -dx11", copy}) {
+  for (const std::string& said : std::vector<std::string>{fake.card, "deck", "guest: ./modpaths-launch --setup --account guest",
+                                  "PROTON_LOG=1 %command% -dx11", fake.copy, "Done."}) {
     EXPECT_NE(told().find(said), std::string::npos) << said << "\n" << told();
   }
-  EXPECT_NE(config().find("\"PROTON_LOG=1 \\\"" + copy + "\\\" %command% -dx11\""), std::string::npos)
-      << config();
-  const std::string once = config();
+  EXPECT_EQ(LaunchOption(fake.config), "PROTON_LOG=1 \\\"" + fake.copy + "\\\" %command% -dx11");
+  EXPECT_EQ(Text(fake.config + ".modpaths-backup"), fake.localconfig);
+  const std::string once = Text(fake.config);
   EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0);
-  EXPECT_EQ(config(), once) << "twice is once";
+  EXPECT_EQ(Text(fake.config), once) << "twice is once";
+  EXPECT_NE(told().find("It was set already: nothing changed."), std::string::npos) << told();
+  // Run from the copy itself: nothing to copy.
+  EXPECT_EQ(RunMeasured({fake.copy, "--setup"}, env, options).exitStatus, 0) << told();
+  EXPECT_NE(told().find("It was set already"), std::string::npos) << told();
 
   // As Steam starts the game through Proton, from either library.
   const std::string proton = fake.root / "proton.sh";
@@ -364,35 +406,150 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
     Environment launched = env;
     launched["STEAM_COMPAT_DATA_PATH"] = library + "/steamapps/compatdata/1234560";
     launched["SteamAppId"] = "1234560";
-    EXPECT_EQ(RunProgram({copy, proton, "waitforexitandrun", fake.Game(library)}, launched), 7);
+    EXPECT_EQ(RunProgram({fake.copy, proton, "waitforexitandrun", fake.Game(library)}, launched), 7);
     EXPECT_GT(ReadFile(fake.Save(library)).size(), 4u + 17u);
   }
 
-  // check tells whether Steam's launch option runs the wrapper, and calls
-  // one naming a wrapper that is gone a problem; given no folder, it finds
-  // the game through Steam.
-  if (const std::string inspect = Setting("MODPATHS_INSPECT_EXE"); FileExists(inspect)) {
+  // check: whether the launch option runs the wrapper is the option's to
+  // say; one naming a wrapper that is gone is a problem, the only one.
+  const std::string inspect = Setting("MODPATHS_INSPECT_EXE");
+  if (FileExists(inspect)) {
     RunMeasured({inspect, "check"}, env, options);
-    EXPECT_NE(told().find("(account deck): PROTON_LOG=1 \"" + copy + "\" %command% -dx11 (runs"),
+    EXPECT_NE(told().find("(account deck): PROTON_LOG=1 \"" + fake.copy + "\" %command% -dx11 (runs"),
               std::string::npos)
         << told();
-    RemoveTree(copy);
+    EXPECT_NE(told().find("nothing to set up"), std::string::npos) << told();
+    RemoveTree(fake.copy);
     EXPECT_EQ(RunMeasured({inspect, "check"}, env, options).exitStatus, 1);
     EXPECT_NE(told().find("[launch-option-broken]"), std::string::npos) << told();
-    WriteFile(copy, ReadFile(wrapper));
+    EXPECT_EQ(told().find("[tool-missing]"), std::string::npos) << told();
+    EXPECT_EQ(told().find("nothing to set up"), std::string::npos) << told();
+    WriteFile(fake.copy, ReadFile(wrapper));
   }
 
   EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
-  EXPECT_EQ(config(), fake.localconfig) << "byte for byte";
-  EXPECT_FALSE(FileExists(copy));
+  EXPECT_EQ(Text(fake.config), fake.localconfig) << "byte for byte";
+  EXPECT_NE(told().find("modpaths no longer runs"), std::string::npos) << told();
+  EXPECT_FALSE(FileExists(fake.copy));
+  EXPECT_FALSE(FileExists(fake.config + ".modpaths-backup"));
+  if (FileExists(inspect)) {
+    RunMeasured({inspect, "check"}, env, options);
+    EXPECT_EQ(told().find("nothing to set up"), std::string::npos) << told();
+    EXPECT_NE(told().find("./modpaths-launch --setup"), std::string::npos) << told();
+  }
+}
+
+// Two accounts set up share the one copy: removing one leaves the other's
+// running; what the player changed in Steam since stays.
+TEST(LaunchSetup, TwoAccountsShareTheCopyAndRemoveKeepsThePlayersLaterChanges) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  FakeSteam fake;
+  const std::string unzipped = fake.Unzipped(wrapper);
+  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
+  RunOptions options;
+  options.outputFile = fake.root / "told.txt";
+  auto told = [&] { return Text(options.outputFile); };
+  ASSERT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  ASSERT_EQ(RunMeasured({unzipped, "--setup", "--account", "guest"}, env, options).exitStatus, 0) << told();
+
+  EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(Text(fake.config), fake.localconfig);
+  EXPECT_TRUE(FileExists(fake.copy));
+  EXPECT_NE(told().find("stays: the setup of " + fake.guestConfig), std::string::npos) << told();
+
+  // Steam wrote the guest's settings since, -windowed added to the option.
+  std::string changed = Text(fake.guestConfig);
+  const size_t dx11 = changed.find("-dx11\"");
+  ASSERT_NE(dx11, std::string::npos);
+  changed.insert(dx11 + 5, " -windowed");
+  WriteFile(fake.guestConfig, changed);
+  EXPECT_EQ(RunMeasured({unzipped, "--remove", "--account", "guest"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(LaunchOption(fake.guestConfig), "PROTON_LOG=1 %command% -dx11 -windowed");
+  EXPECT_FALSE(FileExists(fake.copy));
+  EXPECT_TRUE(ListNames(fake.home + "/.local/share/modpaths").empty());
+
+  // With no option before, setup's key goes again; a wrapper put in by hand
+  // since is the player's, and said to run still.
+  WriteFile(fake.config, fake.localconfig.substr(0, fake.localconfig.find("\t\t\t\t\t\t\"Launch")) +
+                             fake.localconfig.substr(fake.localconfig.find("\t\t\t\t\t}")));
+  const std::string bare = Text(fake.config);
+  ASSERT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(LaunchOption(fake.config), "\\\"" + fake.copy + "\\\" %command%");
+  ASSERT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(Text(fake.config), bare);
+}
+
+// A sandboxed Steam sees only its own folder: the copy goes there, and its
+// libraries are read as the sandbox wrote them.
+TEST(LaunchSetup, FlatpakAndSnapSteamsAreSetUpInTheirOwnFolders) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  for (const SteamKind kind : {SteamKind::Flatpak, SteamKind::Snap}) {
+    SCOPED_TRACE(kind == SteamKind::Flatpak ? "Flatpak" : "Snap");
+    FakeSteam fake(kind);
+    const std::string unzipped = fake.Unzipped(wrapper);
+    const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
+    RunOptions options;
+    options.outputFile = fake.root / "told.txt";
+    EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << Text(options.outputFile);
+    EXPECT_EQ(LaunchOption(fake.config), "PROTON_LOG=1 \\\"" + fake.copy + "\\\" %command% -dx11");
+    EXPECT_TRUE(FileExists(fake.home + "/.local/share/modpaths/setup-39734273.vdf"));
+    Environment launched = env;
+    launched["STEAM_COMPAT_DATA_PATH"] = fake.card + "/steamapps/compatdata/1234560";
+    EXPECT_EQ(RunProgram({fake.copy, "/bin/true", "waitforexitandrun", fake.Game(fake.card)}, launched), 0);
+    EXPECT_GT(ReadFile(fake.Save(fake.card)).size(), 4u + 17u);
+    EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << Text(options.outputFile);
+    EXPECT_EQ(Text(fake.config), fake.localconfig);
+    EXPECT_FALSE(FileExists(fake.copy));
+  }
+}
+
+// A step that fails (a full disk, the file-size limit standing for it)
+// takes back what setup made before it, so that "Nothing was changed" is
+// true; a word the wrapper does not know runs no game and writes nothing.
+TEST(LaunchSetup, AFailedStepTakesBackWhatItMadeAndUnknownWordsRunNoGame) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  FakeSteam fake;
+  const std::string unzipped = fake.Unzipped(wrapper);
+  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
+  // The copy fits; the backup of a localconfig.vdf larger than it does not.
+  const uint64_t size = ReadFile(wrapper).size();
+  const std::string large = fake.localconfig + "// " + std::string(size + (1u << 20), 'x') + "\n";
+  WriteFile(fake.config, large);
+  RunOptions options;
+  options.outputFile = fake.root / "told.txt";
+  options.fileSizeLimit = size + (512u << 10);
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
+  const std::string told = Text(options.outputFile);
+  EXPECT_NE(told.find("Setup stopped while writing a backup of localconfig.vdf"), std::string::npos) << told;
+  EXPECT_NE(told.find("the disk is full"), std::string::npos) << told;
+  EXPECT_NE(told.find("Nothing was changed."), std::string::npos) << told;
+  EXPECT_EQ(Text(fake.config), large);
+  EXPECT_FALSE(FileExists(fake.copy));
+  EXPECT_FALSE(FileExists(fake.home + "/.local/share/modpaths"));
+  EXPECT_EQ(ListNames(fake.steam + "/userdata/39734273/config"), std::vector<std::string>{"localconfig.vdf"});
+
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"--setpu"}, {"--Setup"}, {"setup"}, {"--setup", "--account"}, {"-x", "y"}}) {
+    RunOptions usage;
+    usage.errorFile = fake.root / "usage.txt";
+    std::vector<std::string> command{unzipped};
+    command.insert(command.end(), words.begin(), words.end());
+    EXPECT_EQ(RunMeasured(command, env, usage).exitStatus, 2) << words[0];
+    EXPECT_NE(Text(usage.errorFile).find("usage:"), std::string::npos);
+  }
+  EXPECT_EQ(ListNames(fake.root / "Downloads"), std::vector<std::string>{"modpaths-launch"});
+  EXPECT_EQ(RunProgram({unzipped, "--help"}, env), 0);
 }
 
 }  // namespace
 
 namespace {
 
-// The same under Wine with the zip's modpaths-launch.exe, Steam's folder
-// in the registry as Steam writes it.
+// The same under Wine with modpaths-launch.exe, Steam's folder in the
+// registry as Steam writes it, and a pid left behind by a Steam killed.
 TEST(LaunchSetup, OnWindowsFindsSteamFromTheRegistryAndUndoesItself) {
   auto runner = MakeRunner("wine");
   if (const std::string why = runner->Unavailable(); !why.empty()) {
@@ -404,25 +561,29 @@ TEST(LaunchSetup, OnWindowsFindsSteamFromTheRegistryAndUndoesItself) {
     std::replace(windows.begin(), windows.end(), '/', '\\');
     return windows;
   };
-  FakeSteam fake(onZ);
+  FakeSteam fake(SteamKind::Native, onZ);
   const Environment env = runner->Env();
   const std::string key = "HKCU\\Software\\Valve\\Steam";
-  ASSERT_EQ(RunProgram(runner->Command("reg", {"add", key, "/v", "SteamPath", "/t", "REG_SZ", "/d",
-                                               "z:" + fake.steam, "/f"}),
-                       env),
-            0);
-  MakeFolders(fake.root / "Downloads");
-  const std::string unzipped = fake.root / "Downloads/modpaths-launch.exe";
-  WriteFile(unzipped, ReadFile(WindowsBuildFile("modpaths-launch.exe")));
+  auto reg = [&](const std::vector<std::string>& arguments) {
+    return RunProgram(runner->Command("reg", arguments), env);
+  };
+  ASSERT_EQ(reg({"add", key, "/v", "SteamPath", "/t", "REG_SZ", "/d", "z:" + fake.steam, "/f"}), 0);
+  // Under Wine, pid 56 or so is one of Wine's own services.
+  ASSERT_EQ(reg({"add", key + "\\ActiveProcess", "/v", "pid", "/t", "REG_DWORD", "/d", "56", "/f"}), 0);
+  const std::string unzipped = fake.Unzipped(WindowsBuildFile("modpaths-launch.exe"), "modpaths-launch.exe");
   EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--setup"}), env), 0);
-  const Bytes set = ReadFile(fake.config);
-  const std::string config(set.begin(), set.end());
+  const std::string config = Text(fake.config);
   EXPECT_NE(config.find("\\AppData\\\\Local\\\\modpaths\\\\modpaths-launch.exe\\\" %command% -dx11\""),
             std::string::npos)
       << config;
   const std::string profile(platform::ParentFolder(runner->SavedGames(), platform::kPosixPaths));
   const std::string copy = profile + "/AppData/Local/modpaths/modpaths-launch.exe";
   EXPECT_TRUE(FileExists(copy));
+  // Set up again from the copy itself, which cannot replace itself.
+  EXPECT_EQ(RunProgram(runner->Command(copy, {"--setup"}), env), 0);
+  EXPECT_EQ(Text(fake.config), config);
+  // A usage error is no game: status 2, and nothing recorded.
+  EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--setpu"}), env), 2);
 
   // Steam starts the copy with the game's own executable after it.
   WriteFile(fake.card + "/steamapps/common/Hollow Voyage/HollowVoyage.exe",
@@ -448,9 +609,11 @@ TEST(LaunchSetup, OnWindowsFindsSteamFromTheRegistryAndUndoesItself) {
   }
 
   EXPECT_EQ(RunProgram(runner->Command(unzipped, {"--remove"}), env), 0);
-  EXPECT_EQ(ReadFile(fake.config), Bytes(fake.localconfig.begin(), fake.localconfig.end()));
+  EXPECT_EQ(Text(fake.config), fake.localconfig);
   EXPECT_FALSE(FileExists(copy));
-  RunProgram(runner->Command("reg", {"delete", key, "/v", "SteamPath", "/f"}), env);
+  EXPECT_FALSE(FileExists(fake.root / "Downloads/modpaths-launch.log"));
+  reg({"delete", key, "/v", "SteamPath", "/f"});
+  reg({"delete", key + "\\ActiveProcess", "/f"});
 }
 
 }  // namespace
