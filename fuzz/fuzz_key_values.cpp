@@ -20,46 +20,43 @@ void Require(bool holds) {
 
 // The entries again, each key and string quoted as the writer quotes them.
 void Write(const steam::KeyValue& block, std::string& out) {
-  for (const steam::KeyValue& entry : block.children) {
-    out += steam::QuoteKeyValue(entry.key);
-    if (entry.isBlock) {
+  for (const steam::KeyValue entry : block.children()) {
+    out += steam::QuoteKeyValue(entry.key());
+    if (entry.isBlock()) {
       out += " {\n";
       Write(entry, out);
       out += "}\n";
     } else {
-      out += ' ' + steam::QuoteKeyValue(entry.value) + '\n';
+      out += ' ' + steam::QuoteKeyValue(entry.value()) + '\n';
     }
   }
 }
 
 bool Same(const steam::KeyValue& a, const steam::KeyValue& b) {
-  if (a.key != b.key || a.value != b.value || a.isBlock != b.isBlock ||
-      a.children.size() != b.children.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.children.size(); ++i)
-    if (!Same(a.children[i], b.children[i])) return false;
-  return true;
+  if (a.key() != b.key() || a.value() != b.value() || a.isBlock() != b.isBlock()) return false;
+  auto x = a.children().begin(), y = b.children().begin();
+  const auto xEnd = a.children().end(), yEnd = b.children().end();
+  for (; x != xEnd && y != yEnd; ++x, ++y)
+    if (!Same(*x, *y)) return false;
+  return x == xEnd && y == yEnd;
 }
 
 void Check(std::string_view text, const steam::KeyValue& block, bool whole) {
-  size_t last = block.valueRange.begin;
-  for (const steam::KeyValue& entry : block.children) {
-    Require(entry.keyRange.begin >= last && entry.keyRange.begin < entry.keyRange.end &&
-            entry.keyRange.end <= entry.valueRange.begin &&
-            entry.valueRange.begin < entry.valueRange.end && entry.valueRange.end <= text.size());
-    last = entry.valueRange.end;
-    if (entry.isBlock) {
-      Require(text[entry.valueRange.begin] == '{' && (!whole || text[entry.valueRange.end - 1] == '}'));
+  size_t last = block.valueRange().begin;
+  for (const steam::KeyValue entry : block.children()) {
+    const steam::ByteRange key = entry.keyRange(), value = entry.valueRange();
+    Require(key.begin >= last && key.begin < key.end && key.end <= value.begin && value.begin < value.end &&
+            value.end <= text.size());
+    last = value.end;
+    if (entry.isBlock()) {
+      Require(text[value.begin] == '{' && (!whole || text[value.end - 1] == '}'));
       Check(text, entry, whole);
     } else {
       // The value's range alone reads as the same word.
-      const std::string alone =
-          "k " + std::string(text.substr(entry.valueRange.begin,
-                                         entry.valueRange.end - entry.valueRange.begin));
+      const std::string alone = "k " + std::string(text.substr(value.begin, value.end - value.begin));
       const steam::KeyValueText again = steam::ParseKeyValues(alone);
-      Require(again.Read() && again.root.children.size() == 1 &&
-              again.root.children[0].value == entry.value);
+      Require(again.Read() && again.root().children().size() == 1 &&
+              (*again.root().children().begin()).value() == entry.value());
     }
   }
 }
@@ -79,12 +76,12 @@ bool EndsCaseless(const std::string& text, std::string_view end) {
 // Each string value with the keys that lead to it, but the game's launch
 // options, which the splice changes.
 void Leaves(const steam::KeyValue& block, const std::string& path, std::vector<std::string>& out) {
-  for (const steam::KeyValue& entry : block.children) {
-    const std::string at = path + "/" + entry.key;
-    if (entry.isBlock) {
+  for (const steam::KeyValue entry : block.children()) {
+    const std::string at = path + "/" + entry.key();
+    if (entry.isBlock()) {
       Leaves(entry, at, out);
     } else if (!EndsCaseless(at, "/1234560/launchoptions")) {
-      out.push_back(at + "=" + entry.value);
+      out.push_back(at + "=" + entry.value());
     }
   }
 }
@@ -105,8 +102,8 @@ void CheckSplice(std::string_view text) {
   Require(steam::FindLaunchOptions(edit.text, "1234560").value == splice.value);
   // Every other value as it was.
   std::vector<std::string> before, after;
-  Leaves(steam::ParseKeyValues(text).root, "", before);
-  Leaves(steam::ParseKeyValues(edit.text).root, "", after);
+  Leaves(steam::ParseKeyValues(text).root(), "", before);
+  Leaves(steam::ParseKeyValues(edit.text).root(), "", after);
   Require(before == after);
   const steam::LaunchOptionsEdit back = steam::SetLaunchOptions(edit.text, "1234560", place.value);
   Require(back.problem.empty() && steam::FindLaunchOptions(back.text, "1234560").value == place.value);
@@ -135,11 +132,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckWords(text.substr(0, 4096));
   const steam::KeyValueText read = steam::ParseKeyValues(text);
   Require(read.problemAt <= size);
-  Check(text, read.root, read.Read());
+  Check(text, read.root(), read.Read());
   if (!read.Read()) return 0;
   std::string written;
-  Write(read.root, written);
+  Write(read.root(), written);
   const steam::KeyValueText back = steam::ParseKeyValues(written);
-  Require(back.Read() && Same(back.root, read.root));
+  Require(back.Read() && Same(back.root(), read.root()));
   return 0;
 }

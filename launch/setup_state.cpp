@@ -28,7 +28,7 @@ struct Writer {
 };
 
 struct Reader {
-  const steam::KeyValue& block;
+  const steam::KeyValue block;
   bool ok = true;
   void operator()(const char* key, std::string& value) { value = block.ValueOf(key).value_or(""); }
   void operator()(const char* key, std::optional<std::string>& value) { value = block.ValueOf(key); }
@@ -53,8 +53,8 @@ std::string SetupState::Text() const {
 
 std::optional<SetupState> SetupState::Read(std::string_view text) {
   const steam::KeyValueText read = steam::ParseKeyValues(text);
-  const steam::KeyValue* block = read.root.Find("modpaths");
-  if (!read.Read() || block == nullptr || !block->isBlock) return std::nullopt;
+  const std::optional<steam::KeyValue> block = read.root().Find("modpaths");
+  if (!read.Read() || !block || !block->isBlock()) return std::nullopt;
   SetupState state;
   Reader reader{*block};
   Fields(state, reader);

@@ -91,15 +91,15 @@ std::vector<Library> Libraries(const SteamFolder& steam, const FileSystem& files
   const auto text = files.ReadText(Join(steam.folder, "steamapps/libraryfolders.vdf"), kMostListBytes);
   if (!text) return libraries;
   const KeyValueText read = ParseKeyValues(*text);
-  const KeyValue* folders = read.root.Find("libraryfolders");
-  if (folders == nullptr || !folders->isBlock) return libraries;
-  for (const KeyValue& entry : folders->children) {
-    if (!Number(entry.key)) continue;  // "contentstatsid" and such
-    const std::optional<std::string> path = entry.isBlock ? entry.ValueOf("path") : entry.value;
+  const std::optional<KeyValue> folders = read.root().Find("libraryfolders");
+  if (!folders || !folders->isBlock()) return libraries;
+  for (const KeyValue entry : folders->children()) {
+    if (!Number(entry.key())) continue;  // "contentstatsid" and such
+    const std::optional<std::string> path = entry.isBlock() ? entry.ValueOf("path") : entry.value();
     if (!path || path->empty()) continue;
     Library library{Trimmed(steam.sandbox ? steam.sandbox->Outside(*path) : *path), {}};
-    if (const KeyValue* apps = entry.isBlock ? entry.Find("apps") : nullptr; apps && apps->isBlock)
-      for (const KeyValue& app : apps->children) library.apps.push_back(app.key);
+    if (const std::optional<KeyValue> apps = entry.Find("apps"); apps && apps->isBlock())
+      for (const KeyValue app : apps->children()) library.apps.push_back(app.key());
     const std::optional<std::string> identity = files.Identity(library.folder);
     if (!identity) {
       libraries.push_back(std::move(library));  // a card not inserted: nothing is found there
@@ -194,16 +194,16 @@ std::vector<Account> Accounts(const std::string& steamFolder, const FileSystem& 
     return accounts;
   }
   const KeyValueText read = ParseKeyValues(*file.text);
-  const KeyValue* users = read.root.Find("users");
-  if (!read.Read() || users == nullptr || !users->isBlock) {
+  const std::optional<KeyValue> users = read.root().Find("users");
+  if (!read.Read() || !users || !users->isBlock()) {
     if (why) *why = path + " cannot be read: " + (read.Read() ? "it has no users block" : read.problem);
     return accounts;
   }
-  for (const KeyValue& user : users->children) {
-    const std::optional<uint64_t> id = Number(user.key);
-    if (!user.isBlock || !id || *id <= kSteamId64Base || *id - kSteamId64Base > UINT32_MAX) continue;
+  for (const KeyValue user : users->children()) {
+    const std::optional<uint64_t> id = Number(user.key());
+    if (!user.isBlock() || !id || *id <= kSteamId64Base || *id - kSteamId64Base > UINT32_MAX) continue;
     Account account;
-    account.steamId = user.key;
+    account.steamId = user.key();
     account.accountId = std::to_string(*id - kSteamId64Base);
     account.name = user.ValueOf("AccountName").value_or("");
     account.persona = user.ValueOf("PersonaName").value_or("");

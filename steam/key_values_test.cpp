@@ -21,19 +21,19 @@ TEST(KeyValues, ReadsSteamsTextWithTheByteRangeOfEachWord) {
 })";
   const KeyValueText read = ParseKeyValues(text);
   ASSERT_TRUE(read.Read()) << read.problem;
-  const KeyValue* state = read.root.Find("appstate");
-  ASSERT_TRUE(state && state->isBlock);
+  const std::optional<KeyValue> state = read.root().Find("appstate");
+  ASSERT_TRUE(state && state->isBlock());
   EXPECT_EQ(state->ValueOf("installdir"), "Hollow \"Voyage\"\\ \t");
   EXPECT_EQ(state->ValueOf("APPID"), "1234560");
   EXPECT_EQ(state->ValueOf("bare"), "word");
   EXPECT_EQ(state->ValueOf("UserConfig"), std::nullopt) << "a block is no string";
-  const KeyValue* dir = state->Find("InstallDir");
+  const std::optional<KeyValue> dir = state->Find("InstallDir");
   auto at = [&](ByteRange range) { return text.substr(range.begin, range.end - range.begin); };
-  EXPECT_EQ(at(dir->keyRange), "\"InstallDir\"");
-  EXPECT_EQ(at(dir->valueRange), R"("Hollow \"Voyage\"\\ \t")");
-  EXPECT_EQ(at(state->Find("bare")->valueRange), "word");
-  EXPECT_EQ(at(state->valueRange).front(), '{');
-  EXPECT_EQ(at(state->valueRange).back(), '}');
+  EXPECT_EQ(at(dir->keyRange()), "\"InstallDir\"");
+  EXPECT_EQ(at(dir->valueRange()), R"("Hollow \"Voyage\"\\ \t")");
+  EXPECT_EQ(at(state->Find("bare")->valueRange()), "word");
+  EXPECT_EQ(at(state->valueRange()).front(), '{');
+  EXPECT_EQ(at(state->valueRange()).back(), '}');
   EXPECT_EQ(QuoteKeyValue("\"D:\\Games\" %command%"), R"("\"D:\\Games\" %command%")");
 }
 
@@ -64,9 +64,9 @@ TEST(KeyValues, SaysWhereADamagedTextBreaks) {
     const KeyValueText read = ParseKeyValues(row.text);
     EXPECT_NE(read.problem.find(row.problem), std::string::npos) << read.problem;
     EXPECT_LE(read.problemAt, row.text.size());
-    for (const KeyValue& entry : read.root.children) {
-      EXPECT_LT(entry.valueRange.begin, entry.valueRange.end) << "a block cut short ends somewhere";
-      EXPECT_LE(entry.valueRange.end, row.text.size());
+    for (const KeyValue entry : read.root().children()) {
+      EXPECT_LT(entry.valueRange().begin, entry.valueRange().end) << "a block cut short ends somewhere";
+      EXPECT_LE(entry.valueRange().end, row.text.size());
     }
     std::string why;
     EXPECT_EQ(ManifestValue(row.text, "installdir", &why), std::nullopt);

@@ -57,7 +57,7 @@ std::optional<std::pair<size_t, std::string>> LineStart(std::string_view text, s
 // in the file's line ends; on the brace's own line when it shares one.
 std::string InsertInBlock(std::string_view text, const KeyValue& block,
                           const std::vector<std::string>& lines) {
-  const size_t brace = block.valueRange.end - 1;
+  const size_t brace = block.valueRange().end - 1;
   const std::string_view end = LineEnd(text);
   if (const auto line = LineStart(text, brace)) {
     std::string added;
@@ -72,10 +72,9 @@ std::string InsertInBlock(std::string_view text, const KeyValue& block,
 // The blocks that hold the game's launch options, as far as they are there.
 struct Place {
   KeyValueText read;
-  const KeyValue* store = nullptr;  // UserLocalConfigStore
-  std::vector<const KeyValue*> path;  // Software, Valve, Steam, apps: those found, in order
-  const KeyValue* game = nullptr;
-  const KeyValue* value = nullptr;
+  std::optional<KeyValue> store;  // UserLocalConfigStore
+  std::vector<KeyValue> path;     // Software, Valve, Steam, apps: those found, in order
+  std::optional<KeyValue> game, value;
   std::string problem;
 };
 
@@ -87,29 +86,29 @@ Place Find(std::string_view text, std::string_view appId) {
                     std::to_string(place.read.problemAt) + ")";
     return place;
   }
-  place.store = place.read.root.Find("UserLocalConfigStore");
-  if (place.store == nullptr || !place.store->isBlock) {
+  place.store = place.read.root().Find("UserLocalConfigStore");
+  if (!place.store || !place.store->isBlock()) {
     place.problem = "localconfig.vdf has no UserLocalConfigStore block: it is no settings file of Steam's";
     return place;
   }
-  const KeyValue* at = place.store;
+  KeyValue at = *place.store;
   for (const char* key : kPath) {
-    const KeyValue* next = at->Find(key);
-    if (next == nullptr) return place;
-    if (!next->isBlock) {
+    const std::optional<KeyValue> next = at.Find(key);
+    if (!next) return place;
+    if (!next->isBlock()) {
       place.problem = std::string("localconfig.vdf has a ") + key + " that is no block";
       return place;
     }
-    place.path.push_back(at = next);
+    place.path.push_back(at = *next);
   }
-  place.game = at->Find(appId);
-  if (place.game == nullptr) return place;
-  if (!place.game->isBlock) {
+  place.game = at.Find(appId);
+  if (!place.game) return place;
+  if (!place.game->isBlock()) {
     place.problem = "the game's entry in localconfig.vdf is no block";
     return place;
   }
   place.value = place.game->Find(kKey);
-  if (place.value != nullptr && place.value->isBlock) place.problem = "LaunchOptions is a block";
+  if (place.value && place.value->isBlock()) place.problem = "LaunchOptions is a block";
   return place;
 }
 
@@ -217,8 +216,8 @@ LaunchOptionsPlace FindLaunchOptions(std::string_view localconfig, std::string_v
   const Place place = Find(localconfig, appId);
   LaunchOptionsPlace found;
   found.problem = place.problem;
-  found.gameBlock = place.problem.empty() && place.game != nullptr;
-  if (place.problem.empty() && place.value != nullptr) found.value = place.value->value;
+  found.gameBlock = place.problem.empty() && place.game;
+  if (place.problem.empty() && place.value) found.value = place.value->value();
   return found;
 }
 
@@ -236,9 +235,9 @@ LaunchOptionsEdit SetLaunchOptions(std::string_view localconfig, std::string_vie
     return edit;
   }
   if (!value) {
-    if (place.value == nullptr) return edit;
+    if (!place.value) return edit;
     // The key's line, its indentation and line end included.
-    size_t begin = place.value->keyRange.begin, end = place.value->valueRange.end;
+    size_t begin = place.value->keyRange().begin, end = place.value->valueRange().end;
     const auto start = LineStart(localconfig, begin);
     size_t after = end;
     while (after < localconfig.size() && (localconfig[after] == ' ' || localconfig[after] == '\t')) ++after;
@@ -253,9 +252,9 @@ LaunchOptionsEdit SetLaunchOptions(std::string_view localconfig, std::string_vie
     return edit;
   }
   const std::string quoted = QuoteKeyValue(*value);
-  if (place.value != nullptr) {
-    if (place.value->value != *value)
-      edit.text = Replace(localconfig, place.value->valueRange.begin, place.value->valueRange.end, quoted);
+  if (place.value) {
+    if (place.value->value() != *value)
+      edit.text = Replace(localconfig, place.value->valueRange().begin, place.value->valueRange().end, quoted);
     return edit;
   }
   // The entry, in the blocks that are missing, put in the deepest there.
@@ -265,11 +264,11 @@ LaunchOptionsEdit SetLaunchOptions(std::string_view localconfig, std::string_vie
     lines.insert(lines.begin(), {QuoteKeyValue(key), "{"});
     lines.push_back("}");
   };
-  const KeyValue* deepest = place.game;
-  if (deepest == nullptr) {
+  std::optional<KeyValue> deepest = place.game;
+  if (!deepest) {
     wrap(std::string(appId));
     for (size_t i = std::size(kPath); i-- > place.path.size();) wrap(kPath[i]);
-    deepest = place.path.empty() ? place.store : place.path.back();
+    deepest = place.path.empty() ? *place.store : place.path.back();
   }
   edit.text = InsertInBlock(localconfig, *deepest, lines);
   return edit;
@@ -280,14 +279,14 @@ std::vector<std::string> AppsRunning(std::string_view localconfig, std::string_v
   std::vector<std::string> apps;
   const Place place = Find(localconfig, "");
   if (!place.problem.empty() || place.path.size() != std::size(kPath)) return apps;
-  for (const KeyValue& app : place.path.back()->children) {
-    const std::optional<std::string> value = app.isBlock ? app.ValueOf(kKey) : std::nullopt;
+  for (const KeyValue app : place.path.back().children()) {
+    const std::optional<std::string> value = app.isBlock() ? app.ValueOf(kKey) : std::nullopt;
     if (!value) continue;
     const LaunchOptionWords read = ReadLaunchOption(*value, rule);
     for (const size_t i : read.wrappers) {
       const Word& word = read.split.words[i];
       if (!word.expands && SamePath(word.text, wrapperPath, rule)) {
-        apps.push_back(app.key);
+        apps.push_back(app.key());
         break;
       }
     }

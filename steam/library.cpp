@@ -46,8 +46,8 @@ std::optional<std::string> ManifestValue(std::string_view manifest, std::string_
     if (why) *why = text.problem + " (byte " + std::to_string(text.problemAt) + ")";
     return std::nullopt;
   }
-  const KeyValue* state = text.root.Find("AppState");
-  if (state == nullptr || !state->isBlock) {
+  const std::optional<KeyValue> state = text.root().Find("AppState");
+  if (!state || !state->isBlock()) {
     if (why) *why = "there is no AppState block";
     return std::nullopt;
   }
@@ -72,8 +72,8 @@ std::vector<AppManifest> InstalledApps(const std::string& steamapps, const FileS
                                          kMostListBytes);
     if (!manifest) continue;
     const KeyValueText text = ParseKeyValues(*manifest);
-    const KeyValue* state = text.root.Find("AppState");
-    if (!text.Read() || state == nullptr || !state->isBlock) continue;
+    const std::optional<KeyValue> state = text.root().Find("AppState");
+    if (!text.Read() || !state || !state->isBlock()) continue;
     const std::optional<std::string> installDir = state->ValueOf("installdir");
     const std::optional<std::string> flags = state->ValueOf("StateFlags");
     if (state->ValueOf("appid") != id || !installDir || installDir->empty() || !flags ||

@@ -5,6 +5,10 @@ namespace testing_support {
 Process StartProgram(const std::vector<std::string>& argv, const Environment& env,
                      RunOptions options) {
   options.environment = env;
+  // Under ./dev coverage each program the tests start writes its profile
+  // where the test's own goes, whatever environment the test gives it.
+  if (const auto profile = platform::EnvironmentVariable("LLVM_PROFILE_FILE"))
+    options.environment->emplace("LLVM_PROFILE_FILE", *profile);
   options.noInput = true;
   return platform::StartProgram(argv, options);
 }

@@ -102,7 +102,7 @@ TEST_F(ReleaseZip, HoldsTheExecutablesAndPlainTextsForPlayers) {
   std::vector<std::string> names = ListNames(folder_);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"CHANGELOG.txt", "LICENSE.txt", "README.txt",
-                                             "modpaths-inspect.exe", "modpaths-launch",
+                                             "modpaths-inspect", "modpaths-inspect.exe", "modpaths-launch",
                                              "modpaths-launch.exe", "modpaths.exe"}));
   EXPECT_EQ(ListNames(unpacked_.path()), std::vector<std::string>{kFolder});
   const Bytes changes = ReadFile(folder_ + "/CHANGELOG.txt");
@@ -199,8 +199,8 @@ TEST_F(ReleaseZip, ItsExecutablesWriteAndInspectTheSaveInAnInstallation) {
 }
 
 // On the Steam Deck the zip is unpacked by a file manager or unzip: the
-// Linux wrapper must come out able to run, and run anywhere.
-TEST_F(ReleaseZip, ItsLinuxWrapperUnzipsExecutableAndRuns) {
+// Linux wrapper and inspector must come out able to run, and run anywhere.
+TEST_F(ReleaseZip, ItsLinuxProgramsUnzipExecutableAndRun) {
   const std::string unzip = FindOnPath("unzip");
   if (unzip.empty()) {
     if (RequireWine()) FAIL() << "unzip is not installed";
@@ -211,11 +211,16 @@ TEST_F(ReleaseZip, ItsLinuxWrapperUnzipsExecutableAndRuns) {
                        runner_->Env()),
             0);
   const std::string wrapper = unzipped / (kFolder + "/modpaths-launch");
-  const Bytes elf = ReadFile(wrapper);
-  ASSERT_GT(elf.size(), 20u);
-  EXPECT_EQ(Bytes(elf.begin(), elf.begin() + 4), Hex("7F 45 4C 46"));
-  EXPECT_EQ(elf[4], 2) << "not 64-bit";
-  EXPECT_EQ(elf[18] | elf[19] << 8, 0x3E) << "not x86-64";
+  const std::string inspect = unzipped / (kFolder + "/modpaths-inspect");
+  for (const std::string& program : {wrapper, inspect}) {
+    const Bytes elf = ReadFile(program);
+    ASSERT_GT(elf.size(), 20u);
+    EXPECT_EQ(Bytes(elf.begin(), elf.begin() + 4), Hex("7F 45 4C 46")) << program;
+    EXPECT_EQ(elf[4], 2) << "not 64-bit";
+    EXPECT_EQ(elf[18] | elf[19] << 8, 0x3E) << "not x86-64";
+    // Static: no interpreter to load it, whatever the Linux.
+    EXPECT_EQ(std::string(elf.begin(), elf.end()).find("/ld-linux"), std::string::npos) << program;
+  }
 
   // Run as unpacked, in a game whose prefix Steam names, with no command.
   Installation install(*runner_, "Game");
@@ -235,6 +240,13 @@ TEST_F(ReleaseZip, ItsLinuxWrapperUnzipsExecutableAndRuns) {
   EXPECT_TRUE(FileExists(unpacked_ /
                          "prefix/pfx/drive_c/users/steamuser/Saved Games/Corvane/HollowVoyage/"
                          "ModManager_ModPaths.sav"));
+  // The Linux inspector finds the save in the same prefix, and calls it up
+  // to date.
+  options.outputFile = unpacked_ / "check.txt";
+  EXPECT_EQ(RunMeasured({inspect, "check", install.game}, env, options).exitStatus, 0);
+  const Bytes checked = ReadFile(options.outputFile);
+  EXPECT_NE(std::string(checked.begin(), checked.end()).find("the save is up to date"), std::string::npos)
+      << std::string(checked.begin(), checked.end());
 }
 
 TEST_F(ReleaseZip, EveryWindowsExecutableCarriesTheVersionAndTheManifest) {
