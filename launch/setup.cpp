@@ -151,9 +151,12 @@ std::optional<Found> FindAll(const SetupRequest& request, const SetupContext& co
   } else if (const auto last = steam::LastAccount(found.accounts, context.activeUser)) {
     found.account = *last;
   } else {
-    outcome.text = "No Steam account has signed in to " + Shown(found.steam.folder) +
-                   (accountsWhy.empty() ? "" : " (" + accountsWhy + ")") +
-                   ": start Steam and sign in once, then close it and run this again.\n";
+    outcome.text = accountsWhy.empty() || (found.accounts.empty() && accountsWhy.rfind("there is no", 0) == 0)
+                       ? "No Steam account has signed in to " + Shown(found.steam.folder) +
+                             ": start Steam and sign in once, then close it and run this again.\n"
+                       : "The accounts that signed in to Steam cannot be told: " + accountsWhy +
+                             ". Start Steam and sign in once, so that it writes the file anew, then close "
+                             "it and run this again.\n";
     return std::nullopt;
   }
   // Who else has the game; the one signed in last, when it has not, is

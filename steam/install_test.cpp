@@ -106,7 +106,7 @@ TEST(SteamInstall, TheGameFromTheCommandSteamHandsTheWrapper) {
         "AppId=1234560", "--", proton, "waitforexitandrun", exe}, tools},
       {"the game's root executable", {proton, "waitforexitandrun",
         "/run/media/mmcblk0p1/steamapps/common/Hollow Voyage/HollowVoyage.exe"}, tools},
-      {"no game in it", {"/usr/bin/true"}, std::nullopt},
+      {"no game in it", {"/usr/bin/true", "/HollowVoyage.exe"}, std::nullopt},
   };
   for (const Row& row : rows) EXPECT_EQ(ToolFolderFromCommand(row.command), row.tool) << row.what;
 }
@@ -116,6 +116,7 @@ TEST(SteamInstall, TheGameFromTheCommandSteamHandsTheWrapper) {
 // alone as recent Steam writes it.
 TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
   using testing_support::MakeFolders;
+  using testing_support::RemoveTree;
   using testing_support::WriteFile;
   testing_support::TempDir dir;
   const std::string steam = dir / "Steam";
@@ -152,11 +153,22 @@ TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
     ASSERT_TRUE(last);
     EXPECT_EQ(last->name, row.last);
   }
-  // A list far larger than Steam writes is said to be so.
-  WriteFile(steam + "/config/loginusers.vdf", std::string(2u << 20, ' '));
+  // A list far larger than Steam writes is said to be so; one that is no
+  // list, or not there, gives no account, and why.
+  for (const auto& [text, said] : std::vector<std::pair<std::string, std::string>>{
+           {std::string(2u << 20, ' '), "too large"},
+           {"\"users\" { \"76561198000000001\" {", "not closed"},
+           {"\"people\" { }", "no users block"},
+           {"\"users\" { \"x\" { } \"76561198000000001\" \"a\" \"1\" { } }", ""}}) {
+    WriteFile(steam + "/config/loginusers.vdf", text);
+    std::string why;
+    EXPECT_TRUE(Accounts(steam, RealFileSystem(), &why).empty());
+    EXPECT_NE(why.find(said), std::string::npos) << why;
+  }
+  RemoveTree(steam + "/config/loginusers.vdf");
   std::string why;
   EXPECT_TRUE(Accounts(steam, RealFileSystem(), &why).empty());
-  EXPECT_NE(why.find("too large"), std::string::npos) << why;
+  EXPECT_NE(why.find("there is no"), std::string::npos) << why;
 }
 
 // Which copy of the game setup takes, from manifests as Steam leaves them.
@@ -215,6 +227,22 @@ TEST(SteamInstall, TheGameIsAnInstalledAppInTheGamesOwnFolder) {
         {steam + "/steamapps/libraryfolders.vdf", lists("", "")}}, std::string("1234561"), card, "1234561", 2},
       {"an app without the mod manager's template", {{steam + "/steamapps/appmanifest_1234560.acf",
        manifest("1234560", "Hollow Voyage")}}, {}, "", "", 0},
+      {"manifests Steam could not have written count for nothing",
+       {{steam + "/steamapps/appmanifest_x1.acf", manifest("1", "Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_4294967296.acf", manifest("4294967296", "Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_2.acf", "\"Other\" { }"},
+        {steam + "/steamapps/appmanifest_3.acf", "\"AppState\" { \"appid\" \"3\" \"StateFlags\" \"4\" }"},
+        {steam + "/steamapps/appmanifest_4.acf", manifest("4", "")},
+        {steam + "/steamapps/appmanifest_5.acf", manifest("5", "Hollow Voyage", "x")},
+        {steam + "/steamapps/appmanifest_6.acf", manifest("6", "Hollow Voyage", "12345678901")},
+        {steam + "/steamapps/appmanifest_7.acf", "\"AppState\" { \"appid\" \"7\" \"installdir\" \"Hollow Voyage\" }"},
+        {steam + "/steamapps/appmanifest_8.acf", manifest("8", "../Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_9.acf", manifest("9", "..")},
+        {steam + "/steamapps/readme.txt", ""},
+        {steam + "/steamapps/appmanifest_1234560.acf", manifest("1234560", "Hollow Voyage", "1030")},
+        {game(steam, "Hollow Voyage"), ""},
+        {steam + "/steamapps/libraryfolders.vdf", "\"libraryfolders\" { \"1\" \"\" \"2\" { \"apps\" \"x\" } }"}},
+       {}, steam, "1234560", 1},
       // clang-format on
   };
   for (const Row& row : rows) {

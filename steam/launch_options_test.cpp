@@ -122,14 +122,23 @@ TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
       }
     }
   }
-  // Refused, the file as it was: a file cut short, none of Steam's, a
-  // value with a line break.
-  for (const std::string& refused : {Config(Game("")).substr(0, 80), std::string("\"apps\" { }")}) {
+  // Refused, the file as it was: a file cut short, none of Steam's, one
+  // whose blocks are strings, a value with a line break.
+  for (const std::string& refused :
+       {Config(Game("")).substr(0, 80), std::string("\"apps\" { }"), std::string("\"UserLocalConfigStore\" \"x\""),
+        std::string("\"UserLocalConfigStore\" { \"Software\" \"x\" }"), Config("\t\t\t\t\t\"1234560\" \"x\"\n"),
+        Config(Game("\t\t\t\t\t\t\"LaunchOptions\" { }\n"))}) {
     const LaunchOptionsEdit edit = SetLaunchOptions(refused, "1234560", "x");
     EXPECT_NE(edit.problem, "");
     EXPECT_EQ(edit.text, refused);
   }
   EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\nb").problem, "");
+  // A key that shares its line goes alone, with the blank before it.
+  EXPECT_EQ(SetLaunchOptions("\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { "
+                             "\"1234560\" { \"a\" \"1\" \"LaunchOptions\" \"x\" } } } } } }",
+                             "1234560", std::nullopt).text,
+            "\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { \"1234560\" { \"a\" \"1\" } } "
+            "} } } }");
   EXPECT_EQ(AppsRunning(Config(Game(Options(quoted))), kCopy, WordRule::Shell),
             std::vector<std::string>{"1234560"});
   EXPECT_EQ(WrapperWord("C:\\Users\\A\\modpaths-launch.exe", WordRule::Windows),
