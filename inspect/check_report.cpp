@@ -123,6 +123,30 @@ Json SteamLaunchOptions(Problems& problems) {
   return accounts;
 }
 
+// What Heroic and Lutris run before the game (Linux), by the same rule.
+Json OtherLaunchers(Problems& problems) {
+  Json launchers = Json::array();
+  const steam::FileSystem& files = steam::RealFileSystem();
+  for (const launch::LauncherWrapper& found :
+       launch::OtherLaunchersWrappers(platform::EnvironmentVariable("HOME").value_or(""), files)) {
+    std::string runs = "no";
+    if (!found.wrapper.empty()) runs = !found.plain ? "cannot-tell" : files.Exists(found.wrapper) ? "yes" : "broken";
+    launchers.push_back(Fields({{"launcher", found.launcher},
+                                {"game", found.game},
+                                {"file", found.file},
+                                {"setting", found.setting},
+                                {"wrapper", found.wrapper.empty() ? Json() : Json(found.wrapper)},
+                                {"runs", runs}}));
+    if (runs == "broken") {
+      problems.Add("launch-option-broken",
+                   found.launcher + "'s setting for the game (" + found.file + ") names " + found.wrapper +
+                       ", which is no longer there: " + found.launcher + " cannot start the game; close " +
+                       found.launcher + " and run modpaths-launch --setup again (or --remove)");
+    }
+  }
+  return launchers;
+}
+
 // What stands between modpaths.exe and the save it writes for this game,
 // as problems: the tool itself, then what it meets when it runs.
 void AddObstacles(const modpaths::GameFolders& game, const modpaths::RunPaths& paths,
@@ -328,22 +352,28 @@ std::optional<CheckFacts> Gather(const std::optional<std::string>& gameFolder,
   facts.obstacle = modpaths::FindObstacle(facts.paths, facts.templ);
   Problems steamProblems;
   const Json steamOptions = SteamLaunchOptions(steamProblems);
+  const Json otherLaunchers = OtherLaunchers(steamProblems);
   // Set up in one step, the copy Steam runs finds the game from Steam's
   // command: no tool in the game's folder is missing, whatever else is.
   const bool steamRunsWrapper =
       std::any_of(steamOptions.begin(), steamOptions.end(), [](const Json& account) {
         return !account["wrapper"].is_null() || account["runs"] == "cannot-tell";
-      });
+      }) ||
+      std::any_of(otherLaunchers.begin(), otherLaunchers.end(),
+                  [](const Json& launcher) { return !launcher["wrapper"].is_null(); });
   AddObstacles(*game, facts.paths, facts.obstacle, facts.ownSave, steamRunsWrapper, facts.problems);
   facts.blocked = !facts.problems.empty();
   doc["launchRecord"] = LastLaunch(game->toolFolder, facts.save, facts.problems);
   doc["steamLaunchOptions"] = steamOptions;
+  doc["launcherWrappers"] = otherLaunchers;
   // Whether the wrapper runs at the game's start is the launch options'
   // to say, not the record's: true, false, or null when it cannot be told.
   Json runs = false;
-  for (const Json& account : steamOptions) {
-    if (account["runs"] == "yes") runs = true;
-    if (account["runs"] == "cannot-tell" && runs == false) runs = nullptr;
+  for (const Json* launcher : {&steamOptions, &otherLaunchers}) {
+    for (const Json& entry : *launcher) {
+      if (entry["runs"] == "yes") runs = true;
+      if (entry["runs"] == "cannot-tell" && runs == false) runs = nullptr;
+    }
   }
   doc["runsAtGameStart"] = runs;
   facts.problems.Add(steamProblems, "");

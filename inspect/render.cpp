@@ -250,21 +250,36 @@ std::string RenderCheck(const Json& report) {
              ": run modpaths-launch --setup again (Steam closed) to bring it up to date\n";
     }
   }
+  for (const Json& launcher : report["launcherWrappers"]) {
+    const std::string runs = Str(launcher["runs"]);
+    broken = broken || runs == "broken";
+    out += Str(launcher["launcher"]) + (Str(launcher["launcher"]) == "Heroic" ? "'s wrappers" : "' command prefix") +
+           " (" + Str(launcher["game"]) + "): " +
+           (Str(launcher["setting"]).empty() ? std::string("(none)") : Str(launcher["setting"])) +
+           (runs == "yes"           ? " (runs modpaths-launch)"
+            : runs == "broken"      ? " (BROKEN)"
+            : runs == "cannot-tell" ? " (whether it runs modpaths-launch cannot be told)"
+                                    : "") +
+           "\n";
+  }
   RenderProblems(report, out);
   if (!launch["moveTo"].is_null()) return out;
   const Json& runs = report["runsAtGameStart"];
   if (runs.is_boolean() && runs.get<bool>()) {
-    out += "\nSteam runs modpaths-launch at the game's start: nothing to set up.\n";
+    out += "\nmodpaths-launch runs at the game's start (its launch option or setting shows it): nothing "
+           "to set up.\n";
     return out;
   }
   // A broken launch option's fix is its problem's; an unreadable one is
   // the player's own.
   if (broken || runs.is_null()) return out;
-  out += std::string("\nTo have modpaths run before every start of the game from Steam, close Steam "
-                     "and, where you unzipped modpaths, ") +
-         (platform::kNativePaths.separator == '\\'
-              ? "double-click modpaths-launch.exe (or run  modpaths-launch.exe --setup)"
-              : "run  ./modpaths-launch --setup") +
+  out += platform::kNativePaths.separator == '\\'
+             ? std::string("\nTo have modpaths run before every start of the game from Steam, close Steam "
+                           "and, where you unzipped modpaths, double-click modpaths-launch.exe (or run  "
+                           "modpaths-launch.exe --setup)")
+             : std::string("\nTo have modpaths run before every start of the game, close the launcher and, "
+                           "where you unzipped modpaths, run  ./modpaths-launch --setup  (it sets up Steam, "
+                           "Heroic and Lutris)") +
          "; or paste this line into Steam, in the game's Properties, General, Launch Options (on "
          "Linux, the same path is Lutris' command prefix or Heroic's wrapper)";
   out += launch["wrapperInPlace"].get<bool>()

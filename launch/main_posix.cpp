@@ -35,7 +35,9 @@ constexpr char kCommand[] = "./modpaths-launch";
 launch::SetupContext ThisSetup() {
   launch::SetupContext context;
   context.hints = steam::HintsOfThisMachine();
-  context.steamRuns = steam::SteamRunningOnThisMachine();
+  context.processes = platform::ProcessTable();
+  context.steamPid = steam::SteamPidOfThisMachine();
+  context.home = platform::EnvironmentVariable("HOME").value_or("");
   context.self = platform::ExecutablePath().value_or("");
   context.userFolder = platform::UserDataFolder().value_or("/tmp") + "/modpaths";
   context.rule = platform::WordRule::Shell;
@@ -126,7 +128,9 @@ int main(int argc, char** argv) {
     // The copy that --setup installs finds the game from Steam's command.
     if (!byHand && !launch::HasGame(toolFolder) && !launch::NestedGameFolder(toolFolder)) {
       const launch::CommandEnvironment environment{platform::EnvironmentVariable("SteamAppId"),
-                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH")};
+                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH"),
+                                                   platform::EnvironmentVariable("HEROIC_APP_NAME"),
+                                                   platform::EnvironmentVariable("GAME_DIRECTORY")};
       if (auto game = launch::GameOfCommand(arguments, environment, steam::HintsOfThisMachine()))
         toolFolder = *game;
     }

@@ -30,7 +30,8 @@ launch::SetupContext ThisSetup() {
   launch::SetupContext context;
   context.hints = steam::HintsOfThisMachine();
   context.activeUser = steam::ActiveUserOfThisMachine();
-  context.steamRuns = steam::SteamRunningOnThisMachine();
+  context.processes = platform::ProcessTable();
+  context.steamPid = steam::SteamPidOfThisMachine();
   context.self = platform::ExecutablePath().value_or("");
   context.userFolder = platform::UserDataFolder().value_or("C:") + "\\modpaths";
   context.rule = platform::WordRule::Windows;
@@ -93,7 +94,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       for (const platform::Word& word : platform::SplitWords(command, platform::WordRule::Windows).words)
         words.push_back(word.text);
       const launch::CommandEnvironment environment{platform::EnvironmentVariable("SteamAppId"),
-                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH")};
+                                                   platform::EnvironmentVariable("STEAM_COMPAT_INSTALL_PATH"),
+                                                   std::nullopt, std::nullopt};
       if (auto game = launch::GameOfCommand(words, environment, steam::HintsOfThisMachine()))
         toolFolder = *game;
     }

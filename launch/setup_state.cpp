@@ -62,8 +62,13 @@ std::optional<SetupState> SetupState::Read(std::string_view text) {
   return state;
 }
 
-std::string StatePath(const std::string& folder, const std::string& accountId,
+std::string StatePath(const std::string& folder, const std::string& name,
                       const std::string& localconfig, const steam::FileSystem& files) {
+  // A name of the launcher's own may hold anything: kept to what any file
+  // system takes.
+  std::string accountId;
+  for (const char c : name)
+    accountId += (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ? c : '_';
   const std::string first = platform::JoinPath(folder, "setup-" + accountId + ".vdf", platform::kNativePaths);
   const auto text = files.ReadText(first, kMostStateBytes);
   const auto state = text ? SetupState::Read(*text) : std::nullopt;

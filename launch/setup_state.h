@@ -14,7 +14,12 @@
 //       "before"        "PROTON_LOG=1 %command%"   the value before the first setup; no key: there was none
 //       "backup"        "5678..."        digest of localconfig.vdf.modpaths-backup, the file before
 //                                        the first setup, while nothing but setup changed the file since
+//       "made"          "1"              setup made the file: there was none
 //   }
+//
+// Heroic's and Lutris' setups keep the same, "localconfig" naming the
+// launcher's file (GamesConfig/<app>.json, games/<config>.yml) and "appid"
+// the game in it.
 //
 // 1.4.0 wrote the first four and "before"; its backup was rewritten by each
 // setup, so that without "backup" it is not put back.
@@ -33,6 +38,7 @@ struct SetupState {
   std::optional<uint64_t> written;
   std::optional<std::string> before;
   std::optional<uint64_t> backup;
+  std::string made;
 
   // Each field with its key, in the order written: one routine for reading
   // and writing.
@@ -45,6 +51,7 @@ struct SetupState {
     visit("written", self.written);
     visit("before", self.before);
     visit("backup", self.backup);
+    visit("made", self.made);
   }
 
   std::string Text() const;
@@ -54,10 +61,11 @@ struct SetupState {
 
 inline constexpr std::string_view kBackupSuffix = ".modpaths-backup";
 
-// The state of the account whose settings are `localconfig`, in `folder`:
-// setup-<account id>.vdf, or, when that one is another Steam's (the same
-// account in a Flatpak Steam and a native one), a name of its own.
-std::string StatePath(const std::string& folder, const std::string& accountId,
+// The state of the file `localconfig` in `folder`: setup-<name>.vdf (the
+// name a Steam account's id, heroic-<app>, lutris-<config>), or, when that
+// one is another file's (the same account in a Flatpak Steam and a native
+// one), a name of its own.
+std::string StatePath(const std::string& folder, const std::string& name,
                       const std::string& localconfig, const steam::FileSystem& files);
 
 // Every state in `folder`, with its path.

@@ -79,6 +79,9 @@ struct ProcessEntry {
   bool ours = false;
   bool zombie = false;     // it has exited, and waits to be collected (POSIX)
   std::string executable;  // its file's path, or on Windows its name when the path is not told
+  // Its command line's first words (POSIX): what a script's interpreter
+  // runs, as python3 runs lutris.
+  std::vector<std::string> arguments;
 };
 std::vector<ProcessEntry> ProcessTable();
 

@@ -214,6 +214,16 @@ std::vector<ProcessEntry> ProcessTable() {
           entry.executable.compare(entry.executable.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
         entry.executable.resize(entry.executable.size() - kDeleted.size());
     }
+    if (FILE* command = std::fopen((folder + "/cmdline").c_str(), "r")) {
+      char text[4096];
+      const size_t got = std::fread(text, 1, sizeof text, command);
+      std::fclose(command);
+      for (size_t start = 0; start < got && entry.arguments.size() < 8;) {
+        const size_t end = std::string_view(text, got).find('\0', start);
+        entry.arguments.emplace_back(text + start, (end == std::string_view::npos ? got : end) - start);
+        start = end == std::string_view::npos ? got : end + 1;
+      }
+    }
     table.push_back(std::move(entry));
   }
   closedir(processes);

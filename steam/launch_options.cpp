@@ -212,6 +212,68 @@ Splice WithoutWrapper(std::string_view value, std::string_view wrapperPath, Word
   return splice;
 }
 
+namespace {
+
+// The prefix's words, or why they cannot be told apart as Lutris splits
+// them (shlex, which knows no operators).
+std::optional<SplitLine> PrefixWords(std::string_view value, std::string& problem) {
+  SplitLine split = platform::SplitWords(value, WordRule::Shell);
+  if (!split.Whole()) {
+    problem = "its words cannot be told apart exactly: " + split.problem;
+    return std::nullopt;
+  }
+  for (const Word& word : split.words) {
+    if (word.isOperator) {
+      problem = "it holds " + word.text + ", which the shell and Lutris read otherwise";
+      return std::nullopt;
+    }
+  }
+  return split;
+}
+
+std::string TrimmedFront(std::string value) {
+  const size_t start = value.find_first_not_of(" \t");
+  return start == std::string::npos ? std::string() : value.substr(start);
+}
+
+}  // namespace
+
+Splice PrefixWithWrapper(std::string_view value, std::string_view wrapperPath) {
+  Splice splice;
+  const std::optional<SplitLine> split = PrefixWords(value, splice.problem);
+  if (!split) return splice;
+  std::string rest(value);
+  for (size_t i = split->words.size(); i-- > 0;) {
+    const Word& word = split->words[i];
+    if (NamesWrapper(word.text)) rest = Cut(rest, word.begin, word.end);
+  }
+  rest = TrimmedFront(rest);
+  splice.value = WrapperWord(wrapperPath, WordRule::Shell) + (rest.empty() ? "" : " " + rest);
+  std::string again;
+  const std::optional<SplitLine> check = PrefixWords(splice.value, again);
+  size_t ours = 0;
+  if (check)
+    for (const Word& word : check->words) ours += NamesWrapper(word.text) ? 1u : 0u;
+  if (!check || ours != 1 || check->words.front().expands || check->words.front().text != wrapperPath) {
+    splice.problem = "with the wrapper in it, it would not run the wrapper as one word first";
+    splice.value.clear();
+  }
+  return splice;
+}
+
+Splice PrefixWithoutWrapper(std::string_view value, std::string_view wrapperPath) {
+  Splice splice;
+  const std::optional<SplitLine> split = PrefixWords(value, splice.problem);
+  if (!split) return splice;
+  splice.value = std::string(value);
+  for (size_t i = split->words.size(); i-- > 0;) {
+    const Word& word = split->words[i];
+    if (!word.expands && word.text == wrapperPath) splice.value = Cut(splice.value, word.begin, word.end);
+  }
+  splice.value = TrimmedFront(splice.value);
+  return splice;
+}
+
 LaunchOptionsPlace FindLaunchOptions(std::string_view localconfig, std::string_view appId) {
   const Place place = Find(localconfig, appId);
   LaunchOptionsPlace found;

@@ -61,6 +61,12 @@ Splice WithWrapper(std::string_view value, std::string_view wrapperPath, platfor
 Splice WithoutWrapper(std::string_view value, std::string_view wrapperPath,
                       platform::WordRule rule, bool commandAdded);
 
+// A command prefix (Lutris' system: prefix_command), every word of which
+// runs before the game's command, split by the shell's rule: the wrapper
+// put first, an older one taken out; and taken out again.
+Splice PrefixWithWrapper(std::string_view value, std::string_view wrapperPath);
+Splice PrefixWithoutWrapper(std::string_view value, std::string_view wrapperPath);
+
 // Where the game's launch options stand in one account's localconfig.vdf.
 struct LaunchOptionsPlace {
   std::optional<std::string> value;  // nothing: no such key

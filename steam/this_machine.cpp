@@ -2,7 +2,6 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "steam/running.h"
 
 namespace steam {
 namespace {
@@ -31,7 +30,7 @@ std::optional<uint32_t> ActiveUserOfThisMachine() {
   return platform::RegistryNumber(false, kActiveKey, "ActiveUser");
 }
 
-std::optional<platform::ProcessEntry> SteamRunningOnThisMachine() {
+std::optional<uint32_t> SteamPidOfThisMachine() {
   std::optional<uint32_t> candidate;
   if (Windows()) {
     candidate = platform::RegistryNumber(false, kActiveKey, "pid");
@@ -43,7 +42,7 @@ std::optional<platform::ProcessEntry> SteamRunningOnThisMachine() {
       if (digits > 0 && digits <= 9) candidate = static_cast<uint32_t>(std::stoul(pid->substr(0, digits)));
     }
   }
-  return RunningSteam(platform::ProcessTable(), Windows(), candidate);
+  return candidate;
 }
 
 std::optional<std::string> ToolFolderInSteam(const FileSystem& files) {

@@ -20,8 +20,9 @@ SteamHints HintsOfThisMachine();
 // Windows' ActiveProcess\ActiveUser: the account signed in to Steam last.
 std::optional<uint32_t> ActiveUserOfThisMachine();
 
-// The Steam that runs now, if one does (steam/running.h).
-std::optional<platform::ProcessEntry> SteamRunningOnThisMachine();
+// The pid Steam's own files name (~/.steam/steam.pid, the registry's
+// ActiveProcess\pid): a candidate for steam/running.h, no more.
+std::optional<uint32_t> SteamPidOfThisMachine();
 
 // The game's Binaries/Win64 in the Steam of this machine, when one holds it.
 std::optional<std::string> ToolFolderInSteam(const FileSystem& files = RealFileSystem());

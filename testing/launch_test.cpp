@@ -344,7 +344,7 @@ std::string LaunchOption(const std::string& config) {
   if (key == std::string::npos) return "(none)";
   const size_t start = key + 18;
   size_t end = start;
-  while (end < text.size() && text[end] != '"') end += text[end] == '\\' ? 2 : 1;
+  while (end < text.size() && text[end] != '"') end += text[end] == '\\' ? 2u : 1u;
   return text.substr(start, end - start);
 }
 
