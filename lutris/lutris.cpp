@@ -190,6 +190,7 @@ Edit SetPrefixCommand(std::string_view yml, const std::optional<std::string>& va
     edit.problem = now.problem;
     return edit;
   }
+  if (now.value == value) return {std::string(yml), {}};
   if (value && value->find_first_of("\r\n\t") != std::string::npos) {
     edit.problem = "the command prefix would hold a line break";
     return edit;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <functional>
 
+#include <sqlite3.h>
+
 #include "platform/path_style.h"
 #include "platform/process.h"
 #include "steam/key_values.h"
@@ -542,6 +544,171 @@ TEST(LaunchSetup, AFailedStepTakesBackWhatItMadeAndUnknownWordsRunNoGame) {
   }
   EXPECT_EQ(ListNames(fake.root / "Downloads"), std::vector<std::string>{"modpaths-launch"});
   EXPECT_EQ(RunProgram({unzipped, "--help"}, env), 0);
+}
+
+// A Steam Deck's home with all three launchers: Steam as above, Heroic
+// with an Epic and a GOG list, Lutris with its pga.db and the game's yml,
+// each game in a folder and Wine prefix of its own.
+struct FakeLaunchers {
+  FakeLaunchers() {
+    const std::string heroic = steam.home + "/.config/heroic";
+    Put(heroic + "/legendaryConfig/legendary/installed.json",
+              "{\n  \"Crab\": {\n    \"title\": \"Hollow Voyage\",\n    \"install_path\": " +
+                  Quoted(heroicGame) + ",\n    \"platform\": \"Windows\"\n  }\n}");
+    Put(heroic + "/gog_store/installed.json",
+              "{\n  \"installed\": [\n    {\n      \"appName\": \"1207658924\",\n      \"install_path\": "
+              "\"/home/deck/Games/Heroic/Other\"\n    }\n  ]\n}");
+    Put(heroicSettings, heroicBefore);
+    Put(lutrisSettings, lutrisBefore);
+    Game(heroicGame);
+    Game(lutrisGame);
+    for (const std::string& prefix : {heroicPrefix, lutrisPrefix})
+      MakeFolders(prefix + "/drive_c/users/deck/Saved Games/Corvane/HollowVoyage");
+    // Lutris' list of games, as Lutris keeps it.
+    MakeFolders(steam.home + "/.local/share/lutris");
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open((steam.home + "/.local/share/lutris/pga.db").c_str(), &db), SQLITE_OK);
+    const std::string rows =
+        "CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, slug TEXT, installer_slug TEXT, "
+        "parent_slug TEXT, platform TEXT, runner TEXT, executable TEXT, directory TEXT, updated DATETIME, "
+        "lastplayed INTEGER, installed INTEGER, installed_at INTEGER, year INTEGER, configpath TEXT, "
+        "has_custom_banner INTEGER, has_custom_icon INTEGER, playtime REAL, hidden INTEGER, service TEXT, "
+        "service_id TEXT);"
+        "INSERT INTO games (name, slug, runner, directory, installed, configpath) VALUES ('Hollow Voyage', "
+        "'hollow-voyage', 'wine', '" + lutrisPrefix + "', 1, 'hollow-voyage-1733700000');"
+        "INSERT INTO games (name, slug, runner, directory, installed, configpath) VALUES ('Old', 'old', "
+        "'wine', '', 0, 'old-1');";
+    EXPECT_EQ(sqlite3_exec(db, rows.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+  static std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+  static void Put(const std::string& path, const std::string& text) {
+    MakeFolders(std::string(platform::ParentFolder(path, platform::kPosixPaths)));
+    WriteFile(path, text);
+  }
+  void Game(const std::string& folder) {
+    const std::string tools = folder + "/HollowVoyage/Binaries/Win64";
+    MakeFolders(tools);
+    WriteFile(tools + "/SourceSave.sav", Hex("47 56 41 53"));
+    EXPECT_TRUE(PlaceContainer(folder + "/HollowVoyage/Content/Paks/Mods/Sails.utoc", ModTree("Sails", {"S.uasset"})));
+  }
+  std::string Save(const std::string& prefix) const {
+    return prefix + "/drive_c/users/deck/Saved Games/Corvane/HollowVoyage/ModManager_ModPaths.sav";
+  }
+
+  FakeSteam steam;
+  const std::string heroicGame = steam.home + "/Games/Heroic/Hollow Voyage";
+  const std::string heroicPrefix = steam.home + "/Games/Heroic/Prefixes/default/Hollow Voyage";
+  const std::string heroicSettings = steam.home + "/.config/heroic/GamesConfig/Crab.json";
+  const std::string heroicBefore =
+      "{\n  \"Crab\": {\n    \"winePrefix\": " + Quoted(heroicPrefix) +
+      ",\n    \"wrapperOptions\": [\n      {\n        \"exe\": \"/usr/bin/mangohud\",\n        \"args\": \"\"\n"
+      "      }\n    ]\n  },\n  \"version\": \"v0\",\n  \"explicit\": true\n}";
+  const std::string lutrisPrefix = steam.home + "/Games/hollow-voyage";
+  const std::string lutrisGame = lutrisPrefix + "/drive_c/Games/Hollow Voyage";
+  const std::string lutrisSettings = steam.home + "/.config/lutris/games/hollow-voyage-1733700000.yml";
+  const std::string lutrisBefore = "game:\n  exe: " + lutrisGame + "/HollowVoyage.exe\n  prefix: " + lutrisPrefix +
+                                   "\nsystem:\n  prefix_command: gamemoderun\nwine:\n  version: lutris-GE-Proton8-26\n";
+};
+
+// One --setup sets each launcher that has the game; each launcher's launch
+// writes the save the tool writes; --remove gives every file back byte for
+// byte; a launcher that runs is refused alone.
+TEST(LaunchSetup, SetsSteamHeroicAndLutrisInOneStepAndTakesItBack) {
+  const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
+  if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
+  FakeLaunchers fake;
+  const std::string unzipped = fake.steam.Unzipped(wrapper);
+  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.steam.home}, {"USER", "deck"}};
+  RunOptions options;
+  options.outputFile = fake.steam.root / "told.txt";
+  auto told = [&] { return Text(options.outputFile); };
+
+  // Heroic running, as its Electron executable: Heroic alone refused.
+  MakeFolders(fake.steam.root / "opt/Heroic");
+  WriteFile(fake.steam.root / "opt/Heroic/heroic", ReadFile(FindOnPath("sleep")));
+  MakeExecutable(fake.steam.root / "opt/Heroic/heroic");
+  const Process heroic = StartProgram({fake.steam.root / "opt/Heroic/heroic", "60"}, env);
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
+  EXPECT_NE(told().find("close Heroic, then run this again"), std::string::npos) << told();
+  EXPECT_NE(told().find("Set up: Steam, Lutris. Not set up: Heroic."), std::string::npos) << told();
+  EXPECT_EQ(Text(fake.heroicSettings), fake.heroicBefore);
+  KillProgram(heroic);
+  WaitProgram(heroic);
+
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  EXPECT_NE(told().find("Set up: Steam, Heroic, Lutris."), std::string::npos) << told();
+  const std::string copy = fake.steam.copy;
+  EXPECT_NE(Text(fake.heroicSettings).find("\"wrapperOptions\": [\n      {\n        \"exe\": \"" + copy +
+                                           "\",\n        \"args\": \"\"\n      },\n      {\n        \"exe\": \"/usr/bin/mangohud\""),
+            std::string::npos)
+      << Text(fake.heroicSettings);
+  EXPECT_NE(Text(fake.lutrisSettings).find("  prefix_command: '\"" + copy + "\" gamemoderun'\n"), std::string::npos)
+      << Text(fake.lutrisSettings);
+
+  // What the tool writes there, and a Wine that records what it was given.
+  WriteFile(fake.heroicGame + "/HollowVoyage/Binaries/Win64/modpaths", ReadFile(Setting("MODPATHS_NATIVE_EXE")));
+  MakeExecutable(fake.heroicGame + "/HollowVoyage/Binaries/Win64/modpaths");
+  ASSERT_EQ(RunProgram({fake.heroicGame + "/HollowVoyage/Binaries/Win64/modpaths"},
+                       {{"HOME", fake.heroicPrefix + "/drive_c/users/deck"}}),
+            0);
+  const Bytes expected = ReadFile(fake.Save(fake.heroicPrefix));
+  ASSERT_GT(expected.size(), 4u + 17u);
+  RemoveTree(fake.Save(fake.heroicPrefix));
+  const std::string wine = fake.steam.root / "wine";
+  WriteFile(wine, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done >\"$MODPATHS_RECORD\"\nexit 7\n");
+  MakeExecutable(wine);
+  const std::string gamemoderun = fake.steam.root / "gamemoderun";
+  WriteFile(gamemoderun, "#!/bin/sh\nexec \"$@\"\n");
+  MakeExecutable(gamemoderun);
+  struct Launch {
+    const char* launcher;
+    std::vector<std::string> command;
+    Environment env;
+    std::string prefix;
+  } const launches[] = {
+      {"Heroic", {copy, wine, fake.heroicGame + "/HollowVoyage.exe", "-dx11"},
+       {{"HEROIC_APP_NAME", "Crab"}, {"HEROIC_APP_SOURCE", "epic"}, {"WINEPREFIX", fake.heroicPrefix}},
+       fake.heroicPrefix},
+      {"Lutris", {copy, gamemoderun, wine, fake.lutrisGame + "/HollowVoyage.exe", "-dx11"},
+       {{"GAME_DIRECTORY", fake.lutrisPrefix}, {"WINEPREFIX", fake.lutrisPrefix}}, fake.lutrisPrefix},
+  };
+  for (const Launch& launch : launches) {
+    SCOPED_TRACE(launch.launcher);
+    Environment launched = env;
+    launched.insert(launch.env.begin(), launch.env.end());
+    launched["MODPATHS_RECORD"] = fake.steam.root / "record";
+    EXPECT_EQ(RunProgram(launch.command, launched), 7);
+    EXPECT_EQ(Recorded(fake.steam.root / "record"),
+              std::vector<std::string>(launch.command.end() - 2, launch.command.end()));
+    EXPECT_EQ(ReadFile(fake.Save(launch.prefix)), expected);
+  }
+
+  // check tells, for each launcher, that the wrapper runs.
+  if (const std::string inspect = Setting("MODPATHS_INSPECT_EXE"); FileExists(inspect)) {
+    RunMeasured({inspect, "check", fake.heroicGame + "/HollowVoyage"}, env, options);
+    EXPECT_NE(told().find("Heroic's wrappers (Hollow Voyage): " + copy + "; /usr/bin/mangohud (runs"), std::string::npos)
+        << told();
+    EXPECT_NE(told().find("Lutris' command prefix (Hollow Voyage): \"" + copy + "\" gamemoderun (runs"),
+              std::string::npos)
+        << told();
+  }
+
+  // Lutris running: Lutris alone refused.
+  const std::string running = fake.steam.root / "lutris";
+  WriteFile(running, ReadFile(FindOnPath("sleep")));
+  MakeExecutable(running);
+  const Process lutris = StartProgram({running, "60"}, env);
+  EXPECT_EQ(RunMeasured({unzipped, "--remove", "--launcher", "lutris"}, env, options).exitStatus, 1);
+  EXPECT_NE(told().find("close Lutris, then run this again"), std::string::npos) << told();
+  KillProgram(lutris);
+  WaitProgram(lutris);
+
+  EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(Text(fake.steam.config), fake.steam.localconfig);
+  EXPECT_EQ(Text(fake.heroicSettings), fake.heroicBefore);
+  EXPECT_EQ(Text(fake.lutrisSettings), fake.lutrisBefore);
+  EXPECT_FALSE(FileExists(copy)) << told();
 }
 
 }  // namespace
