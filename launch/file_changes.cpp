@@ -82,6 +82,12 @@ void FileChanges::Write(std::string path, std::string bytes, std::string step, b
   steps_.push_back(std::move(planned));
 }
 
+void FileChanges::WriteOver(std::string path, std::string bytes, std::string step,
+                            std::optional<std::string> standing, bool program) {
+  steps_.push_back({Step::Kind::Write, std::move(path), std::move(bytes), std::move(step), program,
+                    std::move(standing), {}});
+}
+
 void FileChanges::Remove(std::string path, std::string step, bool program) {
   Step planned{Step::Kind::Remove, std::move(path), {}, std::move(step), program, {}, {}};
   planned.before = ReadWhole(planned.path);

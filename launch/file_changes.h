@@ -18,6 +18,10 @@ class FileChanges {
   // fail; `program`: an executable, made runnable, which on Windows cannot
   // be replaced while it runs.
   void Write(std::string path, std::string bytes, std::string step, bool program = false);
+  // The same, for a file the caller has read already: `standing` is what
+  // stands there (nothing: no file), not read again.
+  void WriteOver(std::string path, std::string bytes, std::string step, std::optional<std::string> standing,
+                 bool program = false);
   void Remove(std::string path, std::string step, bool program = false);
 
   bool Empty() const { return steps_.empty(); }

@@ -139,7 +139,9 @@ WrapperRun RunUnguarded(const std::string& toolFolder, bool byHand,
                                    platform::kNativePaths) +
                  "\n\nbeside SourceSave.sav, and start modpaths-launch there.\n";
     }
-    if (!toolFolder.empty()) WriteRecord(toolFolder, run.entry);
+    // Files one folder too deep belong to a game, whose check reads the
+    // record; a folder of no game (Downloads) keeps none.
+    if (nested) WriteRecord(toolFolder, run.entry);
     return run;
   }
 

@@ -149,15 +149,16 @@ int main(int argc, char** argv) {
     if (!run.hasGame && !OutputRead()) {
       // Double-clicked in a file manager, outside a game: offer the setup.
       const auto yes = platform::AskYesNo(
-          "modpaths", "Set up modpaths for Hollow Voyage in Steam?\n\nmodpaths then runs at every "
-                      "start of the game from Steam, and keeps the mod list up to date. Steam must "
-                      "be closed.");
+          "modpaths", "Set up modpaths for Hollow Voyage in Steam, Heroic and Lutris?\n\nmodpaths then "
+                      "runs at every start of the game from each of them that has it, and keeps the mod "
+                      "list up to date. The launchers must be closed.");
       if (yes && *yes) return Setup(launch::SetupRequest{}, ownFolder);
       if (!yes) {
         // Nothing to ask with: the way to ask for it, where it is seen.
-        Tell("To set modpaths up for Hollow Voyage in Steam, close Steam, open a terminal in " + ownFolder +
+        Tell("To set modpaths up for Hollow Voyage in Steam, Heroic and Lutris, close them, open a terminal in " +
+                 ownFolder +
                  " and run\n\n  " + kCommand + " --setup\n\nmodpaths then runs at every start of the "
-                 "game from Steam, and keeps the mod list up to date.\n\n" + run.text,
+                 "game from each of them, and keeps the mod list up to date.\n\n" + run.text,
              false, ownFolder);
         return 1;
       }

@@ -152,7 +152,7 @@ bool PlanCopy(const std::string& copy, const SetupContext& context, const steam:
   }
   const std::optional<std::string> old = files.ReadText(copy, kMostProgramBytes);
   if (old == self) return true;
-  changes.Write(copy, *self, "copying the wrapper", true);
+  changes.WriteOver(copy, *self, "copying the wrapper", old, true);
   said = old ? "The copy of the wrapper, " + Shown(copy) + ", was replaced by this version (" + MODPATHS_VERSION +
                    "; it was " + WrapperVersionOf(*old).value_or("1.4.0 or earlier") + ").\n"
              : "The wrapper was copied to " + Shown(copy) + ".\n";

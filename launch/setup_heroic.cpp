@@ -93,7 +93,7 @@ LauncherPart SetOne(const HeroicGame& found, const SetupContext& context, const 
   if (next.writeBackup) changes.Write(file + std::string(kBackupSuffix), *read.text, "writing a backup of the game's settings");
   const std::string stateText = next.state.Text();
   if (!earlier || stateText != earlier->Text()) changes.Write(statePath, stateText, "writing the setup's record");
-  if (changes_) changes.Write(file, edit.text, "changing Heroic's settings of the game");
+  if (changes_) changes.WriteOver(file, edit.text, "changing Heroic's settings of the game", read.text);
   std::string said = where + "Wrappers before: " + Wrappers(read.text, app) + "\n";
   if (const auto failure = changes.Apply()) return {Result::Failed, said + "\n" + FailureText(*failure), std::nullopt, {}};
   // Read back with the JSON library, as Heroic will read it.
@@ -124,7 +124,7 @@ LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context, con
   std::optional<std::string> after = text;
   if (undo == Undo::Backup) {
     after = backup;
-    changes.Write(file, *backup, "putting Heroic's settings of the game back");
+    changes.WriteOver(file, *backup, "putting Heroic's settings of the game back", text);
   } else if (undo == Undo::RemoveFile) {
     after.reset();
     changes.Remove(file, "removing the settings setup made");
@@ -135,7 +135,7 @@ LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context, con
               std::nullopt, {}};
     }
     after = edit.text;
-    if (edit.text != *text) changes.Write(file, edit.text, "changing Heroic's settings of the game");
+    if (edit.text != *text) changes.WriteOver(file, edit.text, "changing Heroic's settings of the game", text);
   }
   if (!state && changes.Empty()) return {Result::NotFound, "", std::nullopt, {}};
   if (state) {

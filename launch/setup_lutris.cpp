@@ -86,7 +86,7 @@ LauncherPart SetOne(const LutrisGame& found, const SetupContext& context, const 
   if (next.writeBackup) changes.Write(file + std::string(kBackupSuffix), *read.text, "writing a backup of the game's settings");
   const std::string stateText = next.state.Text();
   if (!earlier || stateText != earlier->Text()) changes.Write(statePath, stateText, "writing the setup's record");
-  if (changed) changes.Write(file, edit.text, "changing Lutris' settings of the game");
+  if (changed) changes.WriteOver(file, edit.text, "changing Lutris' settings of the game", read.text);
   std::string said = where + "Command prefix before: " + Value(before.value) + "\n";
   if (const auto failure = changes.Apply()) return Failed(said + "\n" + FailureText(*failure));
   said += "Command prefix now:    " + splice.value + "\n\n";
@@ -125,7 +125,7 @@ LauncherPart RemoveOne(const LutrisGame& found, const SetupContext& context, con
     after = edit.text;
   }
   FileChanges changes;
-  if (after != *text) changes.Write(file, after, "changing Lutris' settings of the game");
+  if (after != *text) changes.WriteOver(file, after, "changing Lutris' settings of the game", text);
   if (!state && changes.Empty()) return {Result::NotFound, "", std::nullopt, {}};
   if (state) {
     changes.Remove(statePath, "removing the setup's record");

@@ -217,7 +217,7 @@ LauncherPart Set(const Found& found, const SetupContext& context, const steam::F
     changes.Write(config + std::string(kBackupSuffix), text, "writing a backup of localconfig.vdf");
   const std::string stateText = next.state.Text();
   if (!earlier || stateText != earlier->Text()) changes.Write(statePath, stateText, "writing the setup's record");
-  if (configChanges) changes.Write(config, edit.text, "changing Steam's localconfig.vdf");
+  if (configChanges) changes.WriteOver(config, edit.text, "changing Steam's localconfig.vdf", text);
 
   std::string said = where + "Launch option before: " + Value(place.value) + "\n";
   if (const auto failure = changes.Apply()) return Part(Result::Failed, said + "\n" + FailureText(*failure));
@@ -296,7 +296,7 @@ LauncherPart Remove(const Found& found, const SetupContext& context, const steam
   }
 
   FileChanges changes;
-  if (restored != text) changes.Write(config, restored, "changing Steam's localconfig.vdf");
+  if (restored != text) changes.WriteOver(config, restored, "changing Steam's localconfig.vdf", text);
   if (state) {
     changes.Remove(statePath, "removing the setup's record");
     if (backup) changes.Remove(backupPath, "removing the backup of localconfig.vdf");

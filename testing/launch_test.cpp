@@ -542,8 +542,11 @@ TEST(LaunchSetup, AFailedStepTakesBackWhatItMadeAndUnknownWordsRunNoGame) {
     EXPECT_EQ(RunMeasured(command, env, usage).exitStatus, 2) << words[0];
     EXPECT_NE(Text(usage.errorFile).find("usage:"), std::string::npos);
   }
-  EXPECT_EQ(ListNames(fake.root / "Downloads"), std::vector<std::string>{"modpaths-launch"});
   EXPECT_EQ(RunProgram({unzipped, "--help"}, env), 0);
+  // Started by hand there, outside a game: it says where to go, and keeps
+  // no record in a folder of no game.
+  EXPECT_EQ(RunProgram({unzipped}, env), 1);
+  EXPECT_EQ(ListNames(fake.root / "Downloads"), std::vector<std::string>{"modpaths-launch"});
 }
 
 // A Steam Deck's home with all three launchers: Steam as above, Heroic
