@@ -18,6 +18,7 @@ TEST(KeyValues, ReadsSteamsTextWithTheByteRangeOfEachWord) {
 		"installdir"		"not this one"
 	}
 	bare	word
+	"escapes"	"a\nb\rc\qd"
 })";
   const KeyValueText read = ParseKeyValues(text);
   ASSERT_TRUE(read.Read()) << read.problem;
@@ -26,6 +27,8 @@ TEST(KeyValues, ReadsSteamsTextWithTheByteRangeOfEachWord) {
   EXPECT_EQ(state->ValueOf("installdir"), "Hollow \"Voyage\"\\ \t");
   EXPECT_EQ(state->ValueOf("APPID"), "1234560");
   EXPECT_EQ(state->ValueOf("bare"), "word");
+  EXPECT_EQ(state->ValueOf("escapes"), "a\nb\rc\\qd");
+  EXPECT_EQ(state->children().size(), 5u);
   EXPECT_EQ(state->ValueOf("UserConfig"), std::nullopt) << "a block is no string";
   const std::optional<KeyValue> dir = state->Find("InstallDir");
   auto at = [&](ByteRange range) { return text.substr(range.begin, range.end - range.begin); };
@@ -57,6 +60,8 @@ TEST(KeyValues, SaysWhereADamagedTextBreaks) {
       {"\"AppState\" {\x01\xff\xfe\"installdir\"\0\"x\"\x80", "not closed"},
       {"\"AppState\" { \"installdir\" \"" + std::string(1 << 20, 'x'), "not closed"},
       {std::string(kMostKeyValueBytes + 1, ' '), "larger than"},
+      {[] { std::string dense; for (int i = 0; i < 10000; ++i) dense += "a b\n"; return dense; }(),
+       "more entries than"},
       // clang-format on
   };
   for (const Row& row : rows) {

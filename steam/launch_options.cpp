@@ -64,9 +64,10 @@ std::string InsertInBlock(std::string_view text, const KeyValue& block,
     for (const std::string& entry : lines) added += line->second + "\t" + entry + std::string(end);
     return Replace(text, line->first, line->first, added);
   }
-  std::string added;
-  for (const std::string& entry : lines) added += " " + entry;
-  return Replace(text, brace, brace, added + " ");
+  // On the brace's line: each entry with a blank on either side.
+  std::string added = brace > 0 && (text[brace - 1] == ' ' || text[brace - 1] == '\t') ? "" : " ";
+  for (const std::string& entry : lines) added += entry + " ";
+  return Replace(text, brace, brace, added);
 }
 
 // The blocks that hold the game's launch options, as far as they are there.

@@ -58,6 +58,7 @@ TEST(LaunchOptions, TheWrapperGoesInAsOneWordBeforeTheGameAndComesOutAlone) {
       // A game argument that ends in modpaths-launch is the game's.
       {WordRule::Shell, "%command% -log=/tmp/modpaths-launch", kWord + " %command% -log=/tmp/modpaths-launch",
        "%command% -log=/tmp/modpaths-launch"},
+      {WordRule::Shell, "\t-dx11", kWord + " %command% -dx11", "-dx11"},
       {WordRule::Shell, kWord + " %command%", kWord + " %command%", "%command%"},
       // Words that cannot be told apart exactly: nothing changes.
       {WordRule::Shell, "\"/y/modpaths-launch %command%", "", ""},
@@ -77,6 +78,22 @@ TEST(LaunchOptions, TheWrapperGoesInAsOneWordBeforeTheGameAndComesOutAlone) {
     const bool added = !ReadLaunchOption(row.before, row.rule).command;
     EXPECT_EQ(WithoutWrapper(in.value, copy, row.rule, added).value, row.out);
   }
+  // A copy that is no wrapper of ours, or whose path would not stay one
+  // word, is refused; so is a value whose words cannot be told apart.
+  EXPECT_NE(WithWrapper("%command%", "/x/other-launcher", WordRule::Shell).problem, "");
+  EXPECT_NE(WithWrapper("%command%", "/x/%command%/modpaths-launch", WordRule::Shell).problem, "");
+  EXPECT_NE(WithoutWrapper("'open %command%", kCopy, WordRule::Shell, false).problem, "");
+  EXPECT_EQ(WithoutWrapper("\"$HOME/modpaths-launch\" %command%", kCopy, WordRule::Shell, false).value,
+            "\"$HOME/modpaths-launch\" %command%");
+  // Lutris' command prefix: the wrapper first, every word before the game.
+  EXPECT_EQ(PrefixWithWrapper("gamemoderun \"/old/modpaths-launch\"", kCopy).value, kWord + " gamemoderun");
+  EXPECT_EQ(PrefixWithWrapper("", kCopy).value, kWord);
+  EXPECT_EQ(PrefixWithoutWrapper(kWord + " gamemoderun", kCopy).value, "gamemoderun");
+  for (const char* refused : {"gamemoderun; x", "'open", "a && b"}) {
+    EXPECT_NE(PrefixWithWrapper(refused, kCopy).problem, "") << refused;
+    EXPECT_NE(PrefixWithoutWrapper(refused, kCopy).problem, "") << refused;
+  }
+  EXPECT_NE(PrefixWithWrapper("x", "/x/other-launcher").problem, "");
   // Another wrapper of ours, put in by hand since, stays when setup's goes.
   EXPECT_EQ(WithoutWrapper("\"/y/modpaths-launch\" " + kWord + " %command%", kCopy, WordRule::Shell, false).value,
             "\"/y/modpaths-launch\" %command%");
@@ -98,6 +115,10 @@ TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
        Config(Game(Options(quoted)), "\"software\"")},
       {"CRLF", Crlf(Config(Game(""))), Crlf(Config(Game(Options(quoted))))},
       {"a byte-order mark", "\xEF\xBB\xBF" + Config(Game("")), "\xEF\xBB\xBF" + Config(Game(Options(quoted)))},
+      {"a block on one line",
+       "\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { \"1234560\" { \"a\" \"1\" } } } } } }",
+       "\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { \"1234560\" { \"a\" \"1\" "
+       "\"LaunchOptions\"\t\t" + quoted + " } } } } } }"},
       {"no Software block at all",
        "\"UserLocalConfigStore\"\r\n{\r\n\t\"friends\"\t\t\"1\"\r\n}\r\n",
        "\"UserLocalConfigStore\"\r\n{\r\n\t\"friends\"\t\t\"1\"\r\n\t\"Software\"\r\n\t{\r\n\t\t\"Valve\"\r\n\t\t{\r\n"
