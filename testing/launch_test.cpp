@@ -393,6 +393,13 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   // Run from the copy itself: nothing to copy.
   EXPECT_EQ(RunMeasured({fake.copy, "--setup"}, env, options).exitStatus, 0) << told();
   EXPECT_NE(told().find("It was set already"), std::string::npos) << told();
+  // A copy of another build is replaced, and setup says so.
+  Bytes older = ReadFile(wrapper);
+  older.push_back(0);
+  WriteFile(fake.copy, older);
+  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  EXPECT_NE(told().find("was replaced by this version"), std::string::npos) << told();
+  EXPECT_EQ(ReadFile(fake.copy), ReadFile(wrapper));
 
   // As Steam starts the game through Proton, from either library.
   const std::string proton = fake.root / "proton.sh";
@@ -427,6 +434,17 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
     EXPECT_EQ(told().find("[tool-missing]"), std::string::npos) << told();
     EXPECT_EQ(told().find("nothing to set up"), std::string::npos) << told();
     WriteFile(fake.copy, ReadFile(wrapper));
+    // Named through $HOME, as players write it by hand: check cannot tell,
+    // and calls nothing broken.
+    const std::string set = Text(fake.config);
+    std::string byHand = set;
+    byHand.replace(byHand.find("\\\"" + fake.copy), fake.copy.size() + 2,
+                   "\\\"$HOME/.local/share/modpaths/modpaths-launch");
+    WriteFile(fake.config, byHand);
+    RunMeasured({inspect, "check"}, env, options);
+    EXPECT_NE(told().find("whether it runs modpaths-launch cannot be told"), std::string::npos) << told();
+    EXPECT_EQ(told().find("[launch-option-broken]"), std::string::npos) << told();
+    WriteFile(fake.config, set);
   }
 
   EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
