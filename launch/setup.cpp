@@ -113,6 +113,34 @@ SetupOutcome RunGuarded(const SetupRequest& request, const SetupContext& context
 
 std::string Shown(const std::string& path) { return platform::InStyle(path, platform::kNativePaths); }
 
+LauncherPart Joined(const std::vector<LauncherPart>& parts) {
+  LauncherPart joined;
+  for (const LauncherPart& part : parts) {
+    if (part.text.empty()) continue;
+    joined.text += (joined.text.empty() ? "" : "\n") + part.text;
+    if (part.result == LauncherPart::Result::Failed) joined.result = LauncherPart::Result::Failed;
+    if (part.result == LauncherPart::Result::Done && joined.result != LauncherPart::Result::Failed)
+      joined.result = LauncherPart::Result::Done;
+    joined.copies.insert(joined.copies.end(), part.copies.begin(), part.copies.end());
+  }
+  return joined;
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsFiles(const std::string& folder, std::string_view suffix,
+                                                               const steam::FileSystem& files) {
+  std::vector<std::pair<std::string, std::string>> found;
+  const auto entries = files.List(folder);
+  if (!entries) return found;
+  for (const platform::DirectoryEntry& entry : *entries) {
+    const std::string_view name = entry.name;
+    if (entry.isFolder || name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix) continue;
+    // A game's settings: kilobytes.
+    if (auto text = files.ReadText(platform::JoinPath(folder, entry.name, platform::kNativePaths), 16u << 20))
+      found.emplace_back(std::string(name.substr(0, name.size() - suffix.size())), std::move(*text));
+  }
+  return found;
+}
+
 std::string Value(const std::optional<std::string>& value) {
   return value ? (value->empty() ? "(empty)" : *value) : "(none)";
 }

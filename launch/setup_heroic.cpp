@@ -151,59 +151,34 @@ LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context, con
   return {Result::Done, said, std::nullopt, {copy}};
 }
 
-// Each game's part, as one.
-LauncherPart Joined(const std::vector<LauncherPart>& parts) {
-  LauncherPart joined;
-  for (const LauncherPart& part : parts) {
-    if (part.text.empty()) continue;
-    joined.text += (joined.text.empty() ? "" : "\n") + part.text;
-    if (part.result == Result::Failed) joined.result = Result::Failed;
-    if (part.result == Result::Done && joined.result != Result::Failed) joined.result = Result::Done;
-    joined.copies.insert(joined.copies.end(), part.copies.begin(), part.copies.end());
-  }
-  return joined;
-}
-
-class Heroic final : public Launcher {
+class Heroic final : public PerGameLauncher<HeroicGame> {
  public:
   std::string Name() const override { return "Heroic"; }
   std::string Word() const override { return "heroic"; }
-  LauncherPart Set(const SetupRequest&, const SetupContext& context, const steam::FileSystem& files) const override {
-    LauncherPart part;
-    const std::vector<HeroicGame> found = Find(context, files, part);
-    if (found.empty()) return part;
-    std::vector<LauncherPart> parts;
-    for (const HeroicGame& game : found) parts.push_back(SetOne(game, context, files));
-    return Joined(parts);
-  }
-  LauncherPart Remove(const SetupRequest&, const SetupContext& context, const steam::FileSystem& files) const override {
-    LauncherPart part;
-    const std::vector<HeroicGame> found = Find(context, files, part);
-    if (found.empty()) return part;
-    std::vector<LauncherPart> parts;
-    for (const HeroicGame& game : found) parts.push_back(RemoveOne(game, context, files));
-    LauncherPart joined = Joined(parts);
-    if (joined.text.empty()) joined.text = "Heroic: modpaths was not set up in it. Nothing was changed.\n";
-    return joined;
-  }
   std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
                                      const steam::FileSystem& files) const override {
     std::vector<std::string> users;
     for (const heroic::Heroic& heroic : heroic::FindHeroic(context.home, files)) {
       const std::string folder = platform::JoinPath(heroic.folder, "GamesConfig", platform::kPosixPaths);
-      const auto entries = files.List(folder);
-      if (!entries) continue;
-      for (const platform::DirectoryEntry& entry : *entries) {
-        const std::string_view name = entry.name;
-        if (entry.isFolder || name.size() <= 5 || name.substr(name.size() - 5) != ".json") continue;
-        const std::string app(name.substr(0, name.size() - 5));
-        const auto text = files.ReadText(folder + "/" + entry.name, kMostSettingsBytes);
-        if (!text) continue;
-        for (const heroic::Wrapper& wrapper : heroic::WrappersOf(*text, app).list)
+      for (const auto& [app, text] : SettingsFiles(folder, ".json", files))
+        for (const heroic::Wrapper& wrapper : heroic::WrappersOf(text, app).list)
           if (SameFile(wrapper.exe, copy, files)) users.push_back("Heroic's wrapper of " + app);
-      }
     }
     return users;
+  }
+
+ protected:
+  std::vector<HeroicGame> Find(const SetupContext& context, const steam::FileSystem& files,
+                               LauncherPart& part) const override {
+    return launch::Find(context, files, part);
+  }
+  LauncherPart SetOne(const HeroicGame& game, const SetupContext& context,
+                      const steam::FileSystem& files) const override {
+    return launch::SetOne(game, context, files);
+  }
+  LauncherPart RemoveOne(const HeroicGame& game, const SetupContext& context,
+                         const steam::FileSystem& files) const override {
+    return launch::RemoveOne(game, context, files);
   }
 };
 

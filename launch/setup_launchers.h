@@ -38,6 +38,48 @@ class Launcher {
                                              const steam::FileSystem& files) const = 0;
 };
 
+// The parts of a launcher's several games, as one.
+LauncherPart Joined(const std::vector<LauncherPart>& parts);
+
+// A launcher whose setting is each game's own (Heroic, Lutris): found, set
+// and taken out game by game. `Found` is one game as the launcher keeps it.
+template <class Found>
+class PerGameLauncher : public Launcher {
+ public:
+  LauncherPart Set(const SetupRequest&, const SetupContext& context,
+                   const steam::FileSystem& files) const override {
+    LauncherPart part;
+    std::vector<LauncherPart> parts;
+    for (const Found& game : Find(context, files, part)) parts.push_back(SetOne(game, context, files));
+    return parts.empty() ? part : Joined(parts);
+  }
+  LauncherPart Remove(const SetupRequest&, const SetupContext& context,
+                      const steam::FileSystem& files) const override {
+    LauncherPart part;
+    std::vector<LauncherPart> parts;
+    for (const Found& game : Find(context, files, part)) parts.push_back(RemoveOne(game, context, files));
+    if (parts.empty()) return part;
+    LauncherPart joined = Joined(parts);
+    if (joined.text.empty()) joined.text = Name() + ": modpaths was not set up in it. Nothing was changed.\n";
+    return joined;
+  }
+
+ protected:
+  // The games with the mod manager; none, with `part` saying why (none
+  // there, or the launcher runs).
+  virtual std::vector<Found> Find(const SetupContext& context, const steam::FileSystem& files,
+                                  LauncherPart& part) const = 0;
+  virtual LauncherPart SetOne(const Found& game, const SetupContext& context,
+                              const steam::FileSystem& files) const = 0;
+  virtual LauncherPart RemoveOne(const Found& game, const SetupContext& context,
+                                 const steam::FileSystem& files) const = 0;
+};
+
+// The texts of the files in `folder` whose names end in `suffix`, each
+// with its name without the suffix: a launcher's games' settings.
+std::vector<std::pair<std::string, std::string>> SettingsFiles(const std::string& folder, std::string_view suffix,
+                                                               const steam::FileSystem& files);
+
 // The launchers this system's setup knows, in the order it sets them up.
 std::vector<std::unique_ptr<Launcher>> Launchers();
 std::unique_ptr<Launcher> SteamLauncher();

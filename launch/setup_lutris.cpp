@@ -139,63 +139,40 @@ LauncherPart RemoveOne(const LutrisGame& found, const SetupContext& context, con
   return {Result::Done, said, std::nullopt, {copy}};
 }
 
-LauncherPart Joined(const std::vector<LauncherPart>& parts) {
-  LauncherPart joined;
-  for (const LauncherPart& part : parts) {
-    if (part.text.empty()) continue;
-    joined.text += (joined.text.empty() ? "" : "\n") + part.text;
-    if (part.result == Result::Failed) joined.result = Result::Failed;
-    if (part.result == Result::Done && joined.result != Result::Failed) joined.result = Result::Done;
-    joined.copies.insert(joined.copies.end(), part.copies.begin(), part.copies.end());
-  }
-  return joined;
-}
-
-class Lutris final : public Launcher {
+class Lutris final : public PerGameLauncher<LutrisGame> {
  public:
   std::string Name() const override { return "Lutris"; }
   std::string Word() const override { return "lutris"; }
-  LauncherPart Set(const SetupRequest&, const SetupContext& context, const steam::FileSystem& files) const override {
-    LauncherPart part;
-    const std::vector<LutrisGame> found = Find(context, files, part);
-    if (found.empty()) return part;
-    std::vector<LauncherPart> parts;
-    for (const LutrisGame& game : found) parts.push_back(SetOne(game, context, files));
-    return Joined(parts);
-  }
-  LauncherPart Remove(const SetupRequest&, const SetupContext& context, const steam::FileSystem& files) const override {
-    LauncherPart part;
-    const std::vector<LutrisGame> found = Find(context, files, part);
-    if (found.empty()) return part;
-    std::vector<LauncherPart> parts;
-    for (const LutrisGame& game : found) parts.push_back(RemoveOne(game, context, files));
-    LauncherPart joined = Joined(parts);
-    if (joined.text.empty()) joined.text = "Lutris: modpaths was not set up in it. Nothing was changed.\n";
-    return joined;
-  }
   std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
                                      const steam::FileSystem& files) const override {
     std::vector<std::string> users;
     for (const lutris::Lutris& install : lutris::FindLutris(context.home, files)) {
       const std::string folder = platform::JoinPath(install.settings, "games", platform::kPosixPaths);
-      const auto entries = files.List(folder);
-      if (!entries) continue;
-      for (const platform::DirectoryEntry& entry : *entries) {
-        const std::string_view name = entry.name;
-        if (entry.isFolder || name.size() <= 4 || name.substr(name.size() - 4) != ".yml") continue;
-        const auto text = files.ReadText(folder + "/" + entry.name, kMostSettingsBytes);
-        const auto prefix = text ? lutris::PrefixCommandOf(*text).value : std::nullopt;
-        if (!prefix) continue;
-        const platform::SplitLine words = platform::SplitWords(*prefix, platform::WordRule::Shell);
-        for (const platform::Word& word : words.words) {
+      for (const auto& [game, text] : SettingsFiles(folder, ".yml", files)) {
+        const auto prefix = lutris::PrefixCommandOf(text).value;
+        for (const platform::Word& word : platform::SplitWords(prefix.value_or(""), platform::WordRule::Shell).words) {
           if (!word.expands && SameFile(word.text, copy, files)) {
-            users.push_back("Lutris' command prefix of " + std::string(name.substr(0, name.size() - 4)));
+            users.push_back("Lutris' command prefix of " + game);
             break;
           }
         }
       }
     }
     return users;
+  }
+
+ protected:
+  std::vector<LutrisGame> Find(const SetupContext& context, const steam::FileSystem& files,
+                               LauncherPart& part) const override {
+    return launch::Find(context, files, part);
+  }
+  LauncherPart SetOne(const LutrisGame& game, const SetupContext& context,
+                      const steam::FileSystem& files) const override {
+    return launch::SetOne(game, context, files);
+  }
+  LauncherPart RemoveOne(const LutrisGame& game, const SetupContext& context,
+                         const steam::FileSystem& files) const override {
+    return launch::RemoveOne(game, context, files);
   }
 };
 
