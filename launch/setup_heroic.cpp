@@ -33,9 +33,35 @@ std::string Where(const HeroicGame& found) {
          found.game.appName + "), " + Shown(found.game.installPath) + "\n";
 }
 
+class Heroic final : public PerGameLauncher<HeroicGame> {
+ public:
+  std::string Name() const override { return "Heroic"; }
+  std::string Word() const override { return "heroic"; }
+  std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
+                                     const steam::FileSystem& files) const override {
+    std::vector<std::string> users;
+    for (const heroic::Heroic& heroic : heroic::FindHeroic(context.home, files)) {
+      const std::string folder = platform::JoinPath(heroic.folder, "GamesConfig", platform::kPosixPaths);
+      for (const auto& [app, text] : SettingsFiles(folder, ".json", files))
+        for (const heroic::Wrapper& wrapper : heroic::WrappersOf(text, app).list)
+          if (SameFile(wrapper.exe, copy, files)) users.push_back("Heroic's wrapper of " + app);
+    }
+    return users;
+  }
+
+ protected:
+  std::vector<HeroicGame> Find(const SetupContext& context, const steam::FileSystem& files,
+                               LauncherPart& part) const override;
+  LauncherPart SetOne(const HeroicGame& found, const SetupContext& context,
+                      const steam::FileSystem& files) const override;
+  LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context,
+                         const steam::FileSystem& files) const override;
+};
+
 // The Heroics here and their games with the mod manager, or the part that
 // says there are none, or that Heroic runs.
-std::vector<HeroicGame> Find(const SetupContext& context, const steam::FileSystem& files, LauncherPart& part) {
+std::vector<HeroicGame> Heroic::Find(const SetupContext& context, const steam::FileSystem& files,
+                                      LauncherPart& part) const {
   std::vector<HeroicGame> found;
   const std::vector<heroic::Heroic> heroics = heroic::FindHeroic(context.home, files);
   if (heroics.empty()) {
@@ -67,7 +93,8 @@ std::string StateOf(const SetupContext& context, const HeroicGame& found, const 
                    heroic::GamesConfigPath(found.heroic, found.game.appName), files);
 }
 
-LauncherPart SetOne(const HeroicGame& found, const SetupContext& context, const steam::FileSystem& files) {
+LauncherPart Heroic::SetOne(const HeroicGame& found, const SetupContext& context,
+                            const steam::FileSystem& files) const {
   const std::string where = Where(found);
   const std::string& app = found.game.appName;
   const std::string file = heroic::GamesConfigPath(found.heroic, app);
@@ -109,7 +136,8 @@ LauncherPart SetOne(const HeroicGame& found, const SetupContext& context, const 
   return {Result::Done, said, std::nullopt, {}};
 }
 
-LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context, const steam::FileSystem& files) {
+LauncherPart Heroic::RemoveOne(const HeroicGame& found, const SetupContext& context,
+                               const steam::FileSystem& files) const {
   const std::string where = Where(found);
   const std::string& app = found.game.appName;
   const std::string file = heroic::GamesConfigPath(found.heroic, app);
@@ -150,37 +178,6 @@ LauncherPart RemoveOne(const HeroicGame& found, const SetupContext& context, con
                                      : "\n";
   return {Result::Done, said, std::nullopt, {copy}};
 }
-
-class Heroic final : public PerGameLauncher<HeroicGame> {
- public:
-  std::string Name() const override { return "Heroic"; }
-  std::string Word() const override { return "heroic"; }
-  std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
-                                     const steam::FileSystem& files) const override {
-    std::vector<std::string> users;
-    for (const heroic::Heroic& heroic : heroic::FindHeroic(context.home, files)) {
-      const std::string folder = platform::JoinPath(heroic.folder, "GamesConfig", platform::kPosixPaths);
-      for (const auto& [app, text] : SettingsFiles(folder, ".json", files))
-        for (const heroic::Wrapper& wrapper : heroic::WrappersOf(text, app).list)
-          if (SameFile(wrapper.exe, copy, files)) users.push_back("Heroic's wrapper of " + app);
-    }
-    return users;
-  }
-
- protected:
-  std::vector<HeroicGame> Find(const SetupContext& context, const steam::FileSystem& files,
-                               LauncherPart& part) const override {
-    return launch::Find(context, files, part);
-  }
-  LauncherPart SetOne(const HeroicGame& game, const SetupContext& context,
-                      const steam::FileSystem& files) const override {
-    return launch::SetOne(game, context, files);
-  }
-  LauncherPart RemoveOne(const HeroicGame& game, const SetupContext& context,
-                         const steam::FileSystem& files) const override {
-    return launch::RemoveOne(game, context, files);
-  }
-};
 
 }  // namespace
 

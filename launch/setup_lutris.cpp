@@ -24,7 +24,39 @@ std::string Where(const LutrisGame& found) {
          found.game.name + ", " + Shown(found.game.settings) + "\n";
 }
 
-std::vector<LutrisGame> Find(const SetupContext& context, const steam::FileSystem& files, LauncherPart& part) {
+class Lutris final : public PerGameLauncher<LutrisGame> {
+ public:
+  std::string Name() const override { return "Lutris"; }
+  std::string Word() const override { return "lutris"; }
+  std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
+                                     const steam::FileSystem& files) const override {
+    std::vector<std::string> users;
+    for (const lutris::Lutris& install : lutris::FindLutris(context.home, files)) {
+      const std::string folder = platform::JoinPath(install.settings, "games", platform::kPosixPaths);
+      for (const auto& [game, text] : SettingsFiles(folder, ".yml", files)) {
+        const auto prefix = lutris::PrefixCommandOf(text).value;
+        for (const platform::Word& word : platform::SplitWords(prefix.value_or(""), platform::WordRule::Shell).words) {
+          if (!word.expands && SameFile(word.text, copy, files)) {
+            users.push_back("Lutris' command prefix of " + game);
+            break;
+          }
+        }
+      }
+    }
+    return users;
+  }
+
+ protected:
+  std::vector<LutrisGame> Find(const SetupContext& context, const steam::FileSystem& files,
+                               LauncherPart& part) const override;
+  LauncherPart SetOne(const LutrisGame& found, const SetupContext& context,
+                      const steam::FileSystem& files) const override;
+  LauncherPart RemoveOne(const LutrisGame& found, const SetupContext& context,
+                         const steam::FileSystem& files) const override;
+};
+
+std::vector<LutrisGame> Lutris::Find(const SetupContext& context, const steam::FileSystem& files,
+                                      LauncherPart& part) const {
   std::vector<LutrisGame> found;
   const std::vector<lutris::Lutris> installs = lutris::FindLutris(context.home, files);
   if (installs.empty()) {
@@ -59,7 +91,8 @@ std::string StateOf(const SetupContext& context, const LutrisGame& found, const 
 
 LauncherPart Failed(std::string text) { return {Result::Failed, std::move(text), std::nullopt, {}}; }
 
-LauncherPart SetOne(const LutrisGame& found, const SetupContext& context, const steam::FileSystem& files) {
+LauncherPart Lutris::SetOne(const LutrisGame& found, const SetupContext& context,
+                            const steam::FileSystem& files) const {
   const std::string where = Where(found);
   const std::string& file = found.game.settings;
   const steam::FileText read = files.Read(file, kMostSettingsBytes);
@@ -97,7 +130,8 @@ LauncherPart SetOne(const LutrisGame& found, const SetupContext& context, const 
   return {Result::Done, said, std::nullopt, {}};
 }
 
-LauncherPart RemoveOne(const LutrisGame& found, const SetupContext& context, const steam::FileSystem& files) {
+LauncherPart Lutris::RemoveOne(const LutrisGame& found, const SetupContext& context,
+                               const steam::FileSystem& files) const {
   const std::string where = Where(found);
   const std::string& file = found.game.settings;
   const std::optional<std::string> text = files.ReadText(file, kMostSettingsBytes);
@@ -138,43 +172,6 @@ LauncherPart RemoveOne(const LutrisGame& found, const SetupContext& context, con
   said += undo == Undo::Backup ? " Its settings are as they were before the setup, byte for byte.\n" : "\n";
   return {Result::Done, said, std::nullopt, {copy}};
 }
-
-class Lutris final : public PerGameLauncher<LutrisGame> {
- public:
-  std::string Name() const override { return "Lutris"; }
-  std::string Word() const override { return "lutris"; }
-  std::vector<std::string> CopyUsers(const std::string& copy, const SetupContext& context,
-                                     const steam::FileSystem& files) const override {
-    std::vector<std::string> users;
-    for (const lutris::Lutris& install : lutris::FindLutris(context.home, files)) {
-      const std::string folder = platform::JoinPath(install.settings, "games", platform::kPosixPaths);
-      for (const auto& [game, text] : SettingsFiles(folder, ".yml", files)) {
-        const auto prefix = lutris::PrefixCommandOf(text).value;
-        for (const platform::Word& word : platform::SplitWords(prefix.value_or(""), platform::WordRule::Shell).words) {
-          if (!word.expands && SameFile(word.text, copy, files)) {
-            users.push_back("Lutris' command prefix of " + game);
-            break;
-          }
-        }
-      }
-    }
-    return users;
-  }
-
- protected:
-  std::vector<LutrisGame> Find(const SetupContext& context, const steam::FileSystem& files,
-                               LauncherPart& part) const override {
-    return launch::Find(context, files, part);
-  }
-  LauncherPart SetOne(const LutrisGame& game, const SetupContext& context,
-                      const steam::FileSystem& files) const override {
-    return launch::SetOne(game, context, files);
-  }
-  LauncherPart RemoveOne(const LutrisGame& game, const SetupContext& context,
-                         const steam::FileSystem& files) const override {
-    return launch::RemoveOne(game, context, files);
-  }
-};
 
 }  // namespace
 
