@@ -350,17 +350,31 @@ std::string LaunchOption(const std::string& config) {
   return text.substr(start, end - start);
 }
 
+// The player at a terminal in the folder the zip was unzipped in: runs the
+// wrapper there with words of its own, and reads what it said.
+struct Player {
+  Player(const FakeSteam& fake, const std::string& wrapper)
+      : unzipped(fake.Unzipped(wrapper)), env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}, {"USER", "deck"}} {
+    options.outputFile = fake.root / "told.txt";
+  }
+  int Run(std::vector<std::string> words) {
+    words.insert(words.begin(), unzipped);
+    return RunMeasured(words, env, options).exitStatus;
+  }
+  std::string Told() const { return Text(options.outputFile); }
+
+  const std::string unzipped;
+  Environment env;
+  RunOptions options;
+};
+
 // --setup, a launch as Steam starts it, the game moved to the other
 // library and launched again, check, --remove: the file as it was.
 TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
   if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
   FakeSteam fake;
-  const std::string unzipped = fake.Unzipped(wrapper);
-  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
-  RunOptions options;
-  options.outputFile = fake.root / "told.txt";
-  auto told = [&] { return Text(options.outputFile); };
+  Player player(fake, wrapper);
 
   // Steam running: its own executable, of this user: refused, nothing
   // changed. A pid file that names another program is Steam's ghost.
@@ -368,10 +382,10 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   MakeFolders(fake.steam + "/ubuntu12_32");
   WriteFile(client, ReadFile(FindOnPath("sleep")));
   MakeExecutable(client);
-  const Process steam = StartProgram({client, "60"}, env);
-  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 1);
-  EXPECT_NE(told().find("Steam is running (process " + std::to_string(steam)), std::string::npos) << told();
-  EXPECT_NE(told().find("close Steam (Steam menu, Exit), then run this again"), std::string::npos);
+  const Process steam = StartProgram({client, "60"}, player.env);
+  EXPECT_EQ(player.Run({"--setup"}), 1);
+  EXPECT_NE(player.Told().find("Steam is running (process " + std::to_string(steam)), std::string::npos) << player.Told();
+  EXPECT_NE(player.Told().find("close Steam (Steam menu, Exit), then run this again"), std::string::npos);
   KillProgram(steam);
   WaitProgram(steam);
   EXPECT_EQ(Text(fake.config), fake.localconfig);
@@ -379,26 +393,26 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   MakeFolders(fake.home + "/.steam");
   WriteFile(fake.home + "/.steam/steam.pid", std::to_string(platform::ProcessId()));
 
-  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(player.Run({"--setup"}), 0) << player.Told();
   for (const std::string& said : std::vector<std::string>{fake.card, "deck", "guest: ./modpaths-launch --setup --account guest",
                                   "PROTON_LOG=1 %command% -dx11", fake.copy, "Done."}) {
-    EXPECT_NE(told().find(said), std::string::npos) << said << "\n" << told();
+    EXPECT_NE(player.Told().find(said), std::string::npos) << said << "\n" << player.Told();
   }
   EXPECT_EQ(LaunchOption(fake.config), "PROTON_LOG=1 \\\"" + fake.copy + "\\\" %command% -dx11");
   EXPECT_EQ(Text(fake.config + ".modpaths-backup"), fake.localconfig);
   const std::string once = Text(fake.config);
-  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0);
+  EXPECT_EQ(player.Run({"--setup"}), 0);
   EXPECT_EQ(Text(fake.config), once) << "twice is once";
-  EXPECT_NE(told().find("It was set already: nothing changed."), std::string::npos) << told();
+  EXPECT_NE(player.Told().find("It was set already: nothing changed."), std::string::npos) << player.Told();
   // Run from the copy itself: nothing to copy.
-  EXPECT_EQ(RunMeasured({fake.copy, "--setup"}, env, options).exitStatus, 0) << told();
-  EXPECT_NE(told().find("It was set already"), std::string::npos) << told();
+  EXPECT_EQ(RunMeasured({fake.copy, "--setup"}, player.env, player.options).exitStatus, 0) << player.Told();
+  EXPECT_NE(player.Told().find("It was set already"), std::string::npos) << player.Told();
   // A copy of another build is replaced, and setup says so.
   Bytes older = ReadFile(wrapper);
   older.push_back(0);
   WriteFile(fake.copy, older);
-  EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
-  EXPECT_NE(told().find("was replaced by this version"), std::string::npos) << told();
+  EXPECT_EQ(player.Run({"--setup"}), 0) << player.Told();
+  EXPECT_NE(player.Told().find("was replaced by this version"), std::string::npos) << player.Told();
   EXPECT_EQ(ReadFile(fake.copy), ReadFile(wrapper));
 
   // As Steam starts the game through Proton, from either library.
@@ -412,7 +426,7 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
       RemoveTree(fake.card + "/steamapps");
       fake.Install(fake.steam);
     }
-    Environment launched = env;
+    Environment launched = player.env;
     launched["STEAM_COMPAT_DATA_PATH"] = library + "/steamapps/compatdata/1234560";
     launched["SteamAppId"] = "1234560";
     EXPECT_EQ(RunProgram({fake.copy, proton, "waitforexitandrun", fake.Game(library)}, launched), 7);
@@ -423,16 +437,16 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
   // say; one naming a wrapper that is gone is a problem, the only one.
   const std::string inspect = Setting("MODPATHS_INSPECT_EXE");
   if (FileExists(inspect)) {
-    RunMeasured({inspect, "check"}, env, options);
-    EXPECT_NE(told().find("(account deck): PROTON_LOG=1 \"" + fake.copy + "\" %command% -dx11 (runs"),
+    RunMeasured({inspect, "check"}, player.env, player.options);
+    EXPECT_NE(player.Told().find("(account deck): PROTON_LOG=1 \"" + fake.copy + "\" %command% -dx11 (runs"),
               std::string::npos)
-        << told();
-    EXPECT_NE(told().find("nothing to set up"), std::string::npos) << told();
+        << player.Told();
+    EXPECT_NE(player.Told().find("nothing to set up"), std::string::npos) << player.Told();
     RemoveTree(fake.copy);
-    EXPECT_EQ(RunMeasured({inspect, "check"}, env, options).exitStatus, 1);
-    EXPECT_NE(told().find("[launch-option-broken]"), std::string::npos) << told();
-    EXPECT_EQ(told().find("[tool-missing]"), std::string::npos) << told();
-    EXPECT_EQ(told().find("nothing to set up"), std::string::npos) << told();
+    EXPECT_EQ(RunMeasured({inspect, "check"}, player.env, player.options).exitStatus, 1);
+    EXPECT_NE(player.Told().find("[launch-option-broken]"), std::string::npos) << player.Told();
+    EXPECT_EQ(player.Told().find("[tool-missing]"), std::string::npos) << player.Told();
+    EXPECT_EQ(player.Told().find("nothing to set up"), std::string::npos) << player.Told();
     WriteFile(fake.copy, ReadFile(wrapper));
     // Named through $HOME, as players write it by hand: check cannot tell,
     // and calls nothing broken.
@@ -441,21 +455,21 @@ TEST(LaunchSetup, SetsSteamsLaunchOptionSurvivesAMovedGameAndUndoesItself) {
     byHand.replace(byHand.find("\\\"" + fake.copy), fake.copy.size() + 2,
                    "\\\"$HOME/.local/share/modpaths/modpaths-launch");
     WriteFile(fake.config, byHand);
-    RunMeasured({inspect, "check"}, env, options);
-    EXPECT_NE(told().find("whether it runs modpaths-launch cannot be told"), std::string::npos) << told();
-    EXPECT_EQ(told().find("[launch-option-broken]"), std::string::npos) << told();
+    RunMeasured({inspect, "check"}, player.env, player.options);
+    EXPECT_NE(player.Told().find("whether it runs modpaths-launch cannot be told"), std::string::npos) << player.Told();
+    EXPECT_EQ(player.Told().find("[launch-option-broken]"), std::string::npos) << player.Told();
     WriteFile(fake.config, set);
   }
 
-  EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(player.Run({"--remove"}), 0) << player.Told();
   EXPECT_EQ(Text(fake.config), fake.localconfig) << "byte for byte";
-  EXPECT_NE(told().find("modpaths no longer runs"), std::string::npos) << told();
+  EXPECT_NE(player.Told().find("modpaths no longer runs"), std::string::npos) << player.Told();
   EXPECT_FALSE(FileExists(fake.copy));
   EXPECT_FALSE(FileExists(fake.config + ".modpaths-backup"));
   if (FileExists(inspect)) {
-    RunMeasured({inspect, "check"}, env, options);
-    EXPECT_EQ(told().find("nothing to set up"), std::string::npos) << told();
-    EXPECT_NE(told().find("./modpaths-launch --setup"), std::string::npos) << told();
+    RunMeasured({inspect, "check"}, player.env, player.options);
+    EXPECT_EQ(player.Told().find("nothing to set up"), std::string::npos) << player.Told();
+    EXPECT_NE(player.Told().find("./modpaths-launch --setup"), std::string::npos) << player.Told();
   }
 }
 
@@ -465,18 +479,14 @@ TEST(LaunchSetup, TwoAccountsShareTheCopyAndRemoveKeepsThePlayersLaterChanges) {
   const std::string wrapper = Setting("MODPATHS_NATIVE_LAUNCH");
   if (!FileExists(wrapper)) GTEST_SKIP() << "MODPATHS_NATIVE_LAUNCH names no program";
   FakeSteam fake;
-  const std::string unzipped = fake.Unzipped(wrapper);
-  const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
-  RunOptions options;
-  options.outputFile = fake.root / "told.txt";
-  auto told = [&] { return Text(options.outputFile); };
-  ASSERT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
-  ASSERT_EQ(RunMeasured({unzipped, "--setup", "--account", "guest"}, env, options).exitStatus, 0) << told();
+  Player player(fake, wrapper);
+  ASSERT_EQ(player.Run({"--setup"}), 0) << player.Told();
+  ASSERT_EQ(player.Run({"--setup", "--account", "guest"}), 0) << player.Told();
 
-  EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(player.Run({"--remove"}), 0) << player.Told();
   EXPECT_EQ(Text(fake.config), fake.localconfig);
   EXPECT_TRUE(FileExists(fake.copy));
-  EXPECT_NE(told().find("stays: the setup of " + fake.guestConfig), std::string::npos) << told();
+  EXPECT_NE(player.Told().find("stays: the setup of " + fake.guestConfig), std::string::npos) << player.Told();
 
   // Steam wrote the guest's settings since, -windowed added to the option.
   std::string changed = Text(fake.guestConfig);
@@ -484,7 +494,7 @@ TEST(LaunchSetup, TwoAccountsShareTheCopyAndRemoveKeepsThePlayersLaterChanges) {
   ASSERT_NE(dx11, std::string::npos);
   changed.insert(dx11 + 5, " -windowed");
   WriteFile(fake.guestConfig, changed);
-  EXPECT_EQ(RunMeasured({unzipped, "--remove", "--account", "guest"}, env, options).exitStatus, 0) << told();
+  EXPECT_EQ(player.Run({"--remove", "--account", "guest"}), 0) << player.Told();
   EXPECT_EQ(LaunchOption(fake.guestConfig), "PROTON_LOG=1 %command% -dx11 -windowed");
   EXPECT_FALSE(FileExists(fake.copy));
   EXPECT_TRUE(ListNames(fake.home + "/.local/share/modpaths").empty());
@@ -494,9 +504,9 @@ TEST(LaunchSetup, TwoAccountsShareTheCopyAndRemoveKeepsThePlayersLaterChanges) {
   WriteFile(fake.config, fake.localconfig.substr(0, fake.localconfig.find("\t\t\t\t\t\t\"Launch")) +
                              fake.localconfig.substr(fake.localconfig.find("\t\t\t\t\t}")));
   const std::string bare = Text(fake.config);
-  ASSERT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << told();
+  ASSERT_EQ(player.Run({"--setup"}), 0) << player.Told();
   EXPECT_EQ(LaunchOption(fake.config), "\\\"" + fake.copy + "\\\" %command%");
-  ASSERT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << told();
+  ASSERT_EQ(player.Run({"--remove"}), 0) << player.Told();
   EXPECT_EQ(Text(fake.config), bare);
 }
 
@@ -508,18 +518,15 @@ TEST(LaunchSetup, FlatpakAndSnapSteamsAreSetUpInTheirOwnFolders) {
   for (const SteamKind kind : {SteamKind::Flatpak, SteamKind::Snap}) {
     SCOPED_TRACE(kind == SteamKind::Flatpak ? "Flatpak" : "Snap");
     FakeSteam fake(kind);
-    const std::string unzipped = fake.Unzipped(wrapper);
-    const Environment env{{"PATH", "/usr/bin:/bin"}, {"HOME", fake.home}};
-    RunOptions options;
-    options.outputFile = fake.root / "told.txt";
-    EXPECT_EQ(RunMeasured({unzipped, "--setup"}, env, options).exitStatus, 0) << Text(options.outputFile);
+    Player player(fake, wrapper);
+    EXPECT_EQ(player.Run({"--setup"}), 0) << player.Told();
     EXPECT_EQ(LaunchOption(fake.config), "PROTON_LOG=1 \\\"" + fake.copy + "\\\" %command% -dx11");
     EXPECT_TRUE(FileExists(fake.home + "/.local/share/modpaths/setup-39734273.vdf"));
-    Environment launched = env;
+    Environment launched = player.env;
     launched["STEAM_COMPAT_DATA_PATH"] = fake.card + "/steamapps/compatdata/1234560";
     EXPECT_EQ(RunProgram({fake.copy, "/bin/true", "waitforexitandrun", fake.Game(fake.card)}, launched), 0);
     EXPECT_GT(ReadFile(fake.Save(fake.card)).size(), 4u + 17u);
-    EXPECT_EQ(RunMeasured({unzipped, "--remove"}, env, options).exitStatus, 0) << Text(options.outputFile);
+    EXPECT_EQ(player.Run({"--remove"}), 0) << player.Told();
     EXPECT_EQ(Text(fake.config), fake.localconfig);
     EXPECT_FALSE(FileExists(fake.copy));
   }
