@@ -13,6 +13,9 @@ using testing_support::TableFiles;
 TEST(SteamInstall, FolderCandidatesFollowTheRegistryOrTheHome) {
   SteamHints windows{true, {}, "c:/program files (x86)/steam", "C:\\Program Files (x86)\\Steam\\",
                      "C:\\Program Files (x86)"};
+  EXPECT_TRUE(SteamFolderCandidates({true, {}, "", {}, ""}).empty());
+  EXPECT_TRUE(SteamFolderCandidates({false, "", {}, {}, {}}).empty());
+  EXPECT_EQ(SteamFolderCandidates({false, "/home/deck//", {}, {}, {}})[0].folder, "/home/deck/.steam/steam");
   std::vector<std::string> folders;
   for (const SteamFolder& candidate : SteamFolderCandidates(windows)) folders.push_back(candidate.folder);
   EXPECT_EQ(folders, (std::vector<std::string>{"c:/program files (x86)/steam", "C:\\Program Files (x86)\\Steam",
@@ -33,6 +36,7 @@ TEST(SteamInstall, FolderCandidatesFollowTheRegistryOrTheHome) {
             "/home/deck/.var/app/com.valvesoftware.Steam/modpaths");
   EXPECT_EQ(flatpak.Outside("/run/media/mmcblk0p1"), "/run/media/mmcblk0p1");
   EXPECT_EQ(flatpak.Outside("/home/deckard/x"), "/home/deckard/x");
+  EXPECT_EQ(flatpak.Outside("/home/deck"), "/home/deck/.var/app/com.valvesoftware.Steam");
   EXPECT_EQ(linux[6].sandbox->Outside("/home/deck/x"), "/home/deck/x");
 }
 
@@ -133,7 +137,8 @@ TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
        "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"MostRecent\" \"1\" "
        "\"Timestamp\" \"1\" } \"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
        {steam, dir / "Card"}, {{"228980"}, {"1234560"}}, "a"},
-      {"\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"" + dir / "Old" + "\" }",
+      {"\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"" + dir / "Old" + "\" \"2\" { \"path\" \"" +
+           dir / "Old/" + "\" \"apps\" \"none\" } }",
        "\"users\" { \"76561198000000001\" { \"AccountName\" \"a\" \"Timestamp\" \"1\" } "
        "\"76561198000000002\" { \"AccountName\" \"b\" \"Timestamp\" \"9\" } }",
        {steam, dir / "Old"}, {{}, {}}, "b"},
@@ -230,6 +235,8 @@ TEST(SteamInstall, TheGameIsAnInstalledAppInTheGamesOwnFolder) {
       {"manifests Steam could not have written count for nothing",
        {{steam + "/steamapps/appmanifest_x1.acf", manifest("1", "Hollow Voyage")},
         {steam + "/steamapps/appmanifest_4294967296.acf", manifest("4294967296", "Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_12345678901.acf", manifest("12345678901", "Hollow Voyage")},
+        {steam + "/steamapps/appmanifest_10.acf", std::string(2u << 20, ' ')},
         {steam + "/steamapps/appmanifest_2.acf", "\"Other\" { }"},
         {steam + "/steamapps/appmanifest_3.acf", "\"AppState\" { \"appid\" \"3\" \"StateFlags\" \"4\" }"},
         {steam + "/steamapps/appmanifest_4.acf", manifest("4", "")},

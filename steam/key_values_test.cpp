@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "steam/file_system.h"
 #include "steam/library.h"
 
 namespace steam {
@@ -19,7 +20,9 @@ TEST(KeyValues, ReadsSteamsTextWithTheByteRangeOfEachWord) {
 	}
 	bare	word
 	"escapes"	"a\nb\rc\qd"
-})";
+	"k\"ey"	"1"
+}
+// a comment at the end, with no line break)";
   const KeyValueText read = ParseKeyValues(text);
   ASSERT_TRUE(read.Read()) << read.problem;
   const std::optional<KeyValue> state = read.root().Find("appstate");
@@ -28,7 +31,9 @@ TEST(KeyValues, ReadsSteamsTextWithTheByteRangeOfEachWord) {
   EXPECT_EQ(state->ValueOf("APPID"), "1234560");
   EXPECT_EQ(state->ValueOf("bare"), "word");
   EXPECT_EQ(state->ValueOf("escapes"), "a\nb\rc\\qd");
-  EXPECT_EQ(state->children().size(), 5u);
+  EXPECT_EQ(state->children().size(), 6u);
+  EXPECT_EQ(state->ValueOf("K\"EY"), "1") << "an escaped key";
+  EXPECT_EQ(state->Find("bare")->key(), "bare");
   EXPECT_EQ(state->ValueOf("UserConfig"), std::nullopt) << "a block is no string";
   const std::optional<KeyValue> dir = state->Find("InstallDir");
   auto at = [&](ByteRange range) { return text.substr(range.begin, range.end - range.begin); };
@@ -79,6 +84,9 @@ TEST(KeyValues, SaysWhereADamagedTextBreaks) {
   }
   EXPECT_TRUE(ParseKeyValues("").Read()) << "an empty file is no entries";
   EXPECT_EQ(ManifestValue("", "installdir"), std::nullopt);
+  EXPECT_EQ(ManifestValue("\"AppState\" \"x\"", "installdir"), std::nullopt);
+  EXPECT_EQ(ManifestValue("\"AppState\" {", "installdir"), std::nullopt);
+  EXPECT_NE(Unread("/x/state.vdf", {std::nullopt, true}, 64u << 10).find("larger than 64 KiB"), std::string::npos);
 }
 
 }  // namespace

@@ -95,6 +95,14 @@ TEST(WinePrefix, IsTheOneTheLauncherNamesWithTheUserItsWineGives) {
         {card + "/compatdata/1234560/pfx.lock", ""}},
        card + "/compatdata/1234560/pfx/steamuser", "the Steam library",
        {{lib + "/compatdata/1234560/pfx.lock", 100}, {card + "/compatdata/1234560/pfx.lock", 200}}},
+      {"by hand: the game's own library first when no prefix is locked", {{"HOME", "/home/deck"}, {"SteamAppId", ""}},
+       {lib + "/compatdata/1234560/pfx/steamuser", card + "/compatdata/1234560/pfx/steamuser"}, {},
+       {{manifest, good}, {libraries, listed}}, lib + "/compatdata/1234560/pfx/steamuser", "the Steam library"},
+      {"a login name no folder can have, and a path's trailing slashes",
+       {{"WINEPREFIX", "/wine//"}, {"USER", "a/b"}, {"LOGNAME", ""}}, {"/wine/steamuser"}, {}, {},
+       "/wine/steamuser", "WINEPREFIX"},
+      {"two players: no one's is the only one", {{"WINEPREFIX", "/wine"}, {"USER", "deck"}},
+       {"/wine/carol", "/wine/dave"}, {}, {{"/wine/drive_c/users/notes.txt", ""}}, "/wine/deck", "WINEPREFIX"},
       // clang-format on
   };
   for (const Row& row : rows) {
