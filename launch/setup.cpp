@@ -99,11 +99,14 @@ SetupOutcome RunGuarded(const SetupRequest& request, const SetupContext& context
     return joined;
   };
   if (launchers.size() > 1) {
-    outcome.text += "\n";
-    if (!set.empty()) outcome.text += (request.remove ? "Removed from: " : "Set up: ") + list(set) + ". ";
-    if (!failed.empty()) outcome.text += "Not " + std::string(request.remove ? "removed from: " : "set up: ") + list(failed) + ". ";
-    if (!nothing.empty()) outcome.text += "Nothing found in: " + list(nothing) + ".";
-    outcome.text += "\n";
+    std::vector<std::string> summary;
+    if (!set.empty()) summary.push_back((request.remove ? "Removed from: " : "Set up: ") + list(set) + ".");
+    if (!failed.empty())
+      summary.push_back(std::string(request.remove ? "Not removed from: " : "Not set up: ") + list(failed) + ".");
+    if (!nothing.empty()) summary.push_back("Nothing found in: " + list(nothing) + ".");
+    std::string line;
+    for (const std::string& part : summary) line += (line.empty() ? "" : " ") + part;
+    outcome.text += "\n" + line + "\n";
   }
   outcome.done = failed.empty() && !set.empty() && !copyFailed;
   return outcome;
