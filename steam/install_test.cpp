@@ -158,6 +158,9 @@ TEST(SteamInstall, ReadsTheLibrariesAndAccountsSteamLists) {
     ASSERT_TRUE(last);
     EXPECT_EQ(last->name, row.last);
   }
+  // A libraryfolders.vdf of another shape names no library but Steam's own.
+  WriteFile(steam + "/steamapps/libraryfolders.vdf", "\"libraryfolders\" \"x\"");
+  EXPECT_EQ(Libraries({steam, std::nullopt}, RealFileSystem()).size(), 1u);
   // A list far larger than Steam writes is said to be so; one that is no
   // list, or not there, gives no account, and why.
   for (const auto& [text, said] : std::vector<std::pair<std::string, std::string>>{

@@ -59,6 +59,7 @@ TEST(LaunchOptions, TheWrapperGoesInAsOneWordBeforeTheGameAndComesOutAlone) {
       {WordRule::Shell, "%command% -log=/tmp/modpaths-launch", kWord + " %command% -log=/tmp/modpaths-launch",
        "%command% -log=/tmp/modpaths-launch"},
       {WordRule::Shell, "\t-dx11", kWord + " %command% -dx11", "-dx11"},
+      {WordRule::Shell, " -dx11", kWord + " %command% -dx11", "-dx11"},
       {WordRule::Shell, kWord + " %command%", kWord + " %command%", "%command%"},
       // Words that cannot be told apart exactly: nothing changes.
       {WordRule::Shell, "\"/y/modpaths-launch %command%", "", ""},
@@ -89,6 +90,8 @@ TEST(LaunchOptions, TheWrapperGoesInAsOneWordBeforeTheGameAndComesOutAlone) {
   EXPECT_EQ(PrefixWithWrapper("gamemoderun \"/old/modpaths-launch\"", kCopy).value, kWord + " gamemoderun");
   EXPECT_EQ(PrefixWithWrapper("", kCopy).value, kWord);
   EXPECT_EQ(PrefixWithoutWrapper(kWord + " gamemoderun", kCopy).value, "gamemoderun");
+  EXPECT_EQ(PrefixWithoutWrapper("gamemoderun\t" + kWord + "\t", kCopy).value, "gamemoderun");
+  EXPECT_EQ(WithoutWrapper(kWord + "\t%command%", kCopy, WordRule::Shell, false).value, "%command%");
   for (const char* refused : {"gamemoderun; x", "'open", "a && b"}) {
     EXPECT_NE(PrefixWithWrapper(refused, kCopy).problem, "") << refused;
     EXPECT_NE(PrefixWithoutWrapper(refused, kCopy).problem, "") << refused;
@@ -154,6 +157,13 @@ TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
     EXPECT_EQ(edit.text, refused);
   }
   EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\nb").problem, "");
+  EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\x7F").problem, "");
+  // Taking out a key that is not there changes nothing; one with blanks
+  // after it goes with its line.
+  EXPECT_EQ(SetLaunchOptions(Config(Game("")), "1234560", std::nullopt).text, Config(Game("")));
+  EXPECT_EQ(SetLaunchOptions(Config(Game(Options("\"x\"  \t"))), "1234560", std::nullopt).text, Config(Game("")));
+  EXPECT_TRUE(AppsRunning("\"UserLocalConfigStore\" { }", kCopy, WordRule::Shell).empty());
+  EXPECT_TRUE(AppsRunning("cut {", kCopy, WordRule::Shell).empty());
   // A key that shares its line goes alone, with the blank before it.
   EXPECT_EQ(SetLaunchOptions("\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { "
                              "\"1234560\" { \"a\" \"1\" \"LaunchOptions\" \"x\" } } } } } }",
