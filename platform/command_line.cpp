@@ -15,11 +15,11 @@ std::string_view CommandTail(std::string_view commandLine) {
   return commandLine.substr(at);
 }
 
-void AppendQuoted(std::string& commandLine, std::string_view argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {
-    commandLine += argument;
-    return;
-  }
+namespace {
+
+// `argument` in double quotes as the C runtime reads it back: backslashes
+// doubled only before a quote, the closing one included.
+void AppendInQuotes(std::string& commandLine, std::string_view argument) {
   commandLine += '"';
   size_t backslashes = 0;
   for (const char c : argument) {
@@ -35,9 +35,15 @@ void AppendQuoted(std::string& commandLine, std::string_view argument) {
   commandLine += '"';
 }
 
-}  // namespace platform
+}  // namespace
 
-namespace platform {
+void AppendQuoted(std::string& commandLine, std::string_view argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {
+    commandLine += argument;
+    return;
+  }
+  AppendInQuotes(commandLine, argument);
+}
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -276,26 +282,15 @@ SplitLine SplitWords(std::string_view line, WordRule rule) {
 }
 
 std::string QuotedWord(std::string_view text, WordRule rule, bool program) {
-  std::string word = "\"";
-  if (rule == WordRule::Shell) {
-    for (const char c : text) {
-      if (c == '"' || c == '\\' || c == '$' || c == '`') word += '\\';
-      word += c;
-    }
-  } else if (program) {
-    word += text;
-  } else {
-    size_t backslashes = 0;
-    for (const char c : text) {
-      if (c == '\\') {
-        ++backslashes;
-        continue;
-      }
-      word.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-      backslashes = 0;
-      word += c;
-    }
-    word.append(backslashes * 2, '\\');
+  std::string word;
+  if (rule == WordRule::Windows && !program) {
+    AppendInQuotes(word, text);
+    return word;
+  }
+  word = "\"";
+  for (const char c : text) {
+    if (rule == WordRule::Shell && (c == '"' || c == '\\' || c == '$' || c == '`')) word += '\\';
+    word += c;
   }
   return word + '"';
 }

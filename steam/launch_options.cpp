@@ -293,6 +293,11 @@ LaunchOptionsEdit SetLaunchOptions(std::string_view localconfig, std::string_vie
     edit.problem = place.problem;
     return edit;
   }
+  // What stands there must be what can be put back, as must what goes in.
+  if (place.value && HasControl(place.value->value())) {
+    edit.problem = "the game's launch options hold a line break or other control character";
+    return edit;
+  }
   if (value && HasControl(*value)) {
     edit.problem = "the launch option would hold a line break or other control character";
     return edit;

@@ -158,6 +158,8 @@ TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
   }
   EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\nb").problem, "");
   EXPECT_NE(SetLaunchOptions(Config(Game("")), "1234560", "a\x7F").problem, "");
+  EXPECT_NE(SetLaunchOptions(Config(Game(Options("\"\t\t\""))), "1234560", "x").problem, "")
+      << "a value that could not be put back";
   // Taking out a key that is not there changes nothing; one with blanks
   // after it goes with its line.
   EXPECT_EQ(SetLaunchOptions(Config(Game("")), "1234560", std::nullopt).text, Config(Game("")));
