@@ -10,15 +10,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Heroic's lists and settings are kilobytes.
-constexpr size_t kMostBytes = 16u << 20;
-
 std::string Join(std::string_view folder, std::string_view name) {
   return platform::JoinPath(folder, name, platform::kPosixPaths);
 }
 
 std::optional<Json> ReadJson(const std::string& path, const FileSystem& files) {
-  const auto text = files.ReadText(path, kMostBytes);
+  const auto text = files.ReadText(path, kMostSettingsBytes);
   if (!text) return std::nullopt;
   Json doc = Json::parse(*text, nullptr, false);
   if (doc.is_discarded()) return std::nullopt;

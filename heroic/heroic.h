@@ -29,6 +29,9 @@ namespace heroic {
 
 using steam::FileSystem;
 
+// Heroic's lists and a game's settings are kilobytes.
+inline constexpr size_t kMostSettingsBytes = 16u << 20;
+
 struct Heroic {
   std::string folder;              // Heroic's own folder
   std::optional<std::string> data;  // a Flatpak's data folder, the one folder of the home it sees

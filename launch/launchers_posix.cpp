@@ -71,7 +71,7 @@ std::vector<LauncherWrapper> OtherLaunchersWrappers(const std::string& home, con
       if (!heroic::ToolFolderOf(game, files)) continue;
       LauncherWrapper entry{"Heroic", game.title.empty() ? game.appName : game.title,
                             heroic::GamesConfigPath(heroic, game.appName), "", "", true};
-      const auto text = files.ReadText(entry.file, 16u << 20);
+      const auto text = files.ReadText(entry.file, heroic::kMostSettingsBytes);
       for (const heroic::Wrapper& wrapper : text ? heroic::WrappersOf(*text, game.appName).list
                                                  : std::vector<heroic::Wrapper>{}) {
         entry.setting += (entry.setting.empty() ? "" : "; ") + wrapper.exe +
@@ -87,7 +87,7 @@ std::vector<LauncherWrapper> OtherLaunchersWrappers(const std::string& home, con
   for (const lutris::Lutris& install : lutris::FindLutris(home, files)) {
     for (const lutris::Game& game : lutris::FindGames(install, lutris::ReadGameDatabase(install.database), files)) {
       LauncherWrapper entry{"Lutris", game.name, game.settings, "", "", true};
-      const auto text = files.ReadText(game.settings, 4u << 20);
+      const auto text = files.ReadText(game.settings, lutris::kMostSettingsBytes);
       entry.setting = text ? lutris::PrefixCommandOf(*text).value.value_or("") : "";
       for (const platform::Word& word : platform::SplitWords(entry.setting, platform::WordRule::Shell).words) {
         if (word.isOperator || !steam::NamesWrapper(word.text)) continue;

@@ -130,15 +130,14 @@ LauncherPart Joined(const std::vector<LauncherPart>& parts) {
 }
 
 std::vector<std::pair<std::string, std::string>> SettingsFiles(const std::string& folder, std::string_view suffix,
-                                                               const steam::FileSystem& files) {
+                                                               size_t most, const steam::FileSystem& files) {
   std::vector<std::pair<std::string, std::string>> found;
   const auto entries = files.List(folder);
   if (!entries) return found;
   for (const platform::DirectoryEntry& entry : *entries) {
     const std::string_view name = entry.name;
     if (entry.isFolder || name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix) continue;
-    // A game's settings: kilobytes.
-    if (auto text = files.ReadText(platform::JoinPath(folder, entry.name, platform::kNativePaths), 16u << 20))
+    if (auto text = files.ReadText(platform::JoinPath(folder, entry.name, platform::kNativePaths), most))
       found.emplace_back(std::string(name.substr(0, name.size() - suffix.size())), std::move(*text));
   }
   return found;

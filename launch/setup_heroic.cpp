@@ -10,8 +10,7 @@ namespace {
 
 using Result = LauncherPart::Result;
 
-// A game's settings file: kilobytes.
-constexpr size_t kMostSettingsBytes = 16u << 20;
+using heroic::kMostSettingsBytes;
 
 struct HeroicGame {
   heroic::Heroic heroic;
@@ -42,7 +41,7 @@ class Heroic final : public PerGameLauncher<HeroicGame> {
     std::vector<std::string> users;
     for (const heroic::Heroic& heroic : heroic::FindHeroic(context.home, files)) {
       const std::string folder = platform::JoinPath(heroic.folder, "GamesConfig", platform::kPosixPaths);
-      for (const auto& [app, text] : SettingsFiles(folder, ".json", files))
+      for (const auto& [app, text] : SettingsFiles(folder, ".json", kMostSettingsBytes, files))
         for (const heroic::Wrapper& wrapper : heroic::WrappersOf(text, app).list)
           if (SameFile(wrapper.exe, copy, files)) users.push_back("Heroic's wrapper of " + app);
     }

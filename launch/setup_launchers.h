@@ -75,10 +75,11 @@ class PerGameLauncher : public Launcher {
                                  const steam::FileSystem& files) const = 0;
 };
 
-// The texts of the files in `folder` whose names end in `suffix`, each
-// with its name without the suffix: a launcher's games' settings.
+// The texts of the files in `folder` whose names end in `suffix` (of
+// `most` bytes at most), each with its name without the suffix: a
+// launcher's games' settings.
 std::vector<std::pair<std::string, std::string>> SettingsFiles(const std::string& folder, std::string_view suffix,
-                                                               const steam::FileSystem& files);
+                                                               size_t most, const steam::FileSystem& files);
 
 // The launchers this system's setup knows, in the order it sets them up.
 std::vector<std::unique_ptr<Launcher>> Launchers();

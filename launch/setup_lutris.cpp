@@ -12,7 +12,7 @@ namespace {
 
 using Result = LauncherPart::Result;
 
-constexpr size_t kMostSettingsBytes = 4u << 20;
+using lutris::kMostSettingsBytes;
 
 struct LutrisGame {
   lutris::Lutris lutris;
@@ -33,7 +33,7 @@ class Lutris final : public PerGameLauncher<LutrisGame> {
     std::vector<std::string> users;
     for (const lutris::Lutris& install : lutris::FindLutris(context.home, files)) {
       const std::string folder = platform::JoinPath(install.settings, "games", platform::kPosixPaths);
-      for (const auto& [game, text] : SettingsFiles(folder, ".yml", files)) {
+      for (const auto& [game, text] : SettingsFiles(folder, ".yml", kMostSettingsBytes, files)) {
         const auto prefix = lutris::PrefixCommandOf(text).value;
         for (const platform::Word& word : platform::SplitWords(prefix.value_or(""), platform::WordRule::Shell).words) {
           if (!word.expands && SameFile(word.text, copy, files)) {

@@ -8,9 +8,6 @@
 namespace lutris {
 namespace {
 
-// A game's yml is a few kilobytes.
-constexpr size_t kMostBytes = 4u << 20;
-
 constexpr std::string_view kSection = "system";
 constexpr std::string_view kKey = "prefix_command";
 
@@ -134,7 +131,7 @@ std::vector<Game> FindGames(const Lutris& lutris, const std::optional<std::vecto
                             const FileSystem& files) {
   std::vector<Game> games;
   auto consider = [&](const std::string& name, const std::string& yml, const std::string& directory) {
-    const auto text = files.ReadText(yml, kMostBytes);
+    const auto text = files.ReadText(yml, kMostSettingsBytes);
     const std::optional<YAML::Node> root = text ? Load(*text) : std::nullopt;
     if (!root || !root->IsMap()) return;
     const YAML::Node game = (*root)["game"];

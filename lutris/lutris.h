@@ -35,6 +35,9 @@ namespace lutris {
 
 using steam::FileSystem;
 
+// A game's yml is a few kilobytes.
+inline constexpr size_t kMostSettingsBytes = 4u << 20;
+
 struct Lutris {
   std::string settings;             // the folder holding games/
   std::string database;             // pga.db

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/table_files.h"
+#include "fixtures/test_files.h"
 #include "steam/launch_options.h"
 
 namespace lutris {
@@ -12,10 +13,7 @@ const std::string kCopy = "/home/deck/.local/share/modpaths/modpaths-launch";
 const std::string kGame = "game:\n  exe: /home/deck/Games/hv/drive_c/HV/HollowVoyage.exe\n  prefix: /home/deck/Games/hv\n";
 const std::string kWine = "wine:\n  version: lutris-GE-Proton8-26-x86_64\n";
 
-std::string Crlf(std::string text) {
-  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
-  return text;
-}
+using testing_support::WithCrlf;
 
 // Each shape of a game's yml as Lutris writes it, and the command prefix
 // with the wrapper first: that one line changes, or is added in Lutris'
@@ -36,8 +34,8 @@ TEST(LutrisSettings, TheWrapperGoesFirstInTheCommandPrefixAndNothingElseChanges)
       {"a long prefix folded over lines",
        kGame + "system:\n  prefix_command: env FOO=1\n    gamemoderun\n  restore_gamma: true\n" + kWine,
        kGame + "system:\n  prefix_command: " + quoted + " env FOO=1 gamemoderun'\n  restore_gamma: true\n" + kWine},
-      {"CRLF", Crlf(kGame + "system:\n  prefix_command: gamemoderun\n"),
-       Crlf(kGame + "system:\n  prefix_command: " + quoted + " gamemoderun'\n")},
+      {"CRLF", WithCrlf(kGame + "system:\n  prefix_command: gamemoderun\n"),
+       WithCrlf(kGame + "system:\n  prefix_command: " + quoted + " gamemoderun'\n")},
       {"an older wrapper replaced", kGame + "system:\n  prefix_command: '\"/g/Binaries/Win64/modpaths-launch\" mangohud'\n",
        kGame + "system:\n  prefix_command: " + quoted + " mangohud'\n"},
       // clang-format on

@@ -41,15 +41,21 @@ const PathStyle kNativePaths = kWindowsPaths;
 
 const std::string_view kExecutableSuffix = ".exe";
 
-std::optional<std::string> SavedGamesFolder() {
+namespace {
+
+std::optional<std::string> KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
-  const HRESULT result = SHGetKnownFolderPath(FOLDERID_SavedGames, 0, nullptr, &path);
+  const HRESULT result = SHGetKnownFolderPath(id, 0, nullptr, &path);
   std::string folder;
   if (SUCCEEDED(result) && path != nullptr) folder = ToNarrow(path);
   CoTaskMemFree(path);
   if (folder.empty()) return std::nullopt;
   return folder;
 }
+
+}  // namespace
+
+std::optional<std::string> SavedGamesFolder() { return KnownFolder(FOLDERID_SavedGames); }
 
 std::optional<std::string> UserDataFolder() {
   const DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
@@ -61,13 +67,7 @@ std::optional<std::string> UserDataFolder() {
     if (folder.size() > 2 && (folder[1] == ':' || (folder[0] == '\\' && folder[1] == '\\')))
       return folder;
   }
-  PWSTR path = nullptr;
-  const HRESULT result = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path);
-  std::string folder;
-  if (SUCCEEDED(result) && path != nullptr) folder = ToNarrow(path);
-  CoTaskMemFree(path);
-  if (folder.empty()) return std::nullopt;
-  return folder;
+  return KnownFolder(FOLDERID_LocalAppData);
 }
 
 std::optional<std::string> ExecutablePath() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/test_files.h"
+
 namespace steam {
 namespace {
 
@@ -24,10 +26,7 @@ std::string Options(const std::string& quoted) {
   return "\t\t\t\t\t\t\"LaunchOptions\"\t\t" + quoted + "\n";
 }
 
-std::string Crlf(std::string text) {
-  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
-  return text;
-}
+using testing_support::WithCrlf;
 
 const std::string kCopy = "/home/deck/.local/share/modpaths/modpaths-launch";
 const std::string kWord = "\"" + kCopy + "\"";
@@ -116,7 +115,7 @@ TEST(LaunchOptions, OnlyTheValueOrTheLinesAddedChangeInTheFile) {
       {"no game block", Config(""), Config("\t\t\t\t\t\"1234560\"\n\t\t\t\t\t{\n" + Options(quoted) + "\t\t\t\t\t}\n")},
       {"keys in other case", Config(Game(Options("\"%command%\"")), "\"software\""),
        Config(Game(Options(quoted)), "\"software\"")},
-      {"CRLF", Crlf(Config(Game(""))), Crlf(Config(Game(Options(quoted))))},
+      {"CRLF", WithCrlf(Config(Game(""))), WithCrlf(Config(Game(Options(quoted))))},
       {"a byte-order mark", "\xEF\xBB\xBF" + Config(Game("")), "\xEF\xBB\xBF" + Config(Game(Options(quoted)))},
       {"a block on one line",
        "\"UserLocalConfigStore\" { \"Software\" { \"Valve\" { \"Steam\" { \"apps\" { \"1234560\" { \"a\" \"1\" } } } } } }",
